@@ -1,0 +1,96 @@
+#include "input_check.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include "conversions.h"
+
+namespace km {
+namespace {
+
+constexpr int maxParticles = 500;
+
+std::string quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+std::string species(int row) {
+  return "species " + std::to_string(row + 1);
+}
+
+}  // namespace
+
+std::vector<InputProblem> checkRunInput(const RunInput& input) {
+  std::vector<InputProblem> problems;
+  auto refuse = [&](Field f, int row, std::string message) {
+    problems.push_back({f, row, std::move(message)});
+  };
+
+  // Counts: whole particles per species, as the set-up loop makes them.
+  double countSum = 0;
+  double assigned = 0;
+  bool countsOk = true;
+  std::array<double, 4> counts{};
+  for (int k = 0; k < 4; ++k) {
+    NumericText c = readNumericText(input.rows.counts[k]);
+    if (c.status != NumericText::Ok || c.value < 0) {
+      refuse(Field::Count, k,
+             "The count of " + species(k) + " is " + quoted(input.rows.counts[k]) +
+                 "; it must be a number of 0 or more.");
+      countsOk = false;
+      continue;
+    }
+    counts[k] = c.value;
+    countSum += c.value;
+    assigned += std::floor(c.value);
+  }
+  if (countsOk) {
+    double placed = std::floor(countSum);
+    if (assigned > maxParticles) {
+      refuse(Field::Count, -1,
+             "The counts add up to " + Str(Cell(assigned)).substr(1) +
+                 " particles; at most 500 fit in the box.");
+    } else if (placed > assigned) {
+      refuse(Field::Count, -1,
+             "The fractional counts add up to " + Str(Cell(placed)).substr(1) +
+                 " particles, but only " + Str(Cell(assigned)).substr(1) +
+                 " belong to a species; make the fractions add up to less than 1.");
+    }
+  }
+
+  // Masses: every one is added up, so every one must be a number; a species that gets
+  // particles needs a positive mass to give them a velocity.
+  double massSum = 0;
+  bool massesOk = true;
+  for (int k = 0; k < 4; ++k) {
+    NumericText m = readNumericText(input.rows.masses[k]);
+    bool used = countsOk && counts[k] >= 1;
+    if (m.status != NumericText::Ok) {
+      refuse(Field::Mass, k,
+             "The mass of " + species(k) + " is " + quoted(input.rows.masses[k]) +
+                 "; it must be a number" + (used ? " greater than 0." : "."));
+      massesOk = false;
+    } else if (used && !(m.value > 0)) {
+      refuse(Field::Mass, k,
+             "The mass of " + species(k) + " is " + quoted(input.rows.masses[k]) +
+                 "; a species with particles needs a mass greater than 0.");
+    } else {
+      massSum += m.value;
+    }
+  }
+  if (massesOk && !std::isfinite(massSum))
+    refuse(Field::Mass, -1, "The masses are too large to add up.");
+
+  NumericText r = readNumericText(input.radius);
+  if (r.status != NumericText::Ok || r.value < 0 || r.value > FLT_MAX)
+    refuse(
+        Field::Radius, -1,
+        "The particle radius is " + quoted(input.radius) + "; it must be a number of 0 or more.");
+
+  if (!isNumericText(input.velocityRange))
+    refuse(Field::VelocityRange, -1,
+           "The velocity range is " + quoted(input.velocityRange) + "; it must be a number.");
+  return problems;
+}
+
+}  // namespace km

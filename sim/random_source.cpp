@@ -1,0 +1,12 @@
+#include "random_source.h"
+
+#include <bit>
+
+namespace km {
+
+void SeededGenerator::seed(float secondsSinceMidnight) {
+  // The bits of the single keep its fraction, so two starts in the same second still differ.
+  engine_.seed(std::bit_cast<std::uint32_t>(secondsSinceMidnight));
+}
+
+}  // namespace km

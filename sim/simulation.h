@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "clock.h"
+#include "random_source.h"
+#include "state.h"
+#include "surface.h"
+
+namespace km {
+
+// The texts of the four species rows, row k belonging to species k + 1.
+struct SpeciesTexts {
+  std::array<std::string, 4> counts;
+  std::array<std::string, 4> masses;
+};
+
+// The gas: its state and the procedures that set it up and step it. Draws only through a
+// DrawingSurface, writes only through a TextDisplay, and takes time and random numbers from
+// what it is given. Every procedure raises RunError where the model's rules fail.
+class Simulation {
+ public:
+  Simulation(RandomSource& rnd, const Clock& clock) : rnd_(rnd), clock_(clock) {}
+
+  State& state() { return s_; }
+  const State& state() const { return s_; }
+
+  // Start-up defaults, in order: seed the generator from the time of day, black background,
+  // velScale 20, partRad 12, collProx 24.
+  void startUp(DrawingSurface& surface);
+  // speciesColor(1..4) = green, blue, cyan, red.
+  void setDefaultSpeciesColors();
+
+  // A count or mass field of row k (0..3) changed: Val of its text becomes the species
+  // value and element 0 the new total.
+  void takeSpeciesCount(int k, std::string_view text);
+  void takeSpeciesMass(int k, std::string_view text);
+  // The radius, proximity and velocity-range texts are stored as typed.
+  void takeParticleRadius(std::string_view text) { s_.partRad = Cell::text(text); }
+  void takeProximity(std::string_view text) { s_.collProx = Cell::text(text); }
+  void takeVelocityScale(std::string_view text) { s_.velScale = Cell::text(text); }
+  void takeSpeciesColor(int k, Color c) { s_.speciesColor(k + 1) = c; }
+
+  void SetUpSpecies(const SpeciesTexts& rows);
+  void PlaceParticles(DrawingSurface& surface);
+  void CheckCollisions(int i);
+  void Collide(int i, int j);
+  void Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts);
+
+  // Last particle the tick and the collision test reach: the smaller of speciesCount(0) and
+  // the number placed by the latest PlaceParticles.
+  int lastParticle() const;
+
+ private:
+  void moveAndDraw(int i, DrawingSurface& surface);
+  void drawTrail(DrawingSurface& surface);
+
+  RandomSource& rnd_;
+  const Clock& clock_;
+  State s_;
+};
+
+// How many passes a loop "for i = 1 to bound" makes (0 for a bound below 1).
+int passesUpTo(const Cell& bound);
+
+}  // namespace km

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace km {
+
+// r + 256 * g + 65536 * b, each channel 0..255; 0 is black.
+using Color = std::int32_t;
+constexpr Color RGB(int r, int g, int b) {
+  return r + 256 * g + 65536 * b;
+}
+
+// Where the model draws: user units, 1000 x 1000, origin top-left, y downward.
+class DrawingSurface {
+ public:
+  virtual ~DrawingSurface() = default;
+  // Fills the whole surface, erasing everything drawn.
+  virtual void setBackColor(Color c) = 0;
+  virtual void setFillColor(Color c) = 0;
+  // A filled disc outlined in the surface's foreground colour.
+  virtual void circle(float x, float y, float radius) = 0;
+  // A filled disc outlined in `outline`.
+  virtual void circle(float x, float y, float radius, Color outline) = 0;
+};
+
+enum class Readout { Label1, Label2, Label3, Label7 };
+
+// Where the model writes its readouts: the time of day, the two energy sums, the speed.
+class TextDisplay {
+ public:
+  virtual ~TextDisplay() = default;
+  virtual void show(Readout which, std::string_view text) = 0;
+};
+
+}  // namespace km

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "fakes.h"
+
+namespace km {
+namespace {
+
+// FNV-1a over the kind and bits of every position and velocity.
+struct Checksum {
+  std::uint64_t h = 1469598103934665603ull;
+  void add(std::uint64_t v) {
+    for (int b = 0; b < 8; ++b)
+      h = (h ^ ((v >> (8 * b)) & 0xff)) * 1099511628211ull;
+  }
+  void add(const Cell& c) {
+    add(static_cast<std::uint64_t>(c.kind()));
+    add(std::bit_cast<std::uint64_t>(c.toDouble()));
+  }
+};
+
+struct NullSurface : DrawingSurface {
+  void setBackColor(Color) override {}
+  void setFillColor(Color) override {}
+  void circle(float, float, float) override {}
+  void circle(float, float, float, Color) override {}
+};
+
+// A fixed seed, the start-up species and 1,000 ticks. If this checksum changes, the physics
+// or the number rules changed: find out why before updating it.
+TEST(GoldenRun, ThousandTicksOfTheDefaultGas) {
+  SeededGenerator rnd;
+  test::FixedClock clock;
+  NullSurface surface;
+  test::RecordingDisplay display;
+  Simulation sim(rnd, clock);
+  sim.startUp(surface);
+  sim.setDefaultSpeciesColors();
+  sim.SetUpSpecies(test::rows({"32", "8", "2", "1"}));
+  sim.PlaceParticles(surface);
+  for (int t = 0; t < 1000; ++t)
+    sim.Timer1_Timer(surface, display);
+
+  const State& s = sim.state();
+  Checksum sum;
+  for (int i = 1; i <= 43; ++i) {
+    sum.add(s.posX(i));
+    sum.add(s.posY(i));
+    sum.add(s.velX(i));
+    sum.add(s.velY(i));
+    EXPECT_TRUE(std::isfinite(s.posX(i).toDouble()));
+    // Never farther out than one tick's move past the wall.
+    double v = std::hypot(s.velX(i).toDouble(), s.velY(i).toDouble());
+    EXPECT_GT(s.posX(i).toDouble(), -v);
+    EXPECT_LT(s.posY(i).toDouble(), 1000 + v);
+  }
+  EXPECT_EQ(sum.h, 0x639525eaa9a84ac0ull)
+      << std::hex << "checksum 0x" << sum.h << " KE_x " << display[Readout::Label2];
+}
+
+}  // namespace
+}  // namespace km
