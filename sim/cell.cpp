@@ -37,6 +37,16 @@ void Cell::release() noexcept {
   if (--t_->refs == 0) delete t_;
 }
 
+bool Cell::textNumber(double& out) const {
+  if (kind_ != Kind::Text) return false;
+  if (!t_->read) {
+    t_->number = readNumericText(t_->s);
+    t_->read = true;
+  }
+  out = t_->number.value;
+  return t_->number.status == NumericText::Ok;
+}
+
 double Cell::textToDouble() const {
   if (!t_->read) {
     t_->number = readNumericText(t_->s);
@@ -53,7 +63,7 @@ double Cell::textToDouble() const {
   throw RunError(ErrorKind::TypeMismatch, "\"" + t_->s + "\" is not a number");
 }
 
-float Cell::toSingle() const {
+float Cell::toSingleSlow() const {
   if (kind_ == Kind::Single) return s_;
   double v = toDouble();
   if (std::fabs(v) > FLT_MAX)
@@ -62,8 +72,7 @@ float Cell::toSingle() const {
   return static_cast<float>(v);
 }
 
-std::int32_t Cell::toIndex() const {
-  if (kind_ == Kind::Integer) return i_;
+std::int32_t Cell::toIndexSlow() const {
   double r = std::nearbyint(toDouble());  // the default rounding mode sends halves to even
   if (!(r >= INT32_MIN && r <= INT32_MAX))
     throw RunError(ErrorKind::Overflow,

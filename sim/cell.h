@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,6 +45,8 @@ class Cell {
   float singleValue() const { return s_; }
   double doubleValue() const { return d_; }
   std::string_view textValue() const;
+  // For a text cell: whether the text reads as a number, and that number (read once).
+  bool textNumber(double& out) const;
 
   // The value as a number: Empty is 0, a text must be numeric (else TypeMismatch, or Overflow
   // when it is beyond the double range).
@@ -63,14 +66,23 @@ class Cell {
     return textToDouble();
   }
   // The value converted to single precision, as a drawing call needs it (Overflow if too large).
-  float toSingle() const;
+  float toSingle() const {
+    if (kind_ == Kind::Double && d_ <= 3.4028234663852886e38 && d_ >= -3.4028234663852886e38)
+      return static_cast<float>(d_);
+    return toSingleSlow();
+  }
   // The value rounded to the nearest whole number, halves to even, as an array index or a
   // 32-bit colour needs it (Overflow outside the 32-bit range).
-  std::int32_t toIndex() const;
+  std::int32_t toIndex() const {
+    if (kind_ == Kind::Integer) return i_;
+    return toIndexSlow();
+  }
 
  private:
   struct TextRep;
   double textToDouble() const;
+  float toSingleSlow() const;
+  std::int32_t toIndexSlow() const;
   void retain() const noexcept;
   void release() noexcept;
 
@@ -90,11 +102,29 @@ Cell mulSlow(const Cell& a, const Cell& b);
 Cell divSlow(const Cell& a, const Cell& b);
 Cell absSlow(const Cell& a);
 int compareSlow(const Cell& a, const Cell& b);
-inline bool bothDouble(const Cell& a, const Cell& b) {
-  return a.kind() == Kind::Double && b.kind() == Kind::Double;
+// Operands of which at least one is a Double or a text (read as a number): the result is
+// a Double computed on doubles. For + a text with a text or with Empty is joined instead.
+inline bool wide(Kind k) {
+  return k == Kind::Double || k == Kind::Text;
+}
+inline bool doubleResult(const Cell& a, const Cell& b) {
+  return wide(a.kind()) || wide(b.kind());
+}
+inline bool doubleSum(const Cell& a, const Cell& b) {
+  Kind ka = a.kind();
+  Kind kb = b.kind();
+  bool joins = (kb == Kind::Text && (ka == Kind::Text || ka == Kind::Empty)) ||
+               (ka == Kind::Text && kb == Kind::Empty);
+  return doubleResult(a, b) && !joins;
 }
 inline bool finite(double v) {
   return v - v == 0;
+}
+inline bool bothInteger(const Cell& a, const Cell& b) {
+  return a.kind() == Kind::Integer && b.kind() == Kind::Integer;
+}
+inline bool fitsInteger(std::int64_t v) {
+  return v >= INT32_MIN && v <= INT32_MAX;
 }
 }  // namespace detail
 
@@ -103,31 +133,43 @@ inline bool finite(double v) {
 // counts as a Double (non-numeric text: TypeMismatch); Text + Text joins the texts and
 // Empty + Text gives the text. / gives Double for two integers, else the wider kind; a zero
 // divisor is DivisionByZero. ^ gives Double. A result beyond the range of its kind is Overflow.
-// Double-with-Double is the common case in the tick, so it is decided inline.
+// A Double result is the common case in the tick, so it is decided inline.
 inline Cell operator+(const Cell& a, const Cell& b) {
-  if (detail::bothDouble(a, b)) {
-    double r = a.doubleValue() + b.doubleValue();
+  if (detail::doubleSum(a, b)) {
+    double r = a.toDouble() + b.toDouble();
     if (detail::finite(r)) return r;
+  }
+  if (detail::bothInteger(a, b)) {
+    std::int64_t r = std::int64_t{a.intValue()} + b.intValue();
+    if (detail::fitsInteger(r)) return static_cast<std::int32_t>(r);
   }
   return detail::addSlow(a, b);
 }
 inline Cell operator-(const Cell& a, const Cell& b) {
-  if (detail::bothDouble(a, b)) {
-    double r = a.doubleValue() - b.doubleValue();
+  if (detail::doubleResult(a, b)) {
+    double r = a.toDouble() - b.toDouble();
     if (detail::finite(r)) return r;
+  }
+  if (detail::bothInteger(a, b)) {
+    std::int64_t r = std::int64_t{a.intValue()} - b.intValue();
+    if (detail::fitsInteger(r)) return static_cast<std::int32_t>(r);
   }
   return detail::subSlow(a, b);
 }
 inline Cell operator*(const Cell& a, const Cell& b) {
-  if (detail::bothDouble(a, b)) {
-    double r = a.doubleValue() * b.doubleValue();
+  if (detail::doubleResult(a, b)) {
+    double r = a.toDouble() * b.toDouble();
     if (detail::finite(r)) return r;
+  }
+  if (detail::bothInteger(a, b)) {
+    std::int64_t r = std::int64_t{a.intValue()} * b.intValue();
+    if (detail::fitsInteger(r)) return static_cast<std::int32_t>(r);
   }
   return detail::mulSlow(a, b);
 }
 inline Cell operator/(const Cell& a, const Cell& b) {
-  if (detail::bothDouble(a, b) && b.doubleValue() != 0) {
-    double r = a.doubleValue() / b.doubleValue();
+  if (detail::doubleResult(a, b) && b.toDouble() != 0) {
+    double r = a.toDouble() / b.toDouble();
     if (detail::finite(r)) return r;
   }
   return detail::divSlow(a, b);

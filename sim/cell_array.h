@@ -18,6 +18,8 @@ class CellArray {
   const Cell& operator()(int i) const { return cells_[checked(i)]; }
   Cell& operator()(const Cell& i) { return (*this)(i.toIndex()); }
   const Cell& operator()(const Cell& i) const { return (*this)(i.toIndex()); }
+  // Unchecked, for loops whose range was checked once.
+  const Cell* data() const { return cells_.data(); }
 
  private:
   static std::size_t checked(int i) {

@@ -55,12 +55,22 @@ class Simulation {
 
  private:
   void moveAndDraw(int i, DrawingSurface& surface);
+  // Whether particles first..last all have tame positions, and the collision test of i given
+  // that answer for the particles after i.
+  bool tameFrom(int first) const;
+  void checkPairs(int i, bool laterTame);
+  bool collideDoubles(int i, int j);
   void drawTrail(DrawingSurface& surface);
 
   RandomSource& rnd_;
   const Clock& clock_;
   State s_;
 };
+
+// A position that is a Double of at most this magnitude: differences and their squares of
+// such positions are plain finite doubles, so the pair test can skip the cell rules.
+constexpr double tameLimit = 1e150;
+bool isTame(const Cell& position);
 
 // How many passes a loop "for i = 1 to bound" makes (0 for a bound below 1).
 int passesUpTo(const Cell& bound);

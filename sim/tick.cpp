@@ -48,18 +48,29 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
   readouts.show(Readout::Label1, timeOfDayText(clock_.secondsSinceMidnight()));
   Cell keSumX = 0;
   Cell keSumY = 0;
+  char speedText[32];
+  std::size_t speedLength = 0;
   drawTrail(surface);
 
   const int last = lastParticle();
+  // Positions change only in moveAndDraw, so tameness of the later particles is known from
+  // one look at the start and one look at each particle after its move.
+  bool laterTame = tameFrom(2);
   for (int i = 1; i <= last; ++i) {
     moveAndDraw(i, surface);
-    CheckCollisions(i);
+    if (i >= 2) laterTame = laterTame && isTame(s_.posX(i)) && isTame(s_.posY(i));
+    checkPairs(i, laterTame);
     keSumX = keSumX + (s_.partMass(i) * s_.velX(i)) * s_.velX(i);
     keSumY = keSumY + (s_.partMass(i) * s_.velY(i)) * s_.velY(i);
     showNumber(readouts, Readout::Label2, keSumX);
     showNumber(readouts, Readout::Label3, keSumY);
-    const Cell speed = pow(pow(s_.velX(1), 2) + pow(s_.velY(1), 2), 0.5);
-    showNumber(readouts, Readout::Label7, Cell(0.7) * speed + 0.5);
+    // Particle 1's velocity is final once its own pass is over (later passes change only
+    // later particles), so its speed readout is worked out once and shown on every pass.
+    if (i == 1) {
+      const Cell speed = pow(pow(s_.velX(1), 2) + pow(s_.velY(1), 2), 0.5);
+      speedLength = readoutText(Cell(0.7) * speed + 0.5, speedText);
+    }
+    readouts.show(Readout::Label7, std::string_view(speedText, speedLength));
   }
 }
 

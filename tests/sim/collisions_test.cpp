@@ -182,3 +182,57 @@ TEST(Collide, SinglePositionsGiveASingleSlope) {
 
 }  // namespace
 }  // namespace km
+
+namespace km {
+namespace {
+
+// A random gas of n particles with double positions close enough to collide often.
+void randomGas(test::Rig& rig, int n, unsigned seed, bool integerMasses) {
+  std::mt19937 gen(seed);
+  std::uniform_real_distribution<double> pos(400, 600), vel(-3, 3);
+  std::uniform_int_distribution<int> mass(1, 64);
+  rig.place(n);
+  for (int i = 1; i <= n; ++i) {
+    rig.s.posX(i) = pos(gen);
+    rig.s.posY(i) = pos(gen);
+    rig.s.velX(i) = vel(gen);
+    rig.s.velY(i) = vel(gen);
+    int m = mass(gen);
+    rig.s.partMass(i) = integerMasses ? Cell(m) : Cell::text(std::to_string(m));
+  }
+}
+
+// The tick takes plain-double shortcuts when every position and mass reads as a double; the
+// results must be bit for bit those of the cell rules.
+TEST(CollisionShortcuts, SameBitsAsTheCellRules) {
+  for (const char* prox : {"", "30", "-45"}) {
+    test::Rig fast, slow;
+    randomGas(fast, 120, 5, false);
+    randomGas(slow, 120, 5, true);  // integer masses take the cell rules in Collide
+    // A far-off particle that is not a tame double sends the pair test to the cell rules.
+    slow.place(121);
+    randomGas(slow, 120, 5, true);
+    slow.s.posX(121) = 1e200;
+    slow.s.posY(121) = 1e200;
+    if (*prox) {
+      fast.sim.takeProximity(prox);
+      slow.sim.takeProximity(prox);
+    }
+    int changed = 0;
+    for (int i = 1; i <= 120; ++i) {
+      fast.sim.CheckCollisions(i);
+      slow.sim.CheckCollisions(i);
+    }
+    for (int i = 1; i <= 120; ++i) {
+      ASSERT_EQ(fast.s.velX(i).doubleValue(), slow.s.velX(i).doubleValue()) << prox << " " << i;
+      ASSERT_EQ(fast.s.velY(i).doubleValue(), slow.s.velY(i).doubleValue()) << prox << " " << i;
+      test::Rig fresh;
+      randomGas(fresh, 120, 5, false);
+      changed += fast.s.velX(i).doubleValue() != fresh.s.velX(i).doubleValue();
+    }
+    EXPECT_GT(changed, 20) << prox;
+  }
+}
+
+}  // namespace
+}  // namespace km

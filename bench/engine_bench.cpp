@@ -1,0 +1,169 @@
+// Cost of one tick of the engine against the same steps on plain double arrays.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench_gas.h"
+
+namespace km::bench {
+namespace {
+
+// The tick written directly on doubles: the yardstick for what the cells cost.
+struct PlainGas {
+  int n = 0;
+  std::array<double, 501> x{}, y{}, vx{}, vy{}, r{}, m{};
+  std::array<Color, 501> color{};
+  std::array<double, 101> tx{}, ty{};
+  double prox = 24;
+
+  explicit PlainGas(const State& s, int count) : n(count) {
+    for (int i = 1; i <= n; ++i) {
+      x[i] = s.posX(i).toDouble();
+      y[i] = s.posY(i).toDouble();
+      vx[i] = s.velX(i).toDouble();
+      vy[i] = s.velY(i).toDouble();
+      r[i] = s.partRadius(i).toDouble();
+      m[i] = s.partMass(i).toDouble();
+      color[i] = s.partColor(i).toIndex();
+    }
+  }
+
+  static void show(TextDisplay& d, Readout which, double v) {
+    char buf[32];
+    auto res = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(std::floor(v)));
+    d.show(which, std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
+  }
+
+  void collide(int i, int j) {
+    if (x[i] - x[j] == 0) return;
+    double a = (y[j] - y[i]) / (x[j] - x[i]);
+    double Dx =
+        (2 * ((vx[j] - vx[i]) + a * (vy[j] - vy[i])) / (1 + a * a)) / (1 + m[i] / (m[j] + 0.00001));
+    double Dy = Dx * a;
+    vx[i] += Dx;
+    vy[i] += Dy;
+    vx[j] -= (m[i] / m[j]) * Dx;
+    vy[j] -= (m[i] / m[j]) * Dy;
+  }
+
+  void tick(DrawingSurface& surface, TextDisplay& display) {
+    display.show(Readout::Label1, "12:34:56");
+    double keX = 0, keY = 0, speed = 0;
+    for (int k = 100; k >= 1; --k) {
+      tx[k] = tx[k - 1];
+      ty[k] = ty[k - 1];
+      surface.setFillColor(color[1]);
+      surface.circle(float(tx[k]), float(ty[k]), float(r[1] / 4), color[1]);
+    }
+    tx[0] = x[1];
+    ty[0] = y[1];
+    for (int i = 1; i <= n; ++i) {
+      double px = x[i], py = y[i];
+      x[i] += vx[i];
+      y[i] += vy[i];
+      if (std::fabs(x[i] - 500) > 500 - r[i])
+        vx[i] = x[i] < 500 ? std::fabs(vx[i]) : -std::fabs(vx[i]);
+      if (std::fabs(y[i] - 500) > 500 - r[i])
+        vy[i] = y[i] < 500 ? std::fabs(vy[i]) : -std::fabs(vy[i]);
+      surface.setFillColor(0);
+      surface.circle(float(px), float(py), float(r[i]), 0);
+      surface.setFillColor(color[i]);
+      surface.circle(float(x[i]), float(y[i]), float(r[i]), color[i]);
+      for (int j = i + 1; j <= n; ++j) {
+        double dx = x[j] - x[i], dy = y[j] - y[i];
+        if (!(std::fabs(dx) < prox) || !(std::fabs(dy) < prox)) continue;
+        if (dx * dx + dy * dy < prox * prox) collide(i, j);
+      }
+      keX += (m[i] * vx[i]) * vx[i];
+      keY += (m[i] * vy[i]) * vy[i];
+      show(display, Readout::Label2, keX);
+      show(display, Readout::Label3, keY);
+      if (i == 1) speed = 0.7 * std::pow(std::pow(vx[1], 2) + std::pow(vy[1], 2), 0.5) + 0.5;
+      show(display, Readout::Label7, speed);
+    }
+  }
+};
+
+void engineTick(benchmark::State& st) {
+  SeededGenerator rnd;
+  FixedClock clock;
+  NullSurface surface;
+  NullDisplay display;
+  Simulation sim(rnd, clock);
+  startGas(sim, static_cast<int>(st.range(0)), surface);
+  for (auto _ : st)
+    sim.Timer1_Timer(surface, display);
+  st.counters["particles"] = static_cast<double>(st.range(0));
+}
+
+void plainDoubleTick(benchmark::State& st) {
+  SeededGenerator rnd;
+  FixedClock clock;
+  NullSurface surface;
+  NullDisplay display;
+  Simulation sim(rnd, clock);
+  const int n = static_cast<int>(st.range(0));
+  startGas(sim, n, surface);
+  PlainGas gas(sim.state(), n);
+  for (auto _ : st)
+    gas.tick(surface, display);
+  st.counters["particles"] = static_cast<double>(n);
+}
+
+BENCHMARK(engineTick)
+    ->Arg(43)
+    ->Arg(100)
+    ->Arg(500)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(plainDoubleTick)
+    ->Arg(43)
+    ->Arg(100)
+    ->Arg(500)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// Prints the table as usual, then the engine's median over the plain-double median per size.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) {
+      if (r.aggregate_name != "median") continue;
+      const std::string name = r.run_name.function_name;
+      const int size = std::atoi(r.run_name.args.c_str());
+      (name == "engineTick" ? engine_ : plain_)[size] = r.GetAdjustedRealTime();
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%-10s %14s %14s %8s\n", "particles", "engine (us)", "plain (us)", "ratio");
+    for (const auto& [size, e] : engine_) {
+      auto p = plain_.find(size);
+      if (p == plain_.end()) continue;
+      std::printf("%-10d %14.1f %14.1f %8.2f\n", size, e, p->second, e / p->second);
+    }
+  }
+
+ private:
+  std::map<int, double> engine_, plain_;
+};
+
+}  // namespace
+}  // namespace km::bench
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  km::bench::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+}
