@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <optional>
+#include <string>
 
 #include "simulation.h"
 
@@ -140,6 +141,14 @@ bool Simulation::collideDoubles(int i, int j) {
 
 void Simulation::Collide(int i, int j) {
   if (collideDoubles(i, j)) return;
+  try {
+    collideCells(i, j);
+  } catch (const RunError& e) {
+    throw withPlace(e, "collision of particles " + std::to_string(i) + " and " + std::to_string(j));
+  }
+}
+
+void Simulation::collideCells(int i, int j) {
   if (s_.posX(i) - s_.posX(j) == 0) return;
   const Cell a = (s_.posY(j) - s_.posY(i)) / (s_.posX(j) - s_.posX(i));
   const Cell Dx = (2 * ((s_.velX(j) - s_.velX(i)) + a * (s_.velY(j) - s_.velY(i))) / (1 + a * a)) /

@@ -23,6 +23,11 @@ class RunError : public std::runtime_error {
   ErrorKind kind_;
 };
 
+// The same error with where it happened added, e.g. "(particle 7)".
+inline RunError withPlace(const RunError& e, const std::string& where) {
+  return RunError(e.kind(), std::string(e.what()) + " (" + where + ")");
+}
+
 // Short name of an error kind, e.g. "Division by zero".
 const char* errorKindName(ErrorKind kind);
 

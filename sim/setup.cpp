@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "conversions.h"
+#include "run_error.h"
 #include "simulation.h"
 
 namespace km {
@@ -80,18 +81,22 @@ void Simulation::PlaceParticles(DrawingSurface& surface) {
   s_.placedCount = 0;
   int last = passesUpTo(s_.speciesCount(0));
   for (int i = 1; i <= last; ++i) {
-    // One statement per draw keeps the four numbers in their order x, y, vx, vy.
-    Cell r = rnd_.next();
-    s_.posX(i) = r * 1000;
-    r = rnd_.next();
-    s_.posY(i) = r * 1000;
-    r = rnd_.next();
-    s_.velX(i) = (r - 0.5) * s_.velScale / pow(s_.partMass(i), 0.5);
-    r = rnd_.next();
-    s_.velY(i) = (r - 0.5) * s_.velScale / pow(s_.partMass(i), 0.5);
-    s_.partRadius(i) = s_.partRad;
-    surface.circle(s_.posX(i).toSingle(), s_.posY(i).toSingle(), s_.partRadius(i).toSingle());
-    s_.placedCount = i;
+    try {
+      // One statement per draw keeps the four numbers in their order x, y, vx, vy.
+      Cell r = rnd_.next();
+      s_.posX(i) = r * 1000;
+      r = rnd_.next();
+      s_.posY(i) = r * 1000;
+      r = rnd_.next();
+      s_.velX(i) = (r - 0.5) * s_.velScale / pow(s_.partMass(i), 0.5);
+      r = rnd_.next();
+      s_.velY(i) = (r - 0.5) * s_.velScale / pow(s_.partMass(i), 0.5);
+      s_.partRadius(i) = s_.partRad;
+      surface.circle(s_.posX(i).toSingle(), s_.posY(i).toSingle(), s_.partRadius(i).toSingle());
+      s_.placedCount = i;
+    } catch (const RunError& e) {
+      throw withPlace(e, "placing particle " + std::to_string(i));
+    }
   }
   s_.posX(1) = 500;
   s_.posY(1) = 500;

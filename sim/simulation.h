@@ -60,6 +60,7 @@ class Simulation {
   bool tameFrom(int first) const;
   void checkPairs(int i, bool laterTame);
   bool collideDoubles(int i, int j);
+  void collideCells(int i, int j);
   void drawTrail(DrawingSurface& surface);
 
   RandomSource& rnd_;

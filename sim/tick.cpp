@@ -1,6 +1,7 @@
 // One step of the gas: time, trail of particle 1, then move, wall test, erase, draw,
 // collisions and readouts for every particle.
 #include "conversions.h"
+#include "run_error.h"
 #include "simulation.h"
 
 namespace km {
@@ -50,14 +51,22 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
   Cell keSumY = 0;
   char speedText[32];
   std::size_t speedLength = 0;
-  drawTrail(surface);
+  try {
+    drawTrail(surface);
+  } catch (const RunError& e) {
+    throw withPlace(e, "drawing the trail of particle 1");
+  }
 
   const int last = lastParticle();
   // Positions change only in moveAndDraw, so tameness of the later particles is known from
   // one look at the start and one look at each particle after its move.
   bool laterTame = tameFrom(2);
   for (int i = 1; i <= last; ++i) {
-    moveAndDraw(i, surface);
+    try {
+      moveAndDraw(i, surface);
+    } catch (const RunError& e) {
+      throw withPlace(e, "moving particle " + std::to_string(i));
+    }
     if (i >= 2) laterTame = laterTame && isTame(s_.posX(i)) && isTame(s_.posY(i));
     checkPairs(i, laterTame);
     keSumX = keSumX + (s_.partMass(i) * s_.velX(i)) * s_.velX(i);

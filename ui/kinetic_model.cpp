@@ -1,0 +1,231 @@
+#include "kinetic_model.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QMessageBox>
+#include <QTime>
+
+#include "conversions.h"
+#include "input_check.h"
+#include "run_error.h"
+
+namespace km {
+
+void placeRowControl(QWidget* w, int left, int top, int width, int height);
+
+double SystemClock::secondsSinceMidnight() const {
+  return QTime(0, 0).msecsTo(QTime::currentTime()) / 1000.0;
+}
+
+void PendingReadouts::show(Readout which, std::string_view text) {
+  auto k = static_cast<std::size_t>(which);
+  text_[k].assign(text);
+  changed_[k] = true;
+}
+
+void PendingReadouts::flush(const std::array<QLabel*, 4>& labels) {
+  for (std::size_t k = 0; k < labels.size(); ++k) {
+    if (!changed_[k]) continue;
+    labels[k]->setText(QString::fromStdString(text_[k]));
+    changed_[k] = false;
+  }
+}
+
+void paintButtonFace(QPushButton* button, const QColor& c) {
+  // A border of its own makes the style sheet draw the whole face in exactly this colour.
+  button->setStyleSheet(QString("QPushButton { background-color: %1; border: 1px solid #606060; }"
+                                "QPushButton:pressed { border: 2px solid #303030; }")
+                            .arg(c.name()));
+}
+
+QColor toQColor(Color c) {
+  return QColor(c & 255, (c >> 8) & 255, (c >> 16) & 255);
+}
+Color fromQColor(const QColor& c) {
+  return RGB(c.red(), c.green(), c.blue());
+}
+
+KineticModel::KineticModel(QWidget* parent) : QWidget(parent) {
+  setObjectName("KineticModel");
+  pickColor_ = [](QWidget* parent, const QString& title,
+                  const QColor& initial) -> std::optional<QColor> {
+    QColor c = QColorDialog::getColor(initial, parent, title);
+    if (!c.isValid()) return std::nullopt;
+    return c;
+  };
+  showMessage_ = [this](const QString& title, const QString& text) {
+    QMessageBox::warning(this, title, text);
+  };
+  createControls();
+  wireEvents();
+  Form_Load();
+}
+
+void KineticModel::wireEvents() {
+  connect(runSImulation, &QPushButton::clicked, this, &KineticModel::runSImulation_Click);
+  connect(cmd_stop_simulation, &QPushButton::clicked, this,
+          &KineticModel::cmd_stop_simulation_Click);
+  connect(Command2, &QPushButton::clicked, this, &KineticModel::Command2_Click);
+  connect(cmd_exit_program, &QPushButton::clicked, this, &KineticModel::cmd_exit_program_Click);
+  for (int k = 0; k < 4; ++k) {
+    connect(cmd_color[k], &QPushButton::clicked, this, [this, k] { cmd_color_Click(k); });
+    connect(txt_masses[k], &QLineEdit::textChanged, this, [this, k] { txt_masses_Change(k); });
+    connect(txt_how_many[k], &QLineEdit::textChanged, this, [this, k] { txt_how_many_Change(k); });
+  }
+  connect(txtParticleRad, &QLineEdit::textChanged, this, &KineticModel::txtParticleRad_Change);
+  connect(txtProximity, &QLineEdit::textChanged, this, &KineticModel::txtProximity_Change);
+  connect(Timer1, &QTimer::timeout, this, &KineticModel::Timer1_Timer);
+}
+
+void KineticModel::Form_Load() {
+  guarded("starting up", [this] {
+    model_.startUp(*Picture1);
+    const int rowLeft = 8800;
+    const int rowTop = 1100;
+    for (int i = 0; i <= 3; ++i) {
+      const int top = rowTop + 450 * i;
+      lbl_mass_id[i]->setText(QString::fromStdString("mass #" + Str(Cell(i + 1))));
+      placeRowControl(lbl_mass_id[i], rowLeft, top, 400, 375);
+      txt_masses[i]->setText(QString::fromStdString(Str(pow(Cell(4), Cell(i)))));
+      placeRowControl(txt_masses[i], rowLeft + 400, top, 400, 375);
+      lbl_how_many_m[i]->setText("how many?");
+      placeRowControl(lbl_how_many_m[i], rowLeft + 800, top, 400, 375);
+      txt_how_many[i]->setText(QString::fromStdString(Str(Cell(2) * pow(Cell(4), Cell(2 - i)))));
+      txt_how_many[3]->setText("1");
+      placeRowControl(txt_how_many[i], rowLeft + 1200, top, 400, 375);
+      model_.setDefaultSpeciesColors();
+      cmd_color[i]->setText("color");
+      placeRowControl(cmd_color[i], rowLeft + 1600, top, 600, 375);
+      paintButtonFace(cmd_color[i], toQColor(model_.state().speciesColor(i + 1).toIndex()));
+    }
+    Label4->setText("KE_x:");
+    Label5->setText("KE_y:");
+  });
+}
+
+SpeciesTexts KineticModel::speciesTexts() const {
+  SpeciesTexts rows;
+  for (int k = 0; k < 4; ++k) {
+    rows.counts[k] = txt_how_many[k]->text().toStdString();
+    rows.masses[k] = txt_masses[k]->text().toStdString();
+  }
+  return rows;
+}
+
+void KineticModel::runSImulation_Click() {
+  RunInput input{speciesTexts(), txtParticleRad->text().toStdString(),
+                 txtVelRange->text().toStdString()};
+  auto problems = checkRunInput(input);
+  if (!problems.empty()) {
+    QString text = "The simulation cannot start:\n";
+    for (const auto& p : problems)
+      text += "\n• " + QString::fromStdString(p.message);
+    showMessage_("Kinetic Model", text);
+    return;
+  }
+  guarded("starting the run", [&] {
+    Picture1->setBackColor(0);
+    model_.takeVelocityScale(input.velocityRange);
+    model_.SetUpSpecies(input.rows);
+    model_.PlaceParticles(*Picture1);
+    setTimer(true, 1);
+  });
+}
+
+void KineticModel::cmd_stop_simulation_Click() {
+  setTimer(false, timerInterval_);
+}
+
+void KineticModel::Command2_Click() {
+  setTimer(true, timerInterval_);
+}
+
+void KineticModel::cmd_exit_program_Click() {
+  setTimer(false, timerInterval_);
+  close();
+  QApplication::quit();
+}
+
+void KineticModel::cmd_color_Click(int k) {
+  const QString title = QString::fromStdString("Select color for mass # " + Str(Cell(k + 1)));
+  const QColor initial = toQColor(model_.state().speciesColor(k + 1).toIndex());
+  std::optional<QColor> chosen = pickColor_(this, title, initial);
+  // Cancelling leaves the species as it was.
+  if (!chosen) return;
+  model_.takeSpeciesColor(k, fromQColor(*chosen));
+  paintButtonFace(cmd_color[k], *chosen);
+}
+
+void KineticModel::txt_how_many_Change(int k) {
+  guarded("taking a particle count",
+          [&] { model_.takeSpeciesCount(k, txt_how_many[k]->text().toStdString()); });
+}
+
+void KineticModel::txt_masses_Change(int k) {
+  guarded("taking a mass", [&] { model_.takeSpeciesMass(k, txt_masses[k]->text().toStdString()); });
+}
+
+void KineticModel::txtParticleRad_Change() {
+  const std::string text = txtParticleRad->text().toStdString();
+  model_.takeParticleRadius(text);
+  markField(txtParticleRad, isNumericText(text),
+            "Not a number: \"Run Simulation\" will refuse this radius.");
+}
+
+void KineticModel::txtProximity_Change() {
+  const std::string text = txtProximity->text().toStdString();
+  // A text that is no number (say, while it is being retyped) is not taken: the last one
+  // stays in force.
+  const bool numeric = isNumericText(text);
+  if (numeric) model_.takeProximity(text);
+  markField(txtProximity, numeric,
+            "Not a number: the collision proximity stays at " +
+                QString::fromStdString(Str(model_.state().collProx)).trimmed() + ".");
+}
+
+void KineticModel::Timer1_Timer() {
+  guarded("running the simulation", [this] { model_.Timer1_Timer(*Picture1, readouts_); });
+  readouts_.flush({Label1, Label2, Label3, Label7});
+}
+
+void KineticModel::closeEvent(QCloseEvent* event) {
+  setTimer(false, timerInterval_);
+  QWidget::closeEvent(event);
+}
+
+void KineticModel::setTimer(bool enabled, int interval) {
+  timerEnabled_ = enabled;
+  timerInterval_ = interval;
+  // An interval of 0 means the timer never fires, enabled or not.
+  if (enabled && interval > 0)
+    Timer1->start(interval);
+  else
+    Timer1->stop();
+}
+
+void KineticModel::guarded(const QString& doing, const std::function<void()>& procedure) {
+  try {
+    procedure();
+  } catch (const RunError& e) {
+    setTimer(false, timerInterval_);
+    readouts_.flush({Label1, Label2, Label3, Label7});
+    showMessage_(
+        "Kinetic Model",
+        QString(
+            "The simulation stopped while %1.\n\n%2: %3.\n\nFix the cause, then press \"restart\" "
+            "to go on or \"Run Simulation\" to start again.")
+            .arg(doing, errorKindName(e.kind()), QString::fromStdString(e.what())));
+  }
+}
+
+void KineticModel::markField(QLineEdit* field, bool inUse, const QString& whyNot) {
+  field->setProperty("inUse", inUse);
+  field->setToolTip(inUse ? QString() : whyNot);
+  QPalette palette = field->palette();
+  palette.setColor(QPalette::Text,
+                   inUse ? QApplication::palette().color(QPalette::Text) : QColor(Qt::red));
+  field->setPalette(palette);
+}
+
+}  // namespace km

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "picture_box.h"
+#include "random_source.h"
+#include "simulation.h"
+
+namespace km {
+
+// The time of day from the system clock.
+class SystemClock : public Clock {
+ public:
+  double secondsSinceMidnight() const override;
+};
+
+// Readouts written by the tick, held until the tick is over and then shown in the labels, so
+// the labels are not laid out again on every one of the tick's writes.
+class PendingReadouts : public TextDisplay {
+ public:
+  void show(Readout which, std::string_view text) override;
+  // Moves every changed text into its label.
+  void flush(const std::array<QLabel*, 4>& labels);
+
+ private:
+  std::array<std::string, 4> text_;
+  std::array<bool, 4> changed_{};
+};
+
+// The program's one window: the drawing area, the species rows, the settings fields, the
+// readouts and the command buttons. It owns the model and binds every control to it.
+class KineticModel : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Picks a colour: the chosen one, or nothing when the user cancels.
+  using ColorPicker = std::function<std::optional<QColor>(QWidget* parent, const QString& title,
+                                                          const QColor& initial)>;
+  // Tells the user something went wrong.
+  using MessageSink = std::function<void(const QString& title, const QString& text)>;
+
+  explicit KineticModel(QWidget* parent = nullptr);
+
+  void setColorPicker(ColorPicker picker) { pickColor_ = std::move(picker); }
+  void setMessageSink(MessageSink sink) { showMessage_ = std::move(sink); }
+  Simulation& model() { return model_; }
+  bool timerEnabled() const { return timerEnabled_; }
+  int timerInterval() const { return timerInterval_; }
+
+  // Event procedures.
+  void Form_Load();
+  void runSImulation_Click();
+  void cmd_stop_simulation_Click();
+  void Command2_Click();
+  void cmd_exit_program_Click();
+  void cmd_color_Click(int k);
+  void txt_how_many_Change(int k);
+  void txt_masses_Change(int k);
+  void txtParticleRad_Change();
+  void txtProximity_Change();
+  void Timer1_Timer();
+
+  // Controls, under their names; control arrays are indexed 0..3.
+  PictureBox* Picture1;
+  QWidget* Picture2;
+  QWidget* Picture3;
+  QPushButton* runSImulation;
+  QPushButton* cmd_stop_simulation;
+  QPushButton* Command2;
+  QPushButton* cmd_exit_program;
+  std::array<QPushButton*, 4> cmd_color;
+  std::array<QLineEdit*, 4> txt_masses;
+  std::array<QLineEdit*, 4> txt_how_many;
+  std::array<QLabel*, 4> lbl_mass_id;
+  std::array<QLabel*, 4> lbl_how_many_m;
+  QLineEdit* txtVelRange;
+  QLineEdit* txtProximity;
+  QLineEdit* txtParticleRad;
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label3;
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label6;
+  QLabel* Label7;
+  QLabel* lblVelRange;
+  QLabel* lblProximity;
+  QLabel* lbl_particleRadius;
+  QLabel* number_of_masses;
+  QLabel* mass_in_amu;
+  QTimer* Timer1;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void createControls();
+  void wireEvents();
+  void setTimer(bool enabled, int interval);
+  // Runs an event procedure; a run-time error stops the timer and is shown to the user.
+  void guarded(const QString& doing, const std::function<void()>& procedure);
+  void markField(QLineEdit* field, bool inUse, const QString& whyNot);
+  SpeciesTexts speciesTexts() const;
+
+  SeededGenerator rnd_;
+  SystemClock clock_;
+  Simulation model_{rnd_, clock_};
+  PendingReadouts readouts_;
+  bool timerEnabled_ = true;
+  int timerInterval_ = 0;
+  ColorPicker pickColor_;
+  MessageSink showMessage_;
+};
+
+// A species colour as Qt's colour, and back.
+QColor toQColor(Color c);
+// Shows a colour on a button's whole face.
+void paintButtonFace(QPushButton* button, const QColor& c);
+Color fromQColor(const QColor& c);
+
+}  // namespace km
