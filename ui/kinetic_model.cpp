@@ -75,6 +75,7 @@ void KineticModel::wireEvents() {
   }
   connect(txtParticleRad, &QLineEdit::textChanged, this, &KineticModel::txtParticleRad_Change);
   connect(txtProximity, &QLineEdit::textChanged, this, &KineticModel::txtProximity_Change);
+  connect(txtVelRange, &QLineEdit::textChanged, this, &KineticModel::txtVelRange_Change);
   connect(Timer1, &QTimer::timeout, this, &KineticModel::Timer1_Timer);
 }
 
@@ -182,6 +183,11 @@ void KineticModel::txtProximity_Change() {
   markField(txtProximity, numeric,
             "Not a number: the collision proximity stays at " +
                 QString::fromStdString(Str(model_.state().collProx)).trimmed() + ".");
+}
+
+void KineticModel::txtVelRange_Change() {
+  markField(txtVelRange, isNumericText(txtVelRange->text().toStdString()),
+            "Not a number: \"Run Simulation\" will refuse this velocity range.");
 }
 
 void KineticModel::Timer1_Timer() {

@@ -67,6 +67,8 @@ class KineticModel : public QWidget {
   void txt_masses_Change(int k);
   void txtParticleRad_Change();
   void txtProximity_Change();
+  // Taken at the next "Run Simulation"; a change only marks a text that is not a number.
+  void txtVelRange_Change();
   void Timer1_Timer();
 
   // Controls, under their names; control arrays are indexed 0..3.

@@ -54,6 +54,7 @@ void KineticModel::createControls() {
                    int tab) {
     auto* f = named(new QLineEdit(text, this), name, index, tab);
     f->setTextMargins(0, 0, 0, 0);
+    f->setProperty("inUse", true);
     place(f, l, t, w, h);
     return f;
   };
