@@ -1,0 +1,339 @@
+// The disc rasteriser and the picture box: exact coverage and erasing, agreement with
+// QPainter, the user scale, colours, hostile input and repaint throttling.
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "disc_raster.h"
+#include "picture_box.h"
+
+namespace km {
+namespace {
+
+constexpr QRgb kBlack = 0xff000000;
+constexpr QRgb kFill = 0xff102030;
+constexpr QRgb kOutline = 0xffa0b0c0;
+
+QImage blank(int w, int h, QRgb c = kBlack) {
+  QImage img(w, h, QImage::Format_RGB32);
+  img.fill(c);
+  return img;
+}
+
+int countOf(const QImage& img, QRgb c) {
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      n += img.pixel(x, y) == c;
+  return n;
+}
+
+// Bounding box of the pixels that are not `back`.
+QRect paintedRect(const QImage& img, QRgb back = kBlack) {
+  QRect r;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (img.pixel(x, y) != back) r |= QRect(x, y, 1, 1);
+  return r;
+}
+
+double centreDistance(int px, int py, double cx, double cy) {
+  return std::hypot(px + 0.5 - cx, py + 0.5 - cy);
+}
+
+// A box sized as a hidden widget, which gets its resize event only when shown.
+struct Box : PictureBox {
+  Box(int w = 567, int h = 500) { resize(w, h); }
+};
+
+}  // namespace
+
+class PictureBoxTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void coverageFollowsPixelCentres();
+  void redrawingInBlackErasesExactly();
+  void interiorAgreesWithQPainter();
+  void userScaleIsRoundOnScreen();
+  void colours();
+  void hostileInputIsClippedOrIgnored();
+  void repaintsAtMostOncePerFrame();
+  void repaintingLosesNothing();
+};
+
+// Each pixel checked on its own against the distance of its centre, including discs cut by
+// the image edges; only exact ties on a boundary may go either way.
+void PictureBoxTest::coverageFollowsPixelCentres() {
+  std::mt19937 gen(1);
+  std::uniform_real_distribution<double> pos(-15, 75), rad(0, 20);
+  for (int t = 0; t < 400; ++t) {
+    double cx = pos(gen), cy = pos(gen), r = rad(gen);
+    if (t % 4 == 0) cx = std::round(cx * 2) / 2, cy = std::round(cy * 2) / 2, r = std::round(r);
+    if (t % 10 == 1) r = 0;
+    QImage img = blank(64, 48);
+    drawDisc(img, cx, cy, r, kFill, kOutline);
+    for (int y = 0; y < img.height(); ++y) {
+      for (int x = 0; x < img.width(); ++x) {
+        double d = centreDistance(x, y, cx, cy);
+        bool tie = std::abs(d - (r - 0.5)) < 1e-9 || std::abs(d - (r + 0.5)) < 1e-9;
+        QRgb want = d < r - 0.5 ? kFill : d <= r + 0.5 ? kOutline : kBlack;
+        if (x == std::floor(cx) && y == std::floor(cy) && want == kBlack) want = kOutline;
+        if (img.pixel(x, y) != want && !tie)
+          QFAIL(qPrintable(QString("disc (%1, %2, r %3): pixel (%4, %5) is %6, not %7")
+                               .arg(cx)
+                               .arg(cy)
+                               .arg(r)
+                               .arg(x)
+                               .arg(y)
+                               .arg(img.pixel(x, y), 0, 16)
+                               .arg(want, 0, 16)));
+      }
+    }
+  }
+
+  QImage dot = blank(8, 8);
+  drawDisc(dot, 3.9, 5.1, 0, kFill, kOutline);
+  QCOMPARE(countOf(dot, kOutline), 1);
+  QCOMPARE(dot.pixel(3, 5), kOutline);
+}
+
+void PictureBoxTest::redrawingInBlackErasesExactly() {
+  Box box;
+  const QImage black = blank(567, 500);
+  std::mt19937 gen(2);
+  std::uniform_real_distribution<float> pos(-30, 1030), rad(0, 80);
+  std::uniform_int_distribution<int> channel(1, 255);
+  for (int t = 0; t < 600; ++t) {
+    float x = pos(gen), y = pos(gen), r = t % 7 == 0 ? 0.0f : rad(gen);
+    if (t % 5 == 0) r = std::round(r);
+    box.setFillColor(RGB(channel(gen), channel(gen), channel(gen)));
+    box.circle(x, y, r, RGB(channel(gen), 0, channel(gen)));
+    if (x >= 0 && x < 1000 && y >= 0 && y < 1000) QVERIFY(box.image() != black);
+    box.setFillColor(0);
+    box.circle(x, y, r, 0);
+    if (box.image() != black)
+      QFAIL(qPrintable(QString("(%1, %2, %3) left a trace").arg(x).arg(y).arg(r)));
+  }
+
+  // The tick's pattern: erase at the old place, draw at the new, overlapping each time.
+  float x = 100.3f, y = 200.7f;
+  for (int step = 0; step < 200; ++step) {
+    box.setFillColor(0);
+    box.circle(x, y, 12.0f, 0);
+    x += 1.37f, y += 0.91f;
+    box.setFillColor(RGB(0, 255, 0));
+    box.circle(x, y, 12.0f, RGB(0, 255, 0));
+  }
+  Box alone;
+  alone.setFillColor(RGB(0, 255, 0));
+  alone.circle(x, y, 12.0f, RGB(0, 255, 0));
+  QCOMPARE(box.image(), alone.image());
+}
+
+// QPainter's aliased fill of an ellipse of radius r - 0.5 should cover our interior, up to
+// rounding of pixels whose centres lie near that circle.
+void PictureBoxTest::interiorAgreesWithQPainter() {
+  std::mt19937 gen(3);
+  std::uniform_real_distribution<double> frac(0, 1), rad(1.5, 40);
+  const QRgb white = 0xffffffff;
+  long interior = 0, differing = 0;
+  double worst = 0;
+  for (int t = 0; t < 600; ++t) {
+    const double cx = 50 + frac(gen), cy = 50 + frac(gen), r = rad(gen);
+    QImage ours = blank(101, 101), theirs = blank(101, 101);
+    drawDisc(ours, cx, cy, r, white, kBlack);
+    {
+      QPainter p(&theirs);
+      p.setRenderHint(QPainter::Antialiasing, false);
+      p.setPen(Qt::NoPen);
+      p.setBrush(QColor(white));
+      p.drawEllipse(QPointF(cx, cy), r - 0.5, r - 0.5);
+    }
+    for (int y = 0; y < 101; ++y) {
+      for (int x = 0; x < 101; ++x) {
+        interior += ours.pixel(x, y) == white;
+        if (ours.pixel(x, y) == theirs.pixel(x, y)) continue;
+        ++differing;
+        worst = std::max(worst, std::abs(centreDistance(x, y, cx, cy) - (r - 0.5)));
+      }
+    }
+  }
+  const double agreement = 1.0 - double(differing) / double(interior);
+  qInfo("interior pixels %ld, differing %ld, agreement %.4f%%, farthest difference %.3f px",
+        interior, differing, 100 * agreement, worst);
+  QVERIFY2(worst <= 0.25, qPrintable(QString("a difference %1 px from the edge").arg(worst)));
+  QVERIFY(agreement >= 0.995);
+}
+
+void PictureBoxTest::userScaleIsRoundOnScreen() {
+  Box box;
+  box.circle(0, 0, 0);
+  QCOMPARE(box.image().pixel(0, 0), PictureBox::toQRgb(box.foreColor()));
+  QCOMPARE(paintedRect(box.image()), QRect(0, 0, 1, 1));
+
+  box.setBackColor(0);
+  box.circle(1000, 1000, 12);
+  QCOMPARE(paintedRect(box.image()).bottomRight(), QPoint(566, 499));
+
+  // The middle is (283.5, 250): a column centre and a row boundary.
+  box.setBackColor(0);
+  box.circle(500, 500, 12);
+  QCOMPARE(paintedRect(box.image()), QRect(276, 243, 15, 14));
+
+  // 100 units is 56.7 pixels across and down alike, centred at (141.75, 375).
+  box.setBackColor(0);
+  box.circle(250, 750, 100);
+  const QRect disc = paintedRect(box.image());
+  QVERIFY2(std::abs(disc.width() - 2 * 56.7 - 1) <= 1.5, qPrintable(QString::number(disc.width())));
+  QVERIFY2(std::abs(disc.width() - disc.height()) <= 1,
+           qPrintable(QString("%1 x %2").arg(disc.width()).arg(disc.height())));
+  QVERIFY(std::abs((disc.left() + disc.right() + 1) / 2.0 - 141.75) <= 1);
+  QVERIFY(std::abs((disc.top() + disc.bottom() + 1) / 2.0 - 375) <= 1);
+}
+
+void PictureBoxTest::colours() {
+  Box box(200, 100);
+  QCOMPARE(box.backColor(), 0);
+  QCOMPARE(box.fillColor(), RGB(192, 0, 0));
+  QCOMPARE(box.foreColor(), RGB(255, 255, 255));
+  QCOMPARE(countOf(box.image(), kBlack), 200 * 100);
+
+  box.circle(500, 500, 100);
+  QCOMPARE(box.image().pixel(100, 50), qRgb(192, 0, 0));
+  QCOMPARE(box.image().pixel(paintedRect(box.image()).left(), 50), qRgb(255, 255, 255));
+
+  // Red is the low byte of a colour.
+  box.setFillColor(RGB(1, 2, 3));
+  box.circle(250, 500, 100, RGB(10, 20, 30));
+  QCOMPARE(box.image().pixel(50, 50), qRgb(1, 2, 3));
+  QCOMPARE(box.image().pixel(paintedRect(box.image()).left(), 50), qRgb(10, 20, 30));
+
+  box.setBackColor(RGB(0, 0, 255));
+  QCOMPARE(box.backColor(), RGB(0, 0, 255));
+  QCOMPARE(countOf(box.image(), qRgb(0, 0, 255)), 200 * 100);
+}
+
+void PictureBoxTest::hostileInputIsClippedOrIgnored() {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float values[] = {nan, inf, -inf, 1e30f, -1e30f, 3e38f, -3e38f, 0, 500, 1000};
+  const QImage black = blank(567, 500);
+  Box box;
+  for (float v : values) {
+    for (float w : values) {
+      if (std::isnan(v) || std::isnan(w) || std::isinf(v) || std::isinf(w)) {
+        box.circle(v, w, 20, RGB(255, 255, 255));
+        box.circle(500, v, w);
+        box.circle(w, 500, v);
+        QCOMPARE(box.image(), black);
+      }
+    }
+  }
+  for (float x : values)
+    for (float y : values)
+      for (float r : values) {
+        box.circle(x, y, r);
+        box.setBackColor(0);
+      }
+
+  const double big = std::numeric_limits<double>::max();
+  QImage img = blank(50, 40);
+  for (double v : {big, -big, 1e300, -1e300})
+    for (double w : {big, -big, 1e300, 0.0, 25.0})
+      drawDisc(img, v, w, big, kFill, kOutline), drawDisc(img, w, v, v, kFill, kOutline);
+  drawDisc(img, 25, 20, big, kFill, kOutline);
+  QCOMPARE(countOf(img, kFill), 50 * 40);
+
+  box.circle(500, 500, 1e30f);
+  QCOMPARE(countOf(box.image(), PictureBox::toQRgb(box.fillColor())), 567 * 500);
+
+  // A negative radius counts as its absolute value.
+  Box negative, positive;
+  negative.circle(321.5f, 654.25f, -37.5f);
+  positive.circle(321.5f, 654.25f, 37.5f);
+  QCOMPARE(negative.image(), positive.image());
+
+  QImage indexed(10, 10, QImage::Format_Indexed8);
+  indexed.fill(0);
+  drawDisc(indexed, 5, 5, 3, kFill, kOutline);
+  QCOMPARE(indexed.pixelIndex(5, 5), 0);
+}
+
+void PictureBoxTest::repaintsAtMostOncePerFrame() {
+  PictureBox box;
+  box.setFixedSize(567, 500);
+  box.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&box));
+  QTest::qWait(50);
+
+  int before = box.paintCount();
+  for (int i = 0; i < 1000; ++i)
+    box.circle(float(i), 500, 12);
+  QTest::qWait(50);
+  const int burst = box.paintCount() - before;
+  QVERIFY2(burst >= 1 && burst <= 2, qPrintable(QString::number(burst)));
+
+  // Events handled between the circles, as between ticks: still one paint per frame at most.
+  before = box.paintCount();
+  QElapsedTimer clock;
+  clock.start();
+  for (int i = 0; i < 1000; ++i) {
+    box.circle(float(i), 300, 12);
+    QCoreApplication::processEvents();
+  }
+  const qint64 ms = clock.elapsed();
+  QTest::qWait(50);
+  const int spread = box.paintCount() - before;
+  QVERIFY2(spread >= 1 && spread <= ms / 16 + 2,
+           qPrintable(QString("%1 paints in %2 ms").arg(spread).arg(ms)));
+}
+
+void PictureBoxTest::repaintingLosesNothing() {
+  // Drawn while hidden, before the pending resize event arrives.
+  PictureBox box;
+  box.setFixedSize(567, 500);
+  QCOMPARE(box.image().size(), QSize(567, 500));
+  std::mt19937 gen(4);
+  std::uniform_real_distribution<float> pos(0, 1000), rad(0, 40);
+  for (int i = 0; i < 200; ++i) {
+    box.setFillColor(RGB(i, 255 - i, 128));
+    box.circle(pos(gen), pos(gen), rad(gen), RGB(255, i, 0));
+  }
+  const QImage drawn = box.image().copy();
+  box.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&box));
+  QCOMPARE(box.image(), drawn);
+
+  const int before = box.paintCount();
+  QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  QVERIFY(box.paintCount() > before);
+  QCOMPARE(shown, drawn);
+
+  box.hide();
+  box.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&box));
+  QTest::qWait(30);
+  shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  QCOMPARE(shown, drawn);
+  QCOMPARE(box.image(), drawn);
+
+  // A new size keeps what was drawn and shows the back colour in the added part.
+  Box grown(300, 200);
+  grown.setBackColor(RGB(0, 0, 80));
+  grown.circle(500, 500, 200);
+  const QImage small = grown.image().copy();
+  grown.resize(400, 250);
+  QCOMPARE(grown.image().size(), QSize(400, 250));
+  QCOMPARE(grown.image().copy(0, 0, 300, 200), small);
+  QCOMPARE(grown.image().pixel(399, 249), qRgb(0, 0, 80));
+}
+
+}  // namespace km
+
+QTEST_MAIN(km::PictureBoxTest)
+#include "picture_box_test.moc"
