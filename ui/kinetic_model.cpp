@@ -34,9 +34,12 @@ void PendingReadouts::flush(const std::array<QLabel*, 4>& labels) {
 
 void paintButtonFace(QPushButton* button, const QColor& c) {
   // A border of its own makes the style sheet draw the whole face in exactly this colour.
-  button->setStyleSheet(QString("QPushButton { background-color: %1; border: 1px solid #606060; }"
-                                "QPushButton:pressed { border: 2px solid #303030; }")
-                            .arg(c.name()));
+  // The caption in black or white, whichever reads better on the face.
+  const QString caption = qGray(c.rgb()) < 110 ? "white" : "black";
+  button->setStyleSheet(
+      QString("QPushButton { background-color: %1; color: %2; border: 1px solid #606060; }"
+              "QPushButton:pressed { border: 2px solid #303030; }")
+          .arg(c.name(), caption));
 }
 
 QColor toQColor(Color c) {
