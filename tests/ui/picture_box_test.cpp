@@ -75,14 +75,17 @@ void PictureBoxTest::coverageFollowsPixelCentres() {
     double cx = pos(gen), cy = pos(gen), r = rad(gen);
     if (t % 4 == 0) cx = std::round(cx * 2) / 2, cy = std::round(cy * 2) / 2, r = std::round(r);
     if (t % 10 == 1) r = 0;
-    QImage img = blank(64, 48);
+    QImage img = blank(64, 48), plain = blank(64, 48);
     drawDisc(img, cx, cy, r, kFill, kOutline);
+    drawDisc(plain, cx, cy, r, kOutline, kOutline);
     for (int y = 0; y < img.height(); ++y) {
       for (int x = 0; x < img.width(); ++x) {
         double d = centreDistance(x, y, cx, cy);
         bool tie = std::abs(d - (r - 0.5)) < 1e-9 || std::abs(d - (r + 0.5)) < 1e-9;
         QRgb want = d < r - 0.5 ? kFill : d <= r + 0.5 ? kOutline : kBlack;
         if (x == std::floor(cx) && y == std::floor(cy) && want == kBlack) want = kOutline;
+        if ((img.pixel(x, y) == kBlack) != (plain.pixel(x, y) == kBlack))
+          QFAIL(qPrintable(QString("one colour covers (%1, %2) differently").arg(x).arg(y)));
         if (img.pixel(x, y) != want && !tie)
           QFAIL(qPrintable(QString("disc (%1, %2, r %3): pixel (%4, %5) is %6, not %7")
                                .arg(cx)

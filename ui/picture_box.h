@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include "surface.h"
+
+namespace km {
+
+// A drawing surface kept in a persistent image the size of the widget, in user units of
+// 1000 x 1000 from the top-left corner. Painting only copies the image to the screen, at most
+// once per display frame however many discs are drawn.
+class PictureBox : public QWidget, public DrawingSurface {
+  Q_OBJECT
+
+ public:
+  explicit PictureBox(QWidget* parent = nullptr);
+
+  void setBackColor(Color c) override;
+  void setFillColor(Color c) override;
+  void circle(float x, float y, float radius) override;
+  void circle(float x, float y, float radius, Color outline) override;
+
+  const QImage& image() const;
+  Color backColor() const { return back_; }
+  Color fillColor() const { return fill_; }
+  Color foreColor() const { return fore_; }
+  int paintCount() const { return paintCount_; }
+
+  static QRgb toQRgb(Color c);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  // A hidden widget receives its resize event only when shown, so every use checks the size.
+  void fitImage() const;
+  void drawn();
+
+  mutable QImage image_;
+  QTimer repaint_;
+  Color back_ = 0;
+  Color fill_ = RGB(192, 0, 0);
+  Color fore_ = RGB(255, 255, 255);
+  int paintCount_ = 0;
+};
+
+}  // namespace km
