@@ -22,6 +22,7 @@ struct PlainGas {
   std::array<Color, 501> color{};
   std::array<double, 101> tx{}, ty{};
   double prox = 24;
+  SweepIndex sweep;
 
   explicit PlainGas(const State& s, int count) : n(count) {
     for (int i = 1; i <= n; ++i) {
@@ -64,6 +65,7 @@ struct PlainGas {
     }
     tx[0] = x[1];
     ty[0] = y[1];
+    sweep.sort(2, n, [this](int j) { return x[j]; });
     for (int i = 1; i <= n; ++i) {
       double px = x[i], py = y[i];
       x[i] += vx[i];
@@ -76,11 +78,14 @@ struct PlainGas {
       surface.circle(float(px), float(py), float(r[i]), 0);
       surface.setFillColor(color[i]);
       surface.circle(float(x[i]), float(y[i]), float(r[i]), color[i]);
-      for (int j = i + 1; j <= n; ++j) {
+      auto pair = [&](int j) {
         double dx = x[j] - x[i], dy = y[j] - y[i];
-        if (!(std::fabs(dx) < prox) || !(std::fabs(dy) < prox)) continue;
+        if (!(std::fabs(dx) < prox) || !(std::fabs(dy) < prox)) return;
         if (dx * dx + dy * dy < prox * prox) collide(i, j);
-      }
+      };
+      if (!sweep.visitNear(i, x[i], SweepIndex::reachFor(x[i], prox), 64, pair))
+        for (int j = i + 1; j <= n; ++j)
+          pair(j);
       keX += (m[i] * vx[i]) * vx[i];
       keY += (m[i] * vy[i]) * vy[i];
       show(display, Readout::Label2, keX);

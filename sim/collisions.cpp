@@ -21,10 +21,10 @@ bool Simulation::tameFrom(int first) const {
 }
 
 void Simulation::CheckCollisions(int i) {
-  checkPairs(i, tameFrom(i + 1));
+  checkPairs(i, tameFrom(i + 1), nullptr);
 }
 
-void Simulation::checkPairs(int i, bool laterTame) {
+void Simulation::checkPairs(int i, bool laterTame, const SweepIndex* sweep) {
   const int last = lastParticle();
   if (i + 1 > last) return;
   const Cell& xi = s_.posX(i);
@@ -43,8 +43,18 @@ void Simulation::checkPairs(int i, bool laterTame) {
     const double y = yi.doubleValue();
     const Cell* xs = s_.posX.data();
     const Cell* ys = s_.posY.data();
+    // With the particles ordered by x, only those within reach can pass the first test (or,
+    // for a typed proximity, the third); they are visited in the same increasing order.
+    constexpr int mostNear = 64;
     if (typed) {
       const double limit = proxSquared->toDouble();
+      auto pair = [&](int j) {
+        const double dx = xs[j].doubleValue() - x;
+        const double dy = ys[j].doubleValue() - y;
+        if (dx * dx + dy * dy < limit) Collide(i, j);
+      };
+      const double reach = SweepIndex::reachFor(x, std::sqrt(std::max(limit, 0.0)));
+      if (sweep && sweep->visitNear(i, x, reach, mostNear, pair)) return;
       for (int j = i + 1; j <= last; ++j) {
         const double dx = xs[j].doubleValue() - x;
         const double dy = ys[j].doubleValue() - y;
@@ -55,17 +65,21 @@ void Simulation::checkPairs(int i, bool laterTame) {
     const double prox = s_.collProx.toDouble();
     double limit = 0;
     bool haveLimit = false;
-    for (int j = i + 1; j <= last; ++j) {
+    auto pair = [&](int j) {
       const double dx = xs[j].doubleValue() - x;
-      if (!(std::fabs(dx) < prox)) continue;
+      if (!(std::fabs(dx) < prox)) return;
       const double dy = ys[j].doubleValue() - y;
-      if (!(std::fabs(dy) < prox)) continue;
+      if (!(std::fabs(dy) < prox)) return;
       if (!haveLimit) {
         limit = (s_.collProx * s_.collProx).toDouble();
         haveLimit = true;
       }
       if (dx * dx + dy * dy < limit) Collide(i, j);
-    }
+    };
+    if (sweep && sweep->visitNear(i, x, SweepIndex::reachFor(x, std::fabs(prox)), mostNear, pair))
+      return;
+    for (int j = i + 1; j <= last; ++j)
+      pair(j);
     return;
   }
 

@@ -8,6 +8,7 @@
 #include "random_source.h"
 #include "state.h"
 #include "surface.h"
+#include "sweep_index.h"
 
 namespace km {
 
@@ -58,7 +59,7 @@ class Simulation {
   // Whether particles first..last all have tame positions, and the collision test of i given
   // that answer for the particles after i.
   bool tameFrom(int first) const;
-  void checkPairs(int i, bool laterTame);
+  void checkPairs(int i, bool laterTame, const SweepIndex* sweep);
   bool collideDoubles(int i, int j);
   void collideCells(int i, int j);
   void drawTrail(DrawingSurface& surface);
@@ -66,6 +67,7 @@ class Simulation {
   RandomSource& rnd_;
   const Clock& clock_;
   State s_;
+  SweepIndex sweep_;  // rebuilt at the start of every tick
 };
 
 // A position that is a Double of at most this magnitude: differences and their squares of

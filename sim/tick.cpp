@@ -61,6 +61,7 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
   // Positions change only in moveAndDraw, so tameness of the later particles is known from
   // one look at the start and one look at each particle after its move.
   bool laterTame = tameFrom(2);
+  if (laterTame) sweep_.sort(2, last, [this](int j) { return s_.posX(j).doubleValue(); });
   for (int i = 1; i <= last; ++i) {
     try {
       moveAndDraw(i, surface);
@@ -68,7 +69,7 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
       throw withPlace(e, "moving particle " + std::to_string(i));
     }
     if (i >= 2) laterTame = laterTame && isTame(s_.posX(i)) && isTame(s_.posY(i));
-    checkPairs(i, laterTame);
+    checkPairs(i, laterTame, laterTame ? &sweep_ : nullptr);
     keSumX = keSumX + (s_.partMass(i) * s_.velX(i)) * s_.velX(i);
     keSumY = keSumY + (s_.partMass(i) * s_.velY(i)) * s_.velY(i);
     showNumber(readouts, Readout::Label2, keSumX);
