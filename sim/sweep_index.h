@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace km {
 
@@ -48,19 +50,15 @@ class SweepIndex {
     const double* lo = std::lower_bound(begin, end, x - reach);
     const double* hi = std::upper_bound(lo, end, x + reach);
     if (hi - lo > most) return false;
-    std::array<int, capacity> near;
-    int n = 0;
-    // Few and short: an insertion sort into increasing j.
+    // A bit per particle, read back word by word, gives the increasing order without a sort.
+    std::array<std::uint64_t, (capacity + 63) / 64> near{};
     for (const double* k = lo; k < hi; ++k) {
       const int j = index_[static_cast<std::size_t>(k - begin)];
-      if (j <= i) continue;
-      int m = n++;
-      for (; m > 0 && near[m - 1] > j; --m)
-        near[m] = near[m - 1];
-      near[m] = j;
+      if (j > i) near[static_cast<std::size_t>(j >> 6)] |= std::uint64_t{1} << (j & 63);
     }
-    for (int k = 0; k < n; ++k)
-      visit(near[k]);
+    for (std::size_t w = 0; w < near.size(); ++w)
+      for (std::uint64_t bits = near[w]; bits != 0; bits &= bits - 1)
+        visit(static_cast<int>(w * 64) + std::countr_zero(bits));
     return true;
   }
 
