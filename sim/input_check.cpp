@@ -1,6 +1,5 @@
 #include "input_check.h"
 
-#include <cfloat>
 #include <cmath>
 
 #include "conversions.h"
@@ -18,7 +17,16 @@ std::string species(int row) {
   return "species " + std::to_string(row + 1);
 }
 
+std::string inRange(Range r) {
+  return " from " + Str(Cell(r.low)).substr(1) + " to " + Str(Cell(r.high)).substr(1) + ".";
+}
+
 }  // namespace
+
+bool isUsableProximity(std::string_view text) {
+  NumericText p = readNumericText(text);
+  return p.status == NumericText::Ok && std::fabs(p.value) <= bounds::proximity.high;
+}
 
 std::vector<InputProblem> checkRunInput(const RunInput& input) {
   std::vector<InputProblem> problems;
@@ -58,22 +66,21 @@ std::vector<InputProblem> checkRunInput(const RunInput& input) {
     }
   }
 
-  // Masses: every one is added up, so every one must be a number; a species that gets
-  // particles needs a positive mass to give them a velocity.
+  // Masses: every one is added up, so every one must be a number. A species that gets
+  // particles needs a mass in range: below it the tiny guard term of the collision formula
+  // feeds energy into the gas until it overflows.
   double massSum = 0;
   bool massesOk = true;
   for (int k = 0; k < 4; ++k) {
     NumericText m = readNumericText(input.rows.masses[k]);
     bool used = countsOk && counts[k] >= 1;
+    const std::string is = "The mass of " + species(k) + " is " + quoted(input.rows.masses[k]);
     if (m.status != NumericText::Ok) {
-      refuse(Field::Mass, k,
-             "The mass of " + species(k) + " is " + quoted(input.rows.masses[k]) +
-                 "; it must be a number" + (used ? " greater than 0." : "."));
+      refuse(Field::Mass, k, is + "; it must be a number" + (used ? inRange(bounds::mass) : "."));
       massesOk = false;
-    } else if (used && !(m.value > 0)) {
+    } else if (used && !(m.value >= bounds::mass.low && m.value <= bounds::mass.high)) {
       refuse(Field::Mass, k,
-             "The mass of " + species(k) + " is " + quoted(input.rows.masses[k]) +
-                 "; a species with particles needs a mass greater than 0.");
+             is + "; a species with particles needs a mass" + inRange(bounds::mass));
     } else {
       massSum += m.value;
     }
@@ -82,14 +89,16 @@ std::vector<InputProblem> checkRunInput(const RunInput& input) {
     refuse(Field::Mass, -1, "The masses are too large to add up.");
 
   NumericText r = readNumericText(input.radius);
-  if (r.status != NumericText::Ok || r.value < 0 || r.value > FLT_MAX)
-    refuse(
-        Field::Radius, -1,
-        "The particle radius is " + quoted(input.radius) + "; it must be a number of 0 or more.");
+  if (r.status != NumericText::Ok || !bounds::radius.holds(r.value))
+    refuse(Field::Radius, -1,
+           "The particle radius is " + quoted(input.radius) + "; it must be a number" +
+               inRange(bounds::radius));
 
-  if (!isNumericText(input.velocityRange))
+  NumericText v = readNumericText(input.velocityRange);
+  if (v.status != NumericText::Ok || !bounds::velocityRange.holds(v.value))
     refuse(Field::VelocityRange, -1,
-           "The velocity range is " + quoted(input.velocityRange) + "; it must be a number.");
+           "The velocity range is " + quoted(input.velocityRange) + "; it must be a number" +
+               inRange(bounds::velocityRange));
   return problems;
 }
 

@@ -1,11 +1,28 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "simulation.h"
 
 namespace km {
+
+// The inputs a run accepts. Within them every position, velocity and readout stays finite
+// over long runs (the soak test shows it).
+struct Range {
+  double low, high;
+  bool holds(double v) const { return v >= low && v <= high; }
+};
+namespace bounds {
+constexpr Range mass{0.1, 1e6};          // amu, for a species that gets particles
+constexpr Range radius{0, 1000};         // user units
+constexpr Range velocityRange{0, 1000};  // user units per tick
+constexpr Range proximity{-1e9, 1e9};    // a typed proximity beyond this is not taken
+}  // namespace bounds
+
+// Whether a typed proximity is taken: a number within the bounds.
+bool isUsableProximity(std::string_view text);
 
 // What "Run Simulation" is about to use, as the fields hold it.
 struct RunInput {

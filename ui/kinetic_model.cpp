@@ -179,12 +179,12 @@ void KineticModel::txtParticleRad_Change() {
 
 void KineticModel::txtProximity_Change() {
   const std::string text = txtProximity->text().toStdString();
-  // A text that is no number (say, while it is being retyped) is not taken: the last one
-  // stays in force.
-  const bool numeric = isNumericText(text);
-  if (numeric) model_.takeProximity(text);
-  markField(txtProximity, numeric,
-            "Not a number: the collision proximity stays at " +
+  // A text that is no number (say, while it is being retyped) or is out of range is not
+  // taken: the last one stays in force.
+  const bool usable = isUsableProximity(text);
+  if (usable) model_.takeProximity(text);
+  markField(txtProximity, usable,
+            "Not a number from -1000000000 to 1000000000: the collision proximity stays at " +
                 QString::fromStdString(Str(model_.state().collProx)).trimmed() + ".");
 }
 

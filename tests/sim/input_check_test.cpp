@@ -51,7 +51,19 @@ TEST(InputCheck, RefusesWhatWouldStopOrSpoilTheRun) {
       {"zero mass of an empty species", {{"c3", "0"}, {"m3", "0"}}, ""},
       {"letters in the mass of an empty species", {{"c3", "0"}, {"m3", "x"}}, "mass3"},
       {"mass too large to read", {{"m0", "1e400"}}, "mass0"},
-      {"masses too large to add", {{"m0", "1e308"}, {"m1", "1e308"}}, "mass"},
+      {"masses too large to add",
+       {{"c2", "0"}, {"c3", "0"}, {"m2", "1e308"}, {"m3", "1e308"}},
+       "mass"},
+      {"mass below the range", {{"m0", "0.05"}}, "mass0"},
+      {"lightest and heaviest mass", {{"m0", "0.1"}, {"m3", "1e6"}}, ""},
+      {"mass above the range", {{"m3", "1000001"}}, "mass3"},
+      {"any number for an empty species", {{"c3", "0"}, {"m3", "-5e300"}}, ""},
+      {"largest radius", {{"r", "1000"}}, ""},
+      {"radius above the range", {{"r", "1000.5"}}, "radius"},
+      {"velocity range zero and largest", {{"v", "0"}}, ""},
+      {"velocity range 1000", {{"v", "1e3"}}, ""},
+      {"negative velocity range", {{"v", "-1"}}, "velocity"},
+      {"velocity range above", {{"v", "1001"}}, "velocity"},
       {"radius letters", {{"r", "ten"}}, "radius"},
       {"radius empty", {{"r", ""}}, "radius"},
       {"radius negative", {{"r", "-1"}}, "radius"},
@@ -81,6 +93,19 @@ TEST(InputCheck, MessagesNameTheFieldAndWhatItMustBe) {
   in = defaults();
   in.rows.counts[0] = "490";
   EXPECT_NE(checkRunInput(in)[0].message.find("501"), std::string::npos);
+  in = defaults();
+  in.rows.masses[0] = "0.01";
+  EXPECT_NE(checkRunInput(in)[0].message.find("from .1 to 1000000"), std::string::npos);
+}
+
+TEST(InputCheck, ProximityTakenWithinItsRange) {
+  struct Row {
+    const char* text;
+    bool usable;
+  } rows[] = {{"24", true},     {"-30", true}, {"0", true},    {"1e9", true},   {"-1e9", true},
+              {"1.1e9", false}, {"", false},   {"abc", false}, {"1e400", false}};
+  for (const Row& r : rows)
+    EXPECT_EQ(isUsableProximity(r.text), r.usable) << r.text;
 }
 
 // What the check lets through, the engine sets up, places and steps without a run-time
