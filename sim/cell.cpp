@@ -75,8 +75,9 @@ float Cell::toSingleSlow() const {
 std::int32_t Cell::toIndexSlow() const {
   double r = std::nearbyint(toDouble());  // the default rounding mode sends halves to even
   if (!(r >= INT32_MIN && r <= INT32_MAX))
-    throw RunError(ErrorKind::Overflow,
-                   "the value" + Str(*this) + " is too large for a whole number");
+    throw RunError(ErrorKind::Overflow, "the value " +
+                                            Str(*this).substr(Str(*this)[0] == ' ' ? 1 : 0) +
+                                            " is too large for a whole number");
   return static_cast<std::int32_t>(r);
 }
 

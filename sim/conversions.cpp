@@ -121,6 +121,9 @@ void decompose(double v, int digits, std::string& mantissa, int& exponent) {
 std::string formatNumber(double v, int digits) {
   std::string out(1, v < 0 ? '-' : ' ');
   if (v == 0) return out.append(1, '0');
+  // Arithmetic never makes these, but a number handed in from outside may be one.
+  if (std::isnan(v)) return " NaN";
+  if (std::isinf(v)) return out.append("Infinity");
   std::string m;
   int e = 0;
   decompose(v, digits, m, e);

@@ -48,16 +48,22 @@ std::vector<InputProblem> checkRunInput(const RunInput& input) {
       countsOk = false;
       continue;
     }
-    counts[k] = c.value;
-    countSum += c.value;
-    assigned += std::floor(c.value);
+    // The set-up keeps each count as Str writes it (15 significant digits) and works from
+    // that, so the check judges the same number.
+    counts[k] = Val(Str(Cell(c.value)));
+    countSum += counts[k];
+    assigned += std::floor(counts[k]);
   }
   if (countsOk) {
     double placed = std::floor(countSum);
-    if (assigned > maxParticles) {
-      refuse(Field::Count, -1,
-             "The counts add up to " + Str(Cell(assigned)).substr(1) +
-                 " particles; at most 500 fit in the box.");
+    if (!(assigned <= maxParticles)) {
+      refuse(
+          Field::Count, -1,
+          std::isfinite(assigned) && assigned < 1e15
+              ? "The counts add up to " + Str(Cell(assigned)).substr(1) +
+                    " particles; at most 500 fit in the box."
+              : std::string(
+                    "The counts add up to far more than the 500 particles that fit in the box."));
     } else if (placed > assigned) {
       refuse(Field::Count, -1,
              "The fractional counts add up to " + Str(Cell(placed)).substr(1) +

@@ -47,6 +47,9 @@ TEST(StrTable, NumbersToText) {
   };
   for (const Row& r : rows)
     EXPECT_EQ(Str(r.v), r.text);
+  EXPECT_EQ(Str(Cell(HUGE_VAL)), " Infinity");
+  EXPECT_EQ(Str(Cell(-HUGE_VAL)), "-Infinity");
+  EXPECT_EQ(Str(Cell(std::nan(""))), " NaN");
   EXPECT_THROW(Str(Cell::text("abc")), RunError);
   EXPECT_THROW(Str(Cell::text("")), RunError);
 }
