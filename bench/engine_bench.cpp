@@ -96,30 +96,32 @@ struct PlainGas {
   }
 };
 
-void engineTick(benchmark::State& st) {
+// A gas of st.range(0) particles, started and warmed up, with a surface and display that
+// record nothing.
+struct Rig {
   SeededGenerator rnd;
   FixedClock clock;
   NullSurface surface;
   NullDisplay display;
-  Simulation sim(rnd, clock);
-  startGas(sim, static_cast<int>(st.range(0)), surface);
+  Simulation sim{rnd, clock};
+  int n;
+  explicit Rig(benchmark::State& st) : n(static_cast<int>(st.range(0))) {
+    startGas(sim, n, surface);
+    st.counters["particles"] = n;
+  }
+};
+
+void engineTick(benchmark::State& st) {
+  Rig rig(st);
   for (auto _ : st)
-    sim.Timer1_Timer(surface, display);
-  st.counters["particles"] = static_cast<double>(st.range(0));
+    rig.sim.Timer1_Timer(rig.surface, rig.display);
 }
 
 void plainDoubleTick(benchmark::State& st) {
-  SeededGenerator rnd;
-  FixedClock clock;
-  NullSurface surface;
-  NullDisplay display;
-  Simulation sim(rnd, clock);
-  const int n = static_cast<int>(st.range(0));
-  startGas(sim, n, surface);
-  PlainGas gas(sim.state(), n);
+  Rig rig(st);
+  PlainGas gas(rig.sim.state(), rig.n);
   for (auto _ : st)
-    gas.tick(surface, display);
-  st.counters["particles"] = static_cast<double>(n);
+    gas.tick(rig.surface, rig.display);
 }
 
 BENCHMARK(engineTick)

@@ -12,8 +12,6 @@
 
 namespace km {
 
-void placeRowControl(QWidget* w, int left, int top, int width, int height);
-
 double SystemClock::secondsSinceMidnight() const {
   return QTime(0, 0).msecsTo(QTime::currentTime()) / 1000.0;
 }
@@ -90,17 +88,17 @@ void KineticModel::Form_Load() {
     for (int i = 0; i <= 3; ++i) {
       const int top = rowTop + 450 * i;
       lbl_mass_id[i]->setText(QString::fromStdString("mass #" + Str(Cell(i + 1))));
-      placeRowControl(lbl_mass_id[i], rowLeft, top, 400, 375);
+      placeInTwips(lbl_mass_id[i], rowLeft, top, 400, 375);
       txt_masses[i]->setText(QString::fromStdString(Str(pow(Cell(4), Cell(i)))));
-      placeRowControl(txt_masses[i], rowLeft + 400, top, 400, 375);
+      placeInTwips(txt_masses[i], rowLeft + 400, top, 400, 375);
       lbl_how_many_m[i]->setText("how many?");
-      placeRowControl(lbl_how_many_m[i], rowLeft + 800, top, 400, 375);
+      placeInTwips(lbl_how_many_m[i], rowLeft + 800, top, 400, 375);
       txt_how_many[i]->setText(QString::fromStdString(Str(Cell(2) * pow(Cell(4), Cell(2 - i)))));
       txt_how_many[3]->setText("1");
-      placeRowControl(txt_how_many[i], rowLeft + 1200, top, 400, 375);
+      placeInTwips(txt_how_many[i], rowLeft + 1200, top, 400, 375);
       model_.setDefaultSpeciesColors();
       cmd_color[i]->setText("color");
-      placeRowControl(cmd_color[i], rowLeft + 1600, top, 600, 375);
+      placeInTwips(cmd_color[i], rowLeft + 1600, top, 600, 375);
       paintButtonFace(cmd_color[i], toQColor(model_.state().speciesColor(i + 1).toIndex()));
     }
     Label4->setText("KE_x:");

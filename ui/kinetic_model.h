@@ -123,6 +123,9 @@ class KineticModel : public QWidget {
   MessageSink showMessage_;
 };
 
+// Moves a control to a place given in twips, at 15 twips a pixel.
+void placeInTwips(QWidget* w, int left, int top, int width, int height);
+
 // A species colour as Qt's colour, and back.
 QColor toQColor(Color c);
 // Shows a colour on a button's whole face.

@@ -17,11 +17,11 @@ int px(int twips) {
   return static_cast<int>(std::lround(twips / twipsPerPixel));
 }
 
-void place(QWidget* w, int left, int top, int width, int height) {
+}  // namespace
+
+void placeInTwips(QWidget* w, int left, int top, int width, int height) {
   w->setGeometry(px(left), px(top), px(width), px(height));
 }
-
-}  // namespace
 
 void KineticModel::createControls() {
   setWindowTitle("Kinetic Model (monatomic)");
@@ -41,13 +41,13 @@ void KineticModel::createControls() {
     auto* lbl = named(new QLabel(caption, this), name, index, tab);
     lbl->setWordWrap(true);
     lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(lbl, l, t, w, h);
+    placeInTwips(lbl, l, t, w, h);
     return lbl;
   };
   auto button = [&](const char* name, int index, const QString& caption, int l, int t, int w, int h,
                     int tab) {
     auto* b = named(new QPushButton(caption, this), name, index, tab);
-    place(b, l, t, w, h);
+    placeInTwips(b, l, t, w, h);
     return b;
   };
   auto field = [&](const char* name, int index, const QString& text, int l, int t, int w, int h,
@@ -55,13 +55,13 @@ void KineticModel::createControls() {
     auto* f = named(new QLineEdit(text, this), name, index, tab);
     f->setTextMargins(0, 0, 0, 0);
     f->setProperty("inUse", true);
-    place(f, l, t, w, h);
+    placeInTwips(f, l, t, w, h);
     return f;
   };
   auto box = [&](const char* name, int l, int t, int w, int h, int tab) {
     auto* f = named(new QFrame(this), name, -1, tab);
     f->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    place(f, l, t, w, h);
+    placeInTwips(f, l, t, w, h);
     return f;
   };
 
@@ -91,7 +91,7 @@ void KineticModel::createControls() {
   txt_masses[0] = field("txt_masses", 0, "Text1", 9360, 960, 375, 615, 5);
   runSImulation = button("runSImulation", -1, "Run Simulation", 9600, 120, 1200, 375, 1);
   Picture1 = named(new PictureBox(this), "Picture1", -1, 0);
-  place(Picture1, 120, 240, 8500, 7500);
+  placeInTwips(Picture1, 120, 240, 8500, 7500);
   Label7 = label("Label7", -1, "", 9720, 4080, 495, 255, 39);
   Label6 = label("Label6", -1, "speed", 8880, 4080, 735, 375, 38);
   Label5 = label("Label5", -1, "Label5", 9000, 5760, 735, 375, 36);
@@ -122,11 +122,6 @@ void KineticModel::createControls() {
     if (previous) setTabOrder(previous, w);
     previous = w;
   }
-}
-
-// Moves a species-row control to its place in twips.
-void placeRowControl(QWidget* w, int left, int top, int width, int height) {
-  place(w, left, top, width, height);
 }
 
 }  // namespace km

@@ -155,7 +155,8 @@ TEST(CellCopies, TextsAreSharedAndOutliveTheirSource) {
   Cell c;
   c = b;
   a = Cell(1);
-  b = b;  // self-assignment keeps the text alive
+  Cell& alias = b;
+  b = alias;  // self-assignment keeps the text alive
   EXPECT_EQ(b.textValue(), "4");
   EXPECT_EQ(c.textValue(), "4");
   EXPECT_EQ((c * Cell(2)).doubleValue(), 8);
