@@ -117,7 +117,7 @@ bool allFinite(std::initializer_list<double> values) {
 // With doubles everywhere (the steady state of a run) every step below gives a Double, so
 // the same sequence on plain doubles gives the same bits. It writes only when every result is
 // finite and no divisor is zero; otherwise the cell rules run and raise their error.
-bool Simulation::collideDoubles(int i, int j) {
+Simulation::Shortcut Simulation::collideDoubles(int i, int j) {
   const Cell &xi = s_.posX(i), &xj = s_.posX(j), &yi = s_.posY(i), &yj = s_.posY(j);
   const Cell &vxi = s_.velX(i), &vxj = s_.velX(j), &vyi = s_.velY(i), &vyj = s_.velY(j);
   double mi = 0;
@@ -125,13 +125,13 @@ bool Simulation::collideDoubles(int i, int j) {
   if (!(isDouble(xi) && isDouble(xj) && isDouble(yi) && isDouble(yj) && isDouble(vxi) &&
         isDouble(vxj) && isDouble(vyi) && isDouble(vyj) && massValue(s_.partMass(i), mi) &&
         massValue(s_.partMass(j), mj)))
-    return false;
+    return Shortcut::NotTaken;
   const double ddx = xi.doubleValue() - xj.doubleValue();
-  if (ddx == 0) return detail::finite(ddx);
+  if (ddx == 0) return Shortcut::Unchanged;
   const double run = xj.doubleValue() - xi.doubleValue();
   const double a = (yj.doubleValue() - yi.doubleValue()) / run;
   const double guarded = mj + 0.00001;
-  if (guarded == 0 || mj == 0 || run == 0) return false;
+  if (guarded == 0 || mj == 0 || run == 0) return Shortcut::NotTaken;
   const double Dx =
       (2 * ((vxj.doubleValue() - vxi.doubleValue()) + a * (vyj.doubleValue() - vyi.doubleValue())) /
        (1 + a * a)) /
@@ -145,25 +145,35 @@ bool Simulation::collideDoubles(int i, int j) {
   // An overflow anywhere along the way shows in one of these.
   if (!allFinite(
           {ddx, a * a, mi / guarded, Dx, Dy, ratio * Dx, ratio * Dy, nvxi, nvyi, nvxj, nvyj}))
-    return false;
+    return Shortcut::NotTaken;
   s_.velX(i) = nvxi;
   s_.velY(i) = nvyi;
   s_.velX(j) = nvxj;
   s_.velY(j) = nvyj;
-  return true;
+  return Shortcut::Exchanged;
 }
 
 void Simulation::Collide(int i, int j) {
-  if (collideDoubles(i, j)) return;
-  try {
-    collideCells(i, j);
-  } catch (const RunError& e) {
-    throw withPlace(e, "collision of particles " + std::to_string(i) + " and " + std::to_string(j));
+  bool exchanged = false;
+  switch (collideDoubles(i, j)) {
+    case Shortcut::Exchanged:
+      exchanged = true;
+      break;
+    case Shortcut::Unchanged:
+      break;
+    case Shortcut::NotTaken:
+      try {
+        exchanged = collideCells(i, j);
+      } catch (const RunError& e) {
+        throw withPlace(
+            e, "collision of particles " + std::to_string(i) + " and " + std::to_string(j));
+      }
   }
+  if (exchanged && observer_) observer_->pairExchange(i, j);
 }
 
-void Simulation::collideCells(int i, int j) {
-  if (s_.posX(i) - s_.posX(j) == 0) return;
+bool Simulation::collideCells(int i, int j) {
+  if (s_.posX(i) - s_.posX(j) == 0) return false;
   const Cell a = (s_.posY(j) - s_.posY(i)) / (s_.posX(j) - s_.posX(i));
   const Cell Dx = (2 * ((s_.velX(j) - s_.velX(i)) + a * (s_.velY(j) - s_.velY(i))) / (1 + a * a)) /
                   (1 + s_.partMass(i) / (s_.partMass(j) + 0.00001));
@@ -172,6 +182,7 @@ void Simulation::collideCells(int i, int j) {
   s_.velY(i) = s_.velY(i) + Dy;
   s_.velX(j) = s_.velX(j) - (s_.partMass(i) / s_.partMass(j)) * Dx;
   s_.velY(j) = s_.velY(j) - (s_.partMass(i) / s_.partMass(j)) * Dy;
+  return true;
 }
 
 }  // namespace km

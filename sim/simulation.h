@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "clock.h"
+#include "observer.h"
 #include "random_source.h"
 #include "state.h"
 #include "surface.h"
@@ -27,6 +28,9 @@ class Simulation {
 
   State& state() { return s_; }
   const State& state() const { return s_; }
+
+  // Hears the wall turns and pair exchanges of every tick from now on; nullptr for none.
+  void setObserver(GasObserver* observer) { observer_ = observer; }
 
   // Start-up defaults, in order: seed the generator from the time of day, black background,
   // velScale 20, partRad 12, collProx 24.
@@ -56,18 +60,22 @@ class Simulation {
 
  private:
   void moveAndDraw(int i, DrawingSurface& surface);
+  void turnAtWall(int i, Axis axis);
   // Whether particles first..last all have tame positions, and the collision test of i given
   // that answer for the particles after i.
   bool tameFrom(int first) const;
   void checkPairs(int i, bool laterTame, const SweepIndex* sweep);
-  bool collideDoubles(int i, int j);
-  void collideCells(int i, int j);
+  enum class Shortcut { Exchanged, Unchanged, NotTaken };
+  Shortcut collideDoubles(int i, int j);
+  // Whether the pair exchanged momentum (not when their x positions are equal).
+  bool collideCells(int i, int j);
   void drawTrail(DrawingSurface& surface);
 
   RandomSource& rnd_;
   const Clock& clock_;
   State s_;
   SweepIndex sweep_;  // rebuilt at the start of every tick
+  GasObserver* observer_ = nullptr;
 };
 
 // A position that is a Double of at most this magnitude: differences and their squares of

@@ -26,16 +26,27 @@ void Simulation::drawTrail(DrawingSurface& surface) {
   s_.trailY(0) = s_.posY(1);
 }
 
+void Simulation::turnAtWall(int i, Axis axis) {
+  const Cell& pos = axis == Axis::X ? s_.posX(i) : s_.posY(i);
+  Cell& vel = axis == Axis::X ? s_.velX(i) : s_.velY(i);
+  if (!observer_) {
+    vel = pos < 500 ? abs(vel) : -abs(vel);
+    return;
+  }
+  const Cell before = vel;
+  vel = pos < 500 ? abs(vel) : -abs(vel);
+  if (!(vel == before))
+    observer_->wallTurn(i, axis, pos.toDouble(), before.toDouble(), vel.toDouble());
+}
+
 void Simulation::moveAndDraw(int i, DrawingSurface& surface) {
   s_.prevX = s_.posX(i);
   s_.prevY = s_.posY(i);
   s_.posX(i) = s_.posX(i) + s_.velX(i);
   s_.posY(i) = s_.posY(i) + s_.velY(i);
   // Strict test, and the disc is not moved back: it turns inward and comes back by itself.
-  if (abs(s_.posX(i) - 500) > 500 - s_.partRadius(i))
-    s_.velX(i) = s_.posX(i) < 500 ? abs(s_.velX(i)) : -abs(s_.velX(i));
-  if (abs(s_.posY(i) - 500) > 500 - s_.partRadius(i))
-    s_.velY(i) = s_.posY(i) < 500 ? abs(s_.velY(i)) : -abs(s_.velY(i));
+  if (abs(s_.posX(i) - 500) > 500 - s_.partRadius(i)) turnAtWall(i, Axis::X);
+  if (abs(s_.posY(i) - 500) > 500 - s_.partRadius(i)) turnAtWall(i, Axis::Y);
 
   const float radius = s_.partRadius(i).toSingle();
   surface.setFillColor(0);

@@ -29,14 +29,28 @@ struct NullSurface : DrawingSurface {
   void circle(float, float, float, Color) override {}
 };
 
-// A fixed seed, the start-up species and 1,000 ticks. If this checksum changes, the physics
-// or the number rules changed: find out why before updating it.
-TEST(GoldenRun, ThousandTicksOfTheDefaultGas) {
+// Counts what it hears, and nothing more.
+struct CountingObserver : GasObserver {
+  long turns = 0, exchanges = 0;
+  void wallTurn(int, Axis, double, double before, double after) override {
+    EXPECT_NE(before, after);
+    ++turns;
+  }
+  void pairExchange(int i, int j) override {
+    EXPECT_LT(i, j);
+    ++exchanges;
+  }
+};
+
+// A fixed seed, the start-up species and 1,000 ticks, with and without an observer. If this
+// checksum changes, the physics or the number rules changed: find out why before updating it.
+void goldenRun(GasObserver* observer) {
   SeededGenerator rnd;
   test::FixedClock clock;
   NullSurface surface;
   test::RecordingDisplay display;
   Simulation sim(rnd, clock);
+  sim.setObserver(observer);
   sim.startUp(surface);
   sim.setDefaultSpeciesColors();
   sim.SetUpSpecies(test::rows({"32", "8", "2", "1"}));
@@ -59,6 +73,18 @@ TEST(GoldenRun, ThousandTicksOfTheDefaultGas) {
   }
   EXPECT_EQ(sum.h, 0x639525eaa9a84ac0ull)
       << std::hex << "checksum 0x" << sum.h << " KE_x " << display[Readout::Label2];
+}
+
+TEST(GoldenRun, ThousandTicksOfTheDefaultGas) {
+  goldenRun(nullptr);
+}
+
+TEST(GoldenRun, AnObserverChangesNothing) {
+  CountingObserver observer;
+  goldenRun(&observer);
+  // 43 discs for 1,000 ticks meet the walls and each other hundreds of times.
+  EXPECT_GT(observer.turns, 100);
+  EXPECT_GT(observer.exchanges, 100);
 }
 
 }  // namespace
