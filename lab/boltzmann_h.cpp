@@ -1,0 +1,53 @@
+#include "boltzmann_h.h"
+
+#include <algorithm>
+
+#include "theory.h"
+
+namespace km::lab {
+namespace {
+constexpr std::uint8_t outside = 255;
+}
+
+HTracker::HTracker() {
+  for (int k = 0; k <= rings; ++k)
+    edges_[static_cast<std::size_t>(k)] = k * ringWidth;
+  maxwellian_ = theory::maxwellianH(edges_);
+}
+
+void HTracker::reset(int particles) {
+  particles_ = std::max(particles, 0);
+  past_.assign(static_cast<std::size_t>(particles_) * span, outside);
+  counts_.fill(0);
+  inside_ = 0;
+  ticks_ = 0;
+}
+
+void HTracker::add(const std::vector<double>& u) {
+  const std::size_t row = static_cast<std::size_t>(ticks_ % span) * particles_;
+  for (int i = 1; i <= particles_; ++i) {
+    std::uint8_t& ring = past_[row + static_cast<std::size_t>(i - 1)];
+    if (ring != outside) {
+      --counts_[ring];
+      --inside_;
+    }
+    const double k =
+        static_cast<std::size_t>(i) < u.size() ? u[static_cast<std::size_t>(i)] / ringWidth : -1;
+    ring = k >= 0 && k < rings ? static_cast<std::uint8_t>(k) : outside;
+    if (ring != outside) {
+      ++counts_[ring];
+      ++inside_;
+    }
+  }
+  ++ticks_;
+}
+
+double HTracker::h() const {
+  if (inside_ == 0) return 0;
+  std::array<double, rings> p{};
+  for (std::size_t k = 0; k < p.size(); ++k)
+    p[k] = static_cast<double>(counts_[k]) / static_cast<double>(inside_);
+  return theory::hFromRings(edges_, p);
+}
+
+}  // namespace km::lab

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace km::lab {
+
+// Boltzmann's H of the gas's velocities, tick by tick, from the reduced speeds
+// u = |v|·√(m / kT) of the last `span` ticks counted in rings of the reduced-velocity plane.
+// Reduced velocities put every species on one Maxwellian, so H needs no species.
+class HTracker {
+ public:
+  static constexpr int rings = 24;
+  static constexpr double ringWidth = 0.25;
+  static constexpr int span = 32;
+
+  HTracker();
+  void reset(int particles);
+  // One tick's reduced speeds of particles 1..n (u[0] unused).
+  void add(const std::vector<double>& u);
+  // H over the last `span` ticks, and the same sum for a Maxwellian in the same rings.
+  double h() const;
+  double maxwellian() const { return maxwellian_; }
+
+ private:
+  std::array<double, rings + 1> edges_{};
+  std::array<long, rings> counts_{};
+  long inside_ = 0;
+  std::vector<std::uint8_t> past_;  // ring of each particle at each of the last `span` ticks
+  int particles_ = 0;
+  long ticks_ = 0;
+  double maxwellian_ = 0;
+};
+
+}  // namespace km::lab

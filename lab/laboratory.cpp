@@ -1,0 +1,401 @@
+#include "laboratory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "experiments.h"
+#include "run_error.h"
+#include "theory.h"
+
+namespace km::lab {
+namespace {
+
+constexpr int fineBins = 256;
+constexpr int chartBins = 32;
+
+// A cell's number, or 0 where it holds none (never throws: the laboratory must not stop a gas).
+double numberOf(const Cell& c) {
+  if (c.kind() == Kind::Double) return c.doubleValue();
+  double v = 0;
+  if (c.kind() == Kind::Text) return c.textNumber(v) ? v : 0;
+  return c.toDouble();
+}
+
+}  // namespace
+
+void History::clear() {
+  for (BinnedSeries& s : kT)
+    s.clear();
+  for (BinnedSeries* s : {&z, &exchanges, &newContacts, &repeats, &energy, &h})
+    s->clear();
+  events.clear();
+}
+
+Laboratory::Laboratory(Simulation& sim) : sim_(sim) {
+  sim_.setObserver(this);
+}
+
+Laboratory::~Laboratory() {
+  sim_.setObserver(nullptr);
+}
+
+void Laboratory::setSettings(const Settings& s) {
+  settings_ = s;
+  settings_.warmup = std::max(0L, s.warmup);
+  settings_.window = std::max(0L, s.window);
+}
+
+double Laboratory::proximity() const {
+  return std::fabs(numberOf(sim_.state().collProx));
+}
+
+std::array<int, 5> Laboratory::speciesFirst() const {
+  std::array<int, 5> first{};
+  int next = 1;
+  for (int s = 1; s <= 4; ++s) {
+    first[static_cast<std::size_t>(s)] = next;
+    next += count_[static_cast<std::size_t>(s)];
+  }
+  return first;
+}
+
+void Laboratory::runStarted(std::uint64_t seed) {
+  const State& s = sim_.state();
+  started_ = true;
+  seed_ = seed;
+  tick_ = 0;
+  n_ = std::clamp(sim_.lastParticle(), 0, 500);
+  speciesOf_.assign(static_cast<std::size_t>(n_) + 1, 0);
+  mass_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
+  count_.fill(0);
+  speciesMass_.fill(0);
+  // Particles come in species order, as many of each as its count's whole part.
+  int i = 1;
+  for (int sp = 1; sp <= 4 && i <= n_; ++sp) {
+    const int c = passesUpTo(s.speciesCount(sp));
+    for (int k = 0; k < c && i <= n_; ++k, ++i) {
+      speciesOf_[static_cast<std::size_t>(i)] = sp;
+      mass_[static_cast<std::size_t>(i)] = numberOf(s.partMass(i));
+      ++count_[static_cast<std::size_t>(sp)];
+      speciesMass_[static_cast<std::size_t>(sp)] = mass_[static_cast<std::size_t>(i)];
+    }
+  }
+  n_ = i - 1;
+  count_[0] = n_;
+  radius_ = n_ > 0 ? numberOf(s.partRadius(1)) : 0;
+  sigma_ = proximity();
+  energyAtStart_ = 0;
+  kTNow_.fill(0);
+  hNow_ = notKnown;
+  for (int j = 1; j <= n_; ++j) {
+    const double vx = numberOf(s.velX(j)), vy = numberOf(s.velY(j));
+    energyAtStart_ += 0.5 * mass_[static_cast<std::size_t>(j)] * (vx * vx + vy * vy);
+  }
+  unfolder_.reset(n_);
+  h_.reset(n_);
+  vxNow_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
+  vyNow_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
+  met_.fill(0);
+  ux_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
+  uy_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
+  reduced_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
+  history_.clear();
+  history_.events.push_back({0, "run: " + std::to_string(n_) + " discs"});
+  restartTick_ = 0;
+  averaging_ = false;
+  impulse_ = 0;
+  contacts_.reset();
+  for (BinnedSeries& k : kT_)
+    k.clear();
+  for (BinnedSeries& k : speciesContacts_)
+    k.clear();
+  for (BinnedSeries* series : {&impulseSeries_, &exchanges_, &newContacts_, &repeats_})
+    series->clear();
+  msd_.reset(speciesOf_);
+}
+
+void Laboratory::restartAverages(const std::string& why) {
+  if (!started_) return;
+  history_.events.push_back({tick_, why});
+  restartTick_ = tick_;
+  averaging_ = false;
+}
+
+void Laboratory::beginAverages() {
+  averaging_ = true;
+  for (BinnedSeries& k : kT_)
+    k.clear(tick_);
+  for (BinnedSeries& k : speciesContacts_)
+    k.clear(tick_);
+  for (BinnedSeries* series : {&impulseSeries_, &exchanges_, &newContacts_, &repeats_})
+    series->clear(tick_);
+  msd_.reset(speciesOf_);
+  contacts_.restartLongest();
+  // Ranges wide enough for the Maxwellian at the gas's present temperature.
+  const double gasKT = kTNow_[0];
+  for (int sp = 1; sp <= 4; ++sp) {
+    const double m = speciesMass_[static_cast<std::size_t>(sp)];
+    const double vmax = gasKT > 0 && m > 0 ? 5 * std::sqrt(gasKT / m) : 1;
+    speed_[static_cast<std::size_t>(sp)].reset(0, vmax, fineBins);
+    vx_[static_cast<std::size_t>(sp)].reset(-vmax, vmax, fineBins);
+    vy_[static_cast<std::size_t>(sp)].reset(-vmax, vmax, fineBins);
+  }
+}
+
+void Laboratory::wallTurn(int i, Axis axis, double at, double before, double after) {
+  if (i < 1 || i > n_) return;
+  impulse_ += mass_[static_cast<std::size_t>(i)] * std::fabs(after - before);
+  unfolder_.turn(i, axis, at, before, after);
+}
+
+void Laboratory::pairExchange(int i, int j) {
+  if (i < 1 || j < 1 || i > n_ || j > n_) return;
+  if (!contacts_.exchange(i, j)) return;
+  met_[static_cast<std::size_t>(speciesOf_[static_cast<std::size_t>(i)])] += 1;
+  met_[static_cast<std::size_t>(speciesOf_[static_cast<std::size_t>(j)])] += 1;
+}
+
+void Laboratory::afterTick() {
+  if (!started_) return;
+  const State& s = sim_.state();
+  ++tick_;
+  // A lower count typed during the run shrinks the gas at once; a new proximity changes its
+  // physics. Either starts the averages afresh.
+  const int last = std::clamp(sim_.lastParticle(), 0, n_);
+  if (last != n_) {
+    n_ = last;
+    count_.fill(0);
+    for (int i = 1; i <= n_; ++i)
+      ++count_[static_cast<std::size_t>(speciesOf_[static_cast<std::size_t>(i)])];
+    count_[0] = n_;
+    speciesOf_.resize(static_cast<std::size_t>(n_) + 1);
+    h_.reset(n_);
+    restartAverages("gas now " + std::to_string(n_) + " discs");
+  }
+  if (proximity() != sigma_) {
+    sigma_ = proximity();
+    restartAverages("proximity " + std::to_string(sigma_).substr(0, 6));
+  }
+
+  std::array<double, 5> energy{};
+  const Cell* px = s.posX.data();
+  const Cell* py = s.posY.data();
+  const Cell* vxs = s.velX.data();
+  const Cell* vys = s.velY.data();
+  for (int i = 1; i <= n_; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const double vx = vxNow_[k] = numberOf(vxs[k]), vy = vyNow_[k] = numberOf(vys[k]);
+    const double e = 0.5 * mass_[k] * (vx * vx + vy * vy);
+    energy[static_cast<std::size_t>(speciesOf_[k])] += e;
+    energy[0] += e;
+    ux_[k] = unfolder_.x(i, numberOf(px[k]));
+    uy_[k] = unfolder_.y(i, numberOf(py[k]));
+  }
+  std::array<double, 5> kT{};
+  for (std::size_t sp = 0; sp < 5; ++sp)
+    kT[sp] = count_[sp] ? energy[sp] / count_[sp] : 0;
+  kTNow_ = kT;
+  const double perKT = kT[0] > 0 ? 1 / kT[0] : notKnown;
+  for (std::size_t k = 1; k <= static_cast<std::size_t>(n_); ++k)
+    reduced_[k] = std::sqrt(mass_[k] * (vxNow_[k] * vxNow_[k] + vyNow_[k] * vyNow_[k]) * perKT);
+  h_.add(reduced_);
+  hNow_ = h_.h();
+  const ContactTracker::Tick c = contacts_.endTick();
+
+  for (std::size_t sp = 0; sp < 5; ++sp)
+    if (sp == 0 || count_[sp]) history_.kT[sp].add(kT[sp]);
+  const double side = 1000 - 2 * radius_;
+  const double zNow = kT[0] > 0 && n_ > 0 ? impulse_ * side / (4 * n_ * kT[0]) : 0;
+  history_.z.add(zNow);
+  history_.exchanges.add(static_cast<double>(c.exchanges));
+  history_.newContacts.add(static_cast<double>(c.newContacts));
+  history_.repeats.add(static_cast<double>(c.repeats));
+  history_.energy.add(energy[0]);
+  history_.h.add(hNow_);
+
+  const long since = tick_ - restartTick_;
+  const bool inWindow = since > settings_.warmup &&
+                        (settings_.window == 0 || since <= settings_.warmup + settings_.window);
+  if (inWindow) {
+    if (!averaging_) beginAverages();
+    for (std::size_t sp = 0; sp < 5; ++sp)
+      kT_[sp].add(kT[sp]);
+    impulseSeries_.add(impulse_);
+    exchanges_.add(static_cast<double>(c.exchanges));
+    newContacts_.add(static_cast<double>(c.newContacts));
+    repeats_.add(static_cast<double>(c.repeats));
+    for (std::size_t sp = 1; sp < 5; ++sp)
+      if (count_[sp]) speciesContacts_[sp].add(met_[sp] / count_[sp]);
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(n_); ++k) {
+      const auto sp = static_cast<std::size_t>(speciesOf_[k]);
+      const double vx = vxNow_[k], vy = vyNow_[k];
+      speed_[sp].add(std::sqrt(vx * vx + vy * vy));
+      vx_[sp].add(vx);
+      vy_[sp].add(vy);
+    }
+    msd_.add(ux_, uy_);
+  }
+  impulse_ = 0;
+  met_.fill(0);
+}
+
+std::string Laboratory::heat(int species, double factor) {
+  if (!started_) return "No gas is running.";
+  if (species < 1 || species > 4 || count_[static_cast<std::size_t>(species)] == 0)
+    return "Species " + std::to_string(species) + " has no particles in this run.";
+  if (!(factor >= 0.01 && factor <= 100)) return "The factor must be a number from 0.01 to 100.";
+  const int first = speciesFirst()[static_cast<std::size_t>(species)];
+  const int last = first + count_[static_cast<std::size_t>(species)] - 1;
+  // Speeds far beyond the box's size per tick make the gas meaningless and, heated again and
+  // again, would overflow.
+  const double limit = 10000;
+  State& s = sim_.state();
+  for (int i = first; i <= last; ++i)
+    if (std::sqrt(factor) * std::hypot(numberOf(s.velX(i)), numberOf(s.velY(i))) > limit)
+      return "That would make a disc faster than 10,000 units per tick.";
+  heatParticles(s, first, last, factor);
+  char what[64];
+  std::snprintf(what, sizeof what, "%s species %d x%g", factor >= 1 ? "heat" : "cool", species,
+                factor);
+  restartAverages(what);
+  return "";
+}
+
+void Laboratory::equalEnergies() {
+  if (!started_) return;
+  equalizeEnergies(sim_.state(), n_);
+  restartAverages("equal energies");
+}
+
+Distribution Laboratory::distribution(const Histogram& h, double mass, double kT,
+                                      bool speed) const {
+  Distribution d;
+  d.samples = h.total();
+  const int per = h.bins() / chartBins;
+  d.binWidth = h.binWidth() * per;
+  d.measured = h.densities(per);
+  auto cdf = [&](double v) {
+    return speed ? theory::speedCdf(v, mass, kT) : theory::componentCdf(v, mass, kT);
+  };
+  for (int k = 0; k < chartBins; ++k) {
+    const double a = h.low() + d.binWidth * k, b = a + d.binWidth;
+    d.centres.push_back((a + b) / 2);
+    d.theory.push_back(kT > 0 && mass > 0 ? (cdf(b) - cdf(a)) / d.binWidth : notKnown);
+  }
+  if (d.samples > 0 && kT > 0 && mass > 0) d.ks = h.ksDistance(cdf);
+  return d;
+}
+
+Results Laboratory::results() const {
+  Results r;
+  r.seed = seed_;
+  r.ticks = tick_;
+  r.warmup = settings_.warmup;
+  r.particles = n_;
+  r.lags = msd_.lags();
+  if (!started_) return r;
+  r.measuredTicks = kT_[0].ticks();
+  r.radius = radius_;
+  r.sigma = sigma_;
+  r.side = 1000 - 2 * radius_;
+  if (r.side > 0 && n_ > 0) {
+    r.eta = theory::packingFraction(n_, sigma_, r.side);
+    r.contactValue = theory::contactValue(r.eta);
+    r.zHenderson = theory::hendersonZ(r.eta);
+  }
+  r.kTNow = kTNow_[0];
+  r.kT = blockEstimate(kT_[0]);
+  const double kT = r.kT.value;
+
+  // Pressure: impulse per tick over the four walls of side L, against N·kT / L².
+  if (r.side > 0 && n_ > 0) {
+    r.pressure = blockEstimate(impulseSeries_);
+    const double toP = 1 / (4 * r.side);
+    r.pressure.value *= toP;
+    r.pressure.error *= toP;
+    r.Z = ratioEstimate(impulseSeries_, kT_[0]);
+    const double toZ = r.side / (4.0 * n_);
+    r.Z.value *= toZ;
+    r.Z.error *= toZ;
+  }
+
+  r.exchanges = blockEstimate(exchanges_);
+  r.newContacts = blockEstimate(newContacts_);
+  r.boundShare = ratioEstimate(repeats_, exchanges_);
+  r.longestBoundRun = contacts_.longestRun();
+  // The diffusive range starts ten free flights in: N / (2 · collisions per tick) ticks each.
+  const double flight = r.newContacts.value > 0 ? n_ / (2 * r.newContacts.value) : notKnown;
+  r.fitFromLag = std::isfinite(flight) ? static_cast<int>(std::ceil(10 * flight)) : 1 << 30;
+  r.tracerMsd = msd_.curve(0);
+
+  int present = 0;
+  for (int sp = 1; sp <= 4; ++sp)
+    present += count_[static_cast<std::size_t>(sp)] > 0;
+  r.enskogCollisions = 0;
+  for (int sp = 1; sp <= 4; ++sp) {
+    const auto k = static_cast<std::size_t>(sp);
+    if (count_[k] == 0) continue;
+    SpeciesResult x;
+    x.species = sp;
+    x.count = count_[k];
+    x.mass = speciesMass_[k];
+    x.kTNow = kTNow_[k];
+    x.kT = blockEstimate(kT_[k]);
+    x.kTRatio = ratioEstimate(kT_[k], kT_[0]);
+    x.speed = distribution(speed_[k], x.mass, x.kT.value, true);
+    x.vx = distribution(vx_[k], x.mass, x.kT.value, false);
+    x.vy = distribution(vy_[k], x.mass, x.kT.value, false);
+    x.contactRate = blockEstimate(speciesContacts_[k]);
+    x.msd = msd_.curve(sp);
+    x.diffusion = msd_.fit(sp, r.fitFromLag);
+    if (r.side > 0 && std::isfinite(r.contactValue) && kT > 0) {
+      x.enskogRate = 0;
+      for (int b = 1; b <= 4; ++b) {
+        const auto kb = static_cast<std::size_t>(b);
+        if (count_[kb] == 0) continue;
+        const double density = count_[kb] / (r.side * r.side);
+        x.enskogRate += theory::enskogCollisionRate(density, sigma_, r.contactValue, kT, x.mass,
+                                                    speciesMass_[kb]);
+      }
+      r.enskogCollisions += 0.5 * x.count * x.enskogRate;
+      if (present == 1)
+        x.enskogD =
+            theory::enskogDiffusion(n_ / (r.side * r.side), sigma_, r.contactValue, kT, x.mass);
+    }
+    // Particle 1 alone is too noisy to find its own straight range: it takes its species'.
+    if (n_ > 0 && sp == speciesOf_[1] && x.diffusion.fromLag > 0)
+      r.tracer = msd_.fitOver(0, x.diffusion.fromLag, x.diffusion.toLag);
+    r.species.push_back(std::move(x));
+  }
+  if (!(r.side > 0 && kT > 0)) r.enskogCollisions = notKnown;
+
+  r.hNow = hNow_;
+  r.hMaxwellian = h_.maxwellian();
+
+  // The state as it stands now.
+  const State& s = sim_.state();
+  double e = 0, mx = 0, my = 0;
+  r.worstExcursion = 0;
+  for (int i = 1; i <= n_; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const double vx = numberOf(s.velX(i)), vy = numberOf(s.velY(i));
+    e += 0.5 * mass_[k] * (vx * vx + vy * vy);
+    mx += mass_[k] * vx;
+    my += mass_[k] * vy;
+    const double x = numberOf(s.posX(i)), y = numberOf(s.posY(i));
+    const double out = std::max({-x, x - 1000, -y, y - 1000});
+    if (out > 0) {
+      ++r.outside;
+      r.worstExcursion = std::max(r.worstExcursion, out);
+    }
+  }
+  r.energy = e;
+  r.energyAtStart = energyAtStart_;
+  r.momentumX = mx;
+  r.momentumY = my;
+  if (tick_ > 0 && energyAtStart_ > 0) r.driftPer10k = (e / energyAtStart_ - 1) * 1e4 / tick_;
+  return r;
+}
+
+}  // namespace km::lab

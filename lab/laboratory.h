@@ -1,0 +1,171 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "boltzmann_h.h"
+#include "contacts.h"
+#include "diffusion.h"
+#include "histogram.h"
+#include "observer.h"
+#include "series.h"
+#include "simulation.h"
+
+namespace km::lab {
+
+// What the averages take: a warm-up after each restart, then a window of ticks.
+struct Settings {
+  long warmup = 0;
+  long window = 0;  // 0: every tick after the warm-up
+};
+
+struct Event {
+  long tick;  // ticks since the run began
+  std::string what;
+};
+
+// A measured distribution in chart bins beside its law at the measured kT.
+struct Distribution {
+  std::vector<double> centres;   // bin centres, units per tick
+  std::vector<double> measured;  // share per unit of velocity
+  std::vector<double> theory;    // the law's mean density over the same bin
+  double binWidth = 0;
+  double ks = notKnown;  // Kolmogorov–Smirnov distance, over the fine bins' edges
+  long samples = 0;
+};
+
+struct SpeciesResult {
+  int species = 0;  // 1..4
+  int count = 0;
+  double mass = 0;
+  double kTNow = notKnown;
+  Estimate kT;
+  Estimate kTRatio;  // over the gas's kT; theory 1
+  Distribution speed, vx, vy;
+  std::vector<double> msd;  // per lag of Results::lags
+  MeanSquaredDisplacement::Fit diffusion;
+  double enskogD = notKnown;     // only in a gas of one species
+  Estimate contactRate;          // new contacts per tick of one disc of this species
+  double enskogRate = notKnown;  // collisions per tick of one disc of this species
+};
+
+struct Results {
+  long ticks = 0;          // since the run began
+  long measuredTicks = 0;  // in the averages
+  long warmup = 0;
+  int particles = 0;
+  double radius = notKnown, sigma = notKnown;
+  double side = notKnown;  // L = 1000 − 2·radius, the square the centres reach
+  double eta = notKnown, contactValue = notKnown;
+
+  double kTNow = notKnown;
+  Estimate kT;
+  std::vector<SpeciesResult> species;  // those with particles, in order
+
+  Estimate pressure;  // impulse per tick per unit length of wall
+  Estimate Z;         // P·L² / (N·kT)
+  double zHenderson = notKnown;
+
+  Estimate exchanges, newContacts;     // per tick
+  Estimate boundShare;                 // exchanges that repeat the previous tick's pair
+  long longestBoundRun = 0;            // ticks in a row
+  double enskogCollisions = notKnown;  // per tick, whole gas
+
+  std::vector<int> lags;
+  std::vector<double> tracerMsd;
+  MeanSquaredDisplacement::Fit tracer;
+  int fitFromLag = 0;
+
+  double hNow = notKnown, hMaxwellian = notKnown;
+
+  double energy = notKnown, energyAtStart = notKnown;  // Σ½mv²
+  double driftPer10k = notKnown;  // relative change of the energy per 10,000 ticks
+  double momentumX = notKnown, momentumY = notKnown;
+  int outside = 0;            // centres outside the box
+  double worstExcursion = 0;  // farthest a centre is beyond a wall now
+  std::uint64_t seed = 0;
+};
+
+// Time series from the start of the run, for charts: bins of equal ticks, at most 512.
+struct History {
+  std::array<BinnedSeries, 5> kT{BinnedSeries(512), BinnedSeries(512), BinnedSeries(512),
+                                 BinnedSeries(512), BinnedSeries(512)};  // 0 the gas, 1..4
+  BinnedSeries z{512}, exchanges{512}, newContacts{512}, repeats{512}, energy{512}, h{512};
+  std::vector<Event> events;
+  void clear();
+};
+
+// Measures a running gas against kinetic theory. Attached to a simulation as its observer, it
+// hears the walls and collisions, reads the state after every tick, and runs experiments.
+class Laboratory : public GasObserver {
+ public:
+  explicit Laboratory(Simulation& sim);
+  ~Laboratory() override;
+  Laboratory(const Laboratory&) = delete;
+  Laboratory& operator=(const Laboratory&) = delete;
+
+  void setSettings(const Settings& s);
+  const Settings& settings() const { return settings_; }
+
+  // A run was placed: reads its layout and starts every measurement and the history afresh.
+  void runStarted(std::uint64_t seed);
+  // After every tick of the simulation.
+  void afterTick();
+  // Starts the averages afresh (the history goes on), and marks the history.
+  void restartAverages(const std::string& why);
+  // Heats or cools species 1..4 by a factor in energy; "" when done, else why not.
+  std::string heat(int species, double factor);
+  void equalEnergies();
+
+  bool running() const { return started_; }
+  long ticks() const { return tick_; }
+  Results results() const;
+  const History& history() const { return history_; }
+
+  void wallTurn(int i, Axis axis, double at, double before, double after) override;
+  void pairExchange(int i, int j) override;
+
+ private:
+  void beginAverages();
+  double proximity() const;
+  std::array<int, 5> speciesFirst() const;
+  Distribution distribution(const Histogram& h, double mass, double kT, bool speed) const;
+
+  Simulation& sim_;
+  Settings settings_;
+  bool started_ = false;
+  std::uint64_t seed_ = 0;
+  long tick_ = 0;         // since the run began
+  long restartTick_ = 0;  // when the averages last restarted
+  bool averaging_ = false;
+
+  int n_ = 0;                   // particles measured
+  std::array<int, 5> count_{};  // per species
+  std::vector<int> speciesOf_;  // per particle, 1..4
+  std::vector<double> mass_;    // per particle
+  std::array<double, 5> speciesMass_{};
+  double radius_ = 0, sigma_ = 0, energyAtStart_ = 0;
+
+  std::array<double, 5> kTNow_{};  // the last tick's, gas and species
+  double hNow_ = notKnown;
+  double impulse_ = 0;           // delivered to the walls this tick
+  std::array<double, 5> met_{};  // new contacts of each species this tick
+  ContactTracker contacts_;
+  Unfolder unfolder_;
+  MeanSquaredDisplacement msd_;
+  HTracker h_;
+
+  // The averages.
+  std::array<BinnedSeries, 5> kT_;  // gas, species 1..4
+  BinnedSeries impulseSeries_, exchanges_, newContacts_, repeats_;
+  std::array<BinnedSeries, 5> speciesContacts_;  // new contacts per disc, species 1..4
+  std::array<Histogram, 5> speed_, vx_, vy_;
+
+  History history_;
+  // Scratch, reused every tick.
+  std::vector<double> vxNow_, vyNow_, ux_, uy_, reduced_;
+};
+
+}  // namespace km::lab

@@ -1,0 +1,176 @@
+#include "series.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace km::lab {
+
+BinnedSeries::BinnedSeries(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 2)) {
+  sums_.reserve(capacity_);
+}
+
+void BinnedSeries::clear(long firstTick) {
+  sums_.clear();
+  width_ = 1;
+  partialCount_ = 0;
+  partialSum_ = 0;
+  first_ = firstTick;
+  n_ = 0;
+  mean_ = m2_ = 0;
+}
+
+void BinnedSeries::add(double x) {
+  ++n_;
+  const double d = x - mean_;
+  mean_ += d / static_cast<double>(n_);
+  m2_ += d * (x - mean_);
+  partialSum_ += x;
+  if (++partialCount_ < width_) return;
+  if (sums_.size() == capacity_) {
+    for (std::size_t k = 0; k < capacity_ / 2; ++k)
+      sums_[k] = sums_[2 * k] + sums_[2 * k + 1];
+    sums_.resize(capacity_ / 2);
+    width_ *= 2;
+    // The ticks just added make half of a bin of the new width.
+    if (partialCount_ < width_) return;
+  }
+  sums_.push_back(partialSum_);
+  partialSum_ = 0;
+  partialCount_ = 0;
+}
+
+namespace {
+
+// Means of consecutive groups of `per` bins; a last incomplete group is left out.
+std::vector<double> groupSums(std::span<const double> sums, std::size_t per) {
+  std::vector<double> out(sums.size() / per, 0.0);
+  for (std::size_t k = 0; k < out.size() * per; ++k)
+    out[k / per] += sums[k];
+  return out;
+}
+
+double sampleVariance(const std::vector<double>& x) {
+  double mean = 0;
+  for (double v : x)
+    mean += v;
+  mean /= static_cast<double>(x.size());
+  double ss = 0;
+  for (double v : x)
+    ss += (v - mean) * (v - mean);
+  return ss / static_cast<double>(x.size() - 1);
+}
+
+// How many bins make a block: blocks four correlation times long where that leaves 10 of
+// them, else 10 blocks if each is still longer than one correlation time; 0 when neither.
+std::size_t binsPerBlock(std::size_t bins, long width, double corr) {
+  if (bins < 10 || !std::isfinite(corr)) return 0;
+  std::size_t per = 1;
+  while (static_cast<double>(per * static_cast<std::size_t>(width)) < 4 * corr)
+    per *= 2;
+  if (bins / per >= 10) return per;
+  per = bins / 10;
+  return static_cast<double>(per * static_cast<std::size_t>(width)) > corr ? per : 0;
+}
+
+}  // namespace
+
+namespace {
+
+// Integrated autocorrelation time, in bins, of a sequence of bin values, with Sokal's
+// self-consistent window; at least ½ (uncorrelated). `c0` receives the variance of the values.
+double integratedBins(const std::vector<double>& y, double& c0) {
+  const std::size_t m = y.size();
+  double mean = 0;
+  for (double v : y)
+    mean += v;
+  mean /= static_cast<double>(m);
+  c0 = 0;
+  for (double v : y)
+    c0 += (v - mean) * (v - mean);
+  c0 /= static_cast<double>(m);
+  if (c0 <= 0) return 0.5;
+  double tau = 0.5;
+  for (std::size_t lag = 1; lag < m / 4; ++lag) {
+    double c = 0;
+    for (std::size_t k = 0; k + lag < m; ++k)
+      c += (y[k] - mean) * (y[k + lag] - mean);
+    tau += c / static_cast<double>(m - lag) / c0;
+    if (static_cast<double>(lag) >= 5 * tau) break;
+  }
+  return std::max(tau, 0.5);
+}
+
+// At most 1024 bins, so that the sums over lags stay cheap enough to redo on every refresh.
+std::size_t coarsening(std::size_t bins) {
+  std::size_t per = 1;
+  while (bins / per > 1024)
+    per *= 2;
+  return per;
+}
+
+}  // namespace
+
+double correlationTicks(const BinnedSeries& s) {
+  const std::size_t per = coarsening(s.binSums().size());
+  std::vector<double> y = groupSums(s.binSums(), per);
+  if (y.size() < 20) return notKnown;
+  const double w = static_cast<double>(s.width()) * static_cast<double>(per);
+  for (double& v : y)
+    v /= w;
+  double c0 = 0;
+  const double tau = integratedBins(y, c0);
+  const double perTick = s.variance();
+  if (c0 <= 0 || perTick <= 0) return 1;
+  // Bins of w ticks whose means vary by c0 carry the per-tick variance through 2τ·c0·w/σ²
+  // ticks per independent sample.
+  return std::max(1.0, 2 * tau * w * c0 / perTick);
+}
+
+Estimate blockEstimate(const BinnedSeries& s) {
+  Estimate e;
+  e.value = s.mean();
+  e.correlationTicks = correlationTicks(s);
+  const std::size_t per = binsPerBlock(s.binSums().size(), s.width(), e.correlationTicks);
+  if (per == 0) return e;
+  std::vector<double> blocks = groupSums(s.binSums(), per);
+  const double ticksPerBlock = static_cast<double>(per) * static_cast<double>(s.width());
+  for (double& b : blocks)
+    b /= ticksPerBlock;
+  e.blocks = static_cast<int>(blocks.size());
+  e.error = std::sqrt(sampleVariance(blocks) / static_cast<double>(blocks.size()));
+  return e;
+}
+
+Estimate ratioEstimate(const BinnedSeries& numerator, const BinnedSeries& denominator) {
+  Estimate e;
+  const double num = numerator.mean() * static_cast<double>(numerator.ticks());
+  const double den = denominator.mean() * static_cast<double>(denominator.ticks());
+  if (numerator.ticks() == 0 || den == 0) return e;
+  e.value = num / den;
+  // The ratio moves as numerator − ratio · denominator does; bins of that carry its
+  // correlation (taken as at least one bin, since the per-tick variance is not kept).
+  const std::size_t per = coarsening(numerator.binSums().size());
+  const std::vector<double> n = groupSums(numerator.binSums(), per);
+  const std::vector<double> d = groupSums(denominator.binSums(), per);
+  if (n.size() < 20 || d.size() != n.size()) return e;
+  std::vector<double> z(n.size());
+  for (std::size_t k = 0; k < z.size(); ++k)
+    z[k] = n[k] - e.value * d[k];
+  double c0 = 0;
+  const double w = static_cast<double>(numerator.width()) * static_cast<double>(per);
+  e.correlationTicks = 2 * integratedBins(z, c0) * w;
+  const std::size_t blockBins =
+      binsPerBlock(numerator.binSums().size(), numerator.width(), e.correlationTicks);
+  if (blockBins == 0) return e;
+  const std::vector<double> nb = groupSums(numerator.binSums(), blockBins);
+  const std::vector<double> db = groupSums(denominator.binSums(), blockBins);
+  std::vector<double> ratios;
+  for (std::size_t k = 0; k < nb.size(); ++k)
+    if (db[k] != 0) ratios.push_back(nb[k] / db[k]);
+  if (ratios.size() < 10) return e;
+  e.blocks = static_cast<int>(ratios.size());
+  e.error = std::sqrt(sampleVariance(ratios) / static_cast<double>(ratios.size()));
+  return e;
+}
+
+}  // namespace km::lab

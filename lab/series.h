@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <limits>
+#include <span>
+#include <vector>
+
+namespace km::lab {
+
+constexpr double notKnown = std::numeric_limits<double>::quiet_NaN();
+
+// A per-tick quantity kept as bins of equal width: when the bins are full, neighbours merge and
+// the width doubles, so a run of any length takes bounded memory. Mean and variance are kept
+// exactly, tick by tick.
+class BinnedSeries {
+ public:
+  explicit BinnedSeries(std::size_t capacity = 4096);
+
+  // Empties the series; its first tick will be `firstTick`.
+  void clear(long firstTick = 0);
+  void add(double x);
+
+  long firstTick() const { return first_; }
+  long ticks() const { return n_; }
+  double mean() const { return n_ ? mean_ : notKnown; }
+  // Per tick, over all ticks.
+  double variance() const { return n_ > 1 ? m2_ / static_cast<double>(n_) : 0; }
+  long width() const { return width_; }
+  // Sums of the complete bins, oldest first; each holds width() ticks.
+  std::span<const double> binSums() const { return sums_; }
+  // The ticks added since the last complete bin, and their sum.
+  long partialTicks() const { return partialCount_; }
+  double partialSum() const { return partialSum_; }
+
+ private:
+  std::size_t capacity_;
+  std::vector<double> sums_;
+  long width_ = 1;
+  long partialCount_ = 0;
+  double partialSum_ = 0;
+  long first_ = 0;
+  long n_ = 0;
+  double mean_ = 0, m2_ = 0;
+};
+
+// A mean over ticks with its standard error from block averages: at least 10 blocks, each at
+// least four correlation times long where the data allow, and never shorter than one.
+struct Estimate {
+  double value = notKnown;
+  double error = notKnown;             // not known when the run is too short for 10 such blocks
+  double correlationTicks = notKnown;  // ticks per independent sample, 2·τ_int
+  int blocks = 0;
+};
+
+// Ticks per independent sample of the series, from the autocorrelation of its bins with
+// Sokal's self-consistent window; not known below 20 complete bins.
+double correlationTicks(const BinnedSeries& s);
+Estimate blockEstimate(const BinnedSeries& s);
+// The ratio of two series' sums (both fed on the same ticks), with its error from the ratios
+// of their block sums.
+Estimate ratioEstimate(const BinnedSeries& numerator, const BinnedSeries& denominator);
+
+}  // namespace km::lab

@@ -1,0 +1,106 @@
+#include "summary.h"
+
+namespace km::lab {
+namespace {
+
+const char* const energyUnit = "amu·u²/tick²";
+
+struct Rows {
+  std::vector<Row> rows;
+  std::string section;
+  Row& add(std::string key, std::string label, std::string unit, double value,
+           double error = notKnown) {
+    Row r;
+    r.section = section;
+    r.key = std::move(key);
+    r.label = std::move(label);
+    r.unit = std::move(unit);
+    r.value = value;
+    r.error = error;
+    rows.push_back(std::move(r));
+    return rows.back();
+  }
+  Row& add(std::string key, std::string label, std::string unit, const Estimate& e) {
+    return add(std::move(key), std::move(label), std::move(unit), e.value, e.error);
+  }
+};
+
+Row& theory(Row& r, double value, std::string name = "") {
+  r.theory = value;
+  r.theoryName = std::move(name);
+  return r;
+}
+
+}  // namespace
+
+std::vector<Row> summarize(const Results& r) {
+  Rows out;
+  auto sp = [](const SpeciesResult& s) { return "species" + std::to_string(s.species); };
+  auto words = [](const SpeciesResult& s) { return "species " + std::to_string(s.species); };
+
+  out.section = "temperature";
+  out.add("kT.gas", "kT of the gas", energyUnit, r.kT);
+  for (const SpeciesResult& s : r.species) {
+    out.add("kT." + sp(s), "kT of " + words(s), energyUnit, s.kT);
+    theory(out.add("kT_ratio." + sp(s), "kT of " + words(s) + " / kT of the gas", "", s.kTRatio),
+           1);
+  }
+
+  out.section = "distributions";
+  for (const SpeciesResult& s : r.species) {
+    out.add("ks_speed." + sp(s), "KS distance of the speeds, " + words(s), "", s.speed.ks);
+    out.add("ks_vx." + sp(s), "KS distance of vx, " + words(s), "", s.vx.ks);
+    out.add("ks_vy." + sp(s), "KS distance of vy, " + words(s), "", s.vy.ks);
+  }
+  theory(out.add("H", "Boltzmann's H, reduced velocities, last 32 ticks", "", r.hNow),
+         r.hMaxwellian, "Maxwellian");
+
+  out.section = "pressure";
+  out.add("pressure", "pressure on the walls", "amu/tick²", r.pressure);
+  Row& z = out.add("Z", "compressibility Z = P·L²/(N·kT)", "", r.Z);
+  theory(z, r.zHenderson, "Henderson");
+  z.theory2 = 1;
+  z.theory2Name = "ideal gas";
+  out.add("eta", "packing fraction", "", r.eta);
+
+  out.section = "collisions";
+  theory(out.add("exchanges", "exchanges per tick", "1/tick", r.exchanges), r.enskogCollisions,
+         "Enskog");
+  theory(out.add("new_contacts", "new contacts per tick", "1/tick", r.newContacts),
+         r.enskogCollisions, "Enskog");
+  for (const SpeciesResult& s : r.species)
+    theory(out.add("contact_rate." + sp(s), "new contacts per disc per tick, " + words(s), "1/tick",
+                   s.contactRate),
+           s.enskogRate, "Enskog");
+  out.add("bound_share", "exchanges repeating the previous tick's pair", "", r.boundShare);
+  out.add("longest_bound_run", "longest run of one pair exchanged tick after tick", "ticks",
+          static_cast<double>(r.longestBoundRun));
+
+  out.section = "diffusion";
+  auto fitLabel = [](const std::string& who, const MeanSquaredDisplacement::Fit& f) {
+    if (f.fromLag == 0) return "D of " + who + " (no diffusive range yet)";
+    return "D of " + who + ", lags " + std::to_string(f.fromLag) + "-" + std::to_string(f.toLag);
+  };
+  out.add("D.tracer", fitLabel("particle 1", r.tracer), "u²/tick", r.tracer.D, r.tracer.error);
+  for (const SpeciesResult& s : r.species) {
+    Row& d = out.add("D." + sp(s), fitLabel(words(s), s.diffusion), "u²/tick", s.diffusion.D,
+                     s.diffusion.error);
+    theory(d, s.enskogD, "Enskog");
+    out.add("msd_log_slope." + sp(s), "d ln MSD / d ln lag over the fit, " + words(s), "",
+            s.diffusion.logSlope)
+        .theory = 1;
+  }
+
+  out.section = "integrity";
+  out.add("energy.start", "total energy at the start", energyUnit, r.energyAtStart);
+  out.add("energy.now", "total energy now", energyUnit, r.energy);
+  out.add("energy.drift", "energy drift per 10,000 ticks", "relative", r.driftPer10k);
+  out.add("momentum.x", "total momentum, x", "amu·u/tick", r.momentumX);
+  out.add("momentum.y", "total momentum, y", "amu·u/tick", r.momentumY);
+  out.add("outside", "centres outside the box", "", static_cast<double>(r.outside));
+  out.add("excursion", "farthest centre beyond a wall", "u", r.worstExcursion);
+  out.add("seed", "seed of the run", "", static_cast<double>(r.seed));
+  return out.rows;
+}
+
+}  // namespace km::lab

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "laboratory.h"
+
+namespace km::lab {
+
+// One measured quantity beside its theory, as a report prints it.
+struct Row {
+  std::string section;  // "temperature", "distributions", "pressure", ...
+  std::string key;      // machine name, e.g. "kT_ratio.species2"
+  std::string label;    // words for a reader
+  std::string unit;
+  double value = notKnown;
+  double error = notKnown;
+  double theory = notKnown;
+  std::string theoryName;
+  double theory2 = notKnown;
+  std::string theory2Name;
+};
+
+// Every measurement of the results, in the order of a report.
+std::vector<Row> summarize(const Results& r);
+
+}  // namespace km::lab

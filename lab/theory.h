@@ -1,0 +1,41 @@
+#pragma once
+
+#include <span>
+
+namespace km::theory {
+
+// Kinetic theory of a two-dimensional gas in the simulation's units: length in box units,
+// time in ticks, mass in amu, energy (kT) in amu·unit²/tick². kT is the mean ½mv² per disc.
+
+// Maxwell–Boltzmann speed density in two dimensions, (m v / kT) exp(−m v² / 2kT), and its
+// distribution function 1 − exp(−m v² / 2kT).
+double speedDensity(double v, double mass, double kT);
+double speedCdf(double v, double mass, double kT);
+// One velocity component: a Gaussian of variance kT / m.
+double componentDensity(double v, double mass, double kT);
+double componentCdf(double v, double mass, double kT);
+
+// Packing fraction of n discs of diameter sigma in a square of side L.
+double packingFraction(int n, double sigma, double side);
+// Henderson's equation of state for hard discs: Z = (1 + η²/8) / (1 − η)².
+double hendersonZ(double eta);
+// The pair distribution at contact that goes with it: (1 − 7η/16) / (1 − η)².
+double contactValue(double eta);
+
+// Enskog's rate of collisions of one disc with the discs of a partner species:
+// 2·n·σ·g·√(π·kT / 2μ), n the partner's number per area, μ the reduced mass of the pair.
+double enskogCollisionRate(double partnerDensity, double sigma, double g, double kT, double mass,
+                           double partnerMass);
+// Enskog's self-diffusion coefficient of a one-species gas: √(kT / π·m) / (2·n·σ·g).
+double enskogDiffusion(double density, double sigma, double g, double kT, double mass);
+
+// Boltzmann's H, ∫ f ln f, of the velocity distribution in the reduced velocity
+// u = v·√(m / kT), estimated from the shares p of |u| in rings: Σ p ln(p / ring area).
+// Ring k lies between edges[k] and edges[k + 1]; edges has one more entry than p.
+double hFromRings(std::span<const double> edges, std::span<const double> p);
+// The same sum for a Maxwellian, whose ring shares are exp(−a²/2) − exp(−b²/2).
+double maxwellianH(std::span<const double> edges);
+// ∫ f ln f of the Maxwellian itself in reduced velocity: −ln(2π) − 1.
+double maxwellianHExact();
+
+}  // namespace km::theory

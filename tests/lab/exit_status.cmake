@@ -1,0 +1,11 @@
+# Runs PROGRAM with options it must refuse: each must end with exit status 2 and a message.
+foreach(args "--counts;1,2" "--seed;-1" "--ticks;0" "--masses;0,4,16,64" "--rule;fast" "--bogus")
+  execute_process(COMMAND ${PROGRAM} ${args} RESULT_VARIABLE status ERROR_VARIABLE err
+                  OUTPUT_VARIABLE out)
+  if(NOT status EQUAL 2)
+    message(FATAL_ERROR "${PROGRAM} ${args}: exit status ${status}, expected 2")
+  endif()
+  if(NOT err MATCHES "kinetic-measure: ")
+    message(FATAL_ERROR "${PROGRAM} ${args}: no message on standard error")
+  endif()
+endforeach()

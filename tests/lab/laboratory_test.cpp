@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "fakes.h"
+#include "laboratory.h"
+
+namespace km::lab {
+namespace {
+
+struct NoSurface : DrawingSurface {
+  void setBackColor(Color) override {}
+  void setFillColor(Color) override {}
+  void circle(float, float, float) override {}
+  void circle(float, float, float, Color) override {}
+};
+
+struct Disc {
+  int species;
+  double mass, x, y, vx, vy;
+};
+
+// A gas placed by hand: discs in species order, one radius, one proximity.
+struct HandGas {
+  test::ScriptedRandom rnd;
+  test::FixedClock clock;
+  NoSurface surface;
+  test::RecordingDisplay display;
+  Simulation sim{rnd, clock};
+  State& s = sim.state();
+
+  HandGas(const std::vector<Disc>& discs, double radius, double proximity) {
+    sim.startUp(surface);
+    sim.setDefaultSpeciesColors();
+    for (int sp = 0; sp <= 4; ++sp)
+      s.speciesCount(sp) = 0.0;
+    int i = 0;
+    for (const Disc& d : discs) {
+      ++i;
+      s.speciesCount(d.species) = s.speciesCount(d.species).toDouble() + 1;
+      s.partMass(i) = d.mass;
+      s.partRadius(i) = radius;
+      s.partColor(i) = RGB(0, 255, 0);
+      s.posX(i) = d.x;
+      s.posY(i) = d.y;
+      s.velX(i) = d.vx;
+      s.velY(i) = d.vy;
+    }
+    s.speciesCount(0) = static_cast<double>(i);
+    s.placedCount = i;
+    s.collProx = proximity;
+  }
+  void run(Laboratory& lab, int ticks) {
+    for (int t = 0; t < ticks; ++t) {
+      sim.Timer1_Timer(surface, display);
+      lab.afterTick();
+    }
+  }
+};
+
+// One disc of radius 0 crossing the box along x at 10 units a tick turns at x = 1010 and at
+// x = −10 (the wall test is strict and the disc is not moved back), so it delivers 2·m·10
+// every 102 ticks to walls of length 1000 each.
+TEST(Laboratory, OneDiscBetweenTwoWallsGivesTheExactPressure) {
+  HandGas gas({{1, 1, 500, 500, 10, 0}}, 0, 24);
+  Laboratory lab(gas.sim);
+  lab.runStarted(0);
+  gas.run(lab, 2040);
+  const Results r = lab.results();
+  EXPECT_EQ(r.measuredTicks, 2040);
+  EXPECT_DOUBLE_EQ(r.side, 1000);
+  EXPECT_NEAR(r.pressure.value, 20.0 * 20 / 2040 / 4000, 1e-15);
+  // kT = ½·1·10² = 50 for the one disc: Z = P·L² / (N·kT) = 200 / 204.
+  EXPECT_NEAR(r.Z.value, 200.0 / 204, 1e-12);
+  EXPECT_EQ(r.outside, 0);
+}
+
+// With the walls unfolded, a disc that meets nothing but walls moves in a straight line:
+// its mean-squared displacement is v²·lag² at every lag.
+TEST(Laboratory, BallisticDiscHasMsdSpeedSquaredTimesLagSquared) {
+  HandGas gas({{1, 2, 300, 700, 3, 4}}, 12, 0);
+  Laboratory lab(gas.sim);
+  lab.runStarted(0);
+  gas.run(lab, 3000);
+  const Results r = lab.results();
+  int checked = 0;
+  for (std::size_t l = 0; l < r.lags.size(); ++l) {
+    if (r.lags[l] > 1500) break;
+    const double lag = r.lags[l];
+    EXPECT_NEAR(r.tracerMsd[l], 25 * lag * lag, 1e-9 * 25 * lag * lag) << "lag " << lag;
+    EXPECT_NEAR(r.species[0].msd[l], 25 * lag * lag, 1e-9 * 25 * lag * lag) << "lag " << lag;
+    ++checked;
+  }
+  EXPECT_GT(checked, 15);
+  // No collision ever: no diffusive range to fit.
+  EXPECT_EQ(r.tracer.fromLag, 0);
+  EXPECT_TRUE(std::isnan(r.species[0].diffusion.D));
+}
+
+TEST(Laboratory, EquipartitionOfAHandBuiltState) {
+  // Species 1: energies 12.5 and 0 (kT 6.25); species 2: 2 (kT 2); the gas: 14.5 / 3.
+  HandGas gas({{1, 1, 300, 300, 3, 4}, {1, 1, 600, 600, 0, 0}, {2, 4, 400, 700, 1, 0}}, 12, 0);
+  Laboratory lab(gas.sim);
+  lab.runStarted(0);
+  gas.run(lab, 1);
+  const Results r = lab.results();
+  ASSERT_EQ(r.species.size(), 2u);
+  EXPECT_DOUBLE_EQ(r.kT.value, 14.5 / 3);
+  EXPECT_DOUBLE_EQ(r.species[0].kT.value, 6.25);
+  EXPECT_DOUBLE_EQ(r.species[1].kT.value, 2);
+  EXPECT_DOUBLE_EQ(r.species[0].kTRatio.value, 6.25 / (14.5 / 3));
+  EXPECT_DOUBLE_EQ(r.species[1].kTRatio.value, 2 / (14.5 / 3));
+  EXPECT_EQ(r.species[0].count, 2);
+  EXPECT_EQ(r.species[1].mass, 4);
+  EXPECT_DOUBLE_EQ(r.energy, 14.5);
+  EXPECT_DOUBLE_EQ(r.momentumX, 3 + 4);
+  EXPECT_DOUBLE_EQ(r.momentumY, 4);
+}
+
+TEST(Laboratory, WarmUpAndWindowBoundTheAverages) {
+  HandGas gas({{1, 1, 500, 500, 2, 1}, {1, 1, 200, 200, 1, 2}}, 12, 0);
+  Laboratory lab(gas.sim);
+  lab.setSettings({100, 300});
+  lab.runStarted(0);
+  gas.run(lab, 50);
+  EXPECT_EQ(lab.results().measuredTicks, 0);
+  gas.run(lab, 1000);
+  EXPECT_EQ(lab.results().measuredTicks, 300);
+  EXPECT_EQ(lab.results().ticks, 1050);
+  EXPECT_EQ(lab.history().kT[0].ticks(), 1050);
+}
+
+TEST(Experiments, HeatingScalesEnergyAboutTheMeanAndKeepsMomentum) {
+  HandGas gas({{1, 1, 300, 300, 3, 4}, {2, 4, 600, 600, 1, 0}, {2, 4, 400, 700, 3, 2}}, 12, 0);
+  Laboratory lab(gas.sim);
+  lab.runStarted(0);
+  gas.run(lab, 10);
+  // About their mean (2, 1) the two discs of species 2 move at (−1, −1) and (1, 1): four times
+  // the energy doubles those, and the mean stays.
+  const State& s = gas.s;
+  const double px = 4 * (s.velX(2).toDouble() + s.velX(3).toDouble());
+  const double py = 4 * (s.velY(2).toDouble() + s.velY(3).toDouble());
+  const double vx2 = s.velX(2).toDouble(), vy2 = s.velY(2).toDouble();
+  const double vx3 = s.velX(3).toDouble(), vy3 = s.velY(3).toDouble();
+  const double mx = (vx2 + vx3) / 2, my = (vy2 + vy3) / 2;
+  EXPECT_EQ(lab.heat(2, 4), "");
+  EXPECT_NEAR(s.velX(2).toDouble(), mx + 2 * (vx2 - mx), 1e-12);
+  EXPECT_NEAR(s.velY(3).toDouble(), my + 2 * (vy3 - my), 1e-12);
+  EXPECT_NEAR(4 * (s.velX(2).toDouble() + s.velX(3).toDouble()), px, 1e-12);
+  EXPECT_NEAR(4 * (s.velY(2).toDouble() + s.velY(3).toDouble()), py, 1e-12);
+  EXPECT_EQ(s.velX(1).toDouble(), 3);  // another species is untouched
+  EXPECT_EQ(lab.history().events.back().what, "heat species 2 x4");
+  EXPECT_EQ(lab.history().events.back().tick, 10);
+  // Refused: no such species, no particles, factors out of range or not numbers.
+  for (auto [species, factor] :
+       {std::pair{3, 2.0}, {0, 2.0}, {5, 2.0}, {2, 0.0}, {2, 101.0}, {2, std::nan("")}, {2, -1.0}})
+    EXPECT_NE(lab.heat(species, factor), "") << species << " " << factor;
+  EXPECT_EQ(lab.heat(2, 0.25), "");
+}
+
+TEST(Experiments, NoDiscIsSentFasterThanTenThousandUnitsATick) {
+  HandGas gas({{1, 1, 300, 300, 1500, 0}, {1, 1, 600, 600, -1500, 0}}, 12, 0);
+  Laboratory lab(gas.sim);
+  lab.runStarted(0);
+  EXPECT_NE(lab.heat(1, 100), "");
+  EXPECT_EQ(gas.s.velX(1).toDouble(), 1500);
+  EXPECT_EQ(lab.heat(1, 16), "");
+  EXPECT_EQ(gas.s.velX(1).toDouble(), 6000);
+}
+
+TEST(Experiments, EqualEnergiesKeepDirectionsAndTotal) {
+  HandGas gas({{1, 1, 300, 300, 3, 4}, {1, 1, 600, 600, 0, 0}, {2, 4, 400, 700, 1, 0}}, 12, 0);
+  Laboratory lab(gas.sim);
+  lab.runStarted(0);
+  lab.equalEnergies();
+  const State& s = gas.s;
+  const double each = 14.5 / 3;
+  for (int i = 1; i <= 3; ++i) {
+    const double m = s.partMass(i).toDouble(), vx = s.velX(i).toDouble(), vy = s.velY(i).toDouble();
+    EXPECT_NEAR(0.5 * m * (vx * vx + vy * vy), each, 1e-12) << i;
+  }
+  // Directions kept: (3, 4) stays along (0.6, 0.8); the disc at rest goes along +x.
+  EXPECT_NEAR(s.velX(1).toDouble() / s.velY(1).toDouble(), 0.75, 1e-12);
+  EXPECT_GT(s.velX(2).toDouble(), 0);
+  EXPECT_EQ(s.velY(2).toDouble(), 0);
+  EXPECT_EQ(lab.history().events.back().what, "equal energies");
+}
+
+TEST(Laboratory, DiscsOutsideTheBoxAreCounted) {
+  HandGas gas({{1, 1, -5, 500, 0, 0}, {1, 1, 500, 1003, 0, 0}, {1, 1, 500, 500, 0, 0}}, 12, 0);
+  Laboratory lab(gas.sim);
+  lab.runStarted(42);
+  const Results r = lab.results();
+  EXPECT_EQ(r.outside, 2);
+  EXPECT_EQ(r.worstExcursion, 5);
+  EXPECT_EQ(r.seed, 42u);
+}
+
+// Measuring reads the gas and never changes it: positions after 1,000 ticks are bit for bit
+// those of the same gas unmeasured.
+TEST(Laboratory, MeasuringChangesNothing) {
+  auto run = [](bool measured) {
+    SeededGenerator rnd(5);
+    test::FixedClock clock;
+    NoSurface surface;
+    test::RecordingDisplay display;
+    Simulation sim(rnd, clock);
+    sim.startUp(surface);
+    sim.setDefaultSpeciesColors();
+    sim.SetUpSpecies(test::rows({"32", "8", "2", "1"}));
+    sim.PlaceParticles(surface);
+    std::optional<Laboratory> lab;
+    if (measured) {
+      lab.emplace(sim);
+      lab->runStarted(0);
+    }
+    for (int t = 0; t < 1000; ++t) {
+      sim.Timer1_Timer(surface, display);
+      if (lab) lab->afterTick();
+    }
+    std::vector<double> out;
+    for (int i = 1; i <= 43; ++i)
+      for (const Cell* c : {&sim.state().posX(i), &sim.state().posY(i), &sim.state().velX(i)})
+        out.push_back(c->toDouble());
+    return out;
+  };
+  EXPECT_EQ(run(true), run(false));
+}
+
+}  // namespace
+}  // namespace km::lab

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "measure_options.h"
+#include "measure_run.h"
+#include "report.h"
+
+namespace km::measure {
+namespace {
+
+Parsed parse(std::vector<std::string> args) {
+  return parseOptions(args);
+}
+
+TEST(MeasureOptions, ReadsEveryOption) {
+  const Parsed p = parse({"--counts", "200,0,0,0", "--masses=1,1,1,1", "--radius", "10",
+                          "--proximity", "20", "--vel-range", "30", "--rule", "exact", "--warmup",
+                          "0", "--ticks", "5", "--seed", "4294967295", "--format", "csv"});
+  ASSERT_TRUE(p.problems.empty()) << p.problems.front();
+  const Options& o = p.options;
+  EXPECT_EQ(o.input.rows.counts[0], "200");
+  EXPECT_EQ(o.input.rows.masses[3], "1");
+  EXPECT_EQ(o.input.radius, "10");
+  EXPECT_EQ(o.proximity, "20");
+  EXPECT_EQ(o.input.velocityRange, "30");
+  EXPECT_EQ(o.rule, "exact");
+  EXPECT_EQ(o.warmup, 0);
+  EXPECT_EQ(o.ticks, 5);
+  EXPECT_EQ(o.seed, 4294967295u);
+  EXPECT_EQ(o.format, Format::Csv);
+  EXPECT_TRUE(parse({"--help"}).options.help);
+}
+
+TEST(MeasureOptions, RefusesWhatRunSimulationRefusesAndMore) {
+  const std::vector<std::vector<std::string>> bad = {{"--counts", "1,2,3"},
+                                                     {"--counts", "1,2,3,4,5"},
+                                                     {"--counts", "400,200,0,0"},
+                                                     {"--masses", "0.05,4,16,64"},
+                                                     {"--radius", "-5"},
+                                                     {"--vel-range", "x"},
+                                                     {"--proximity", ""},
+                                                     {"--rule", "fast"},
+                                                     {"--ticks", "0"},
+                                                     {"--ticks", "12x"},
+                                                     {"--warmup", "-1"},
+                                                     {"--seed", "4294967296"},
+                                                     {"--format", "xml"},
+                                                     {"--radius"},
+                                                     {"--frobnicate"}};
+  for (const auto& args : bad)
+    EXPECT_FALSE(parse(args).problems.empty()) << args[0] << " " << args.back();
+  // Every problem is told, not only the first.
+  EXPECT_EQ(parse({"--radius", "-5", "--ticks", "0", "--format", "xml"}).problems.size(), 3u);
+}
+
+TEST(Report, MeasuredTextShowsTheErrorsDigits) {
+  EXPECT_EQ(measuredText(33.2134, 0.0512), "33.213 ± 0.051");
+  EXPECT_EQ(measuredText(1.0144, 0.0022), "1.0144 ± 0.0022");
+  EXPECT_EQ(measuredText(448.2, 6.2), "448.2 ± 6.2");
+  EXPECT_EQ(measuredText(1749, 337), "1749 ± 337");
+  EXPECT_EQ(measuredText(27.96, std::nan("")), "27.96");
+  EXPECT_EQ(measuredText(std::nan(""), 1), "—");
+  EXPECT_EQ(measuredText(3, 0), "3 ± 0");
+  EXPECT_EQ(numberText(200), "200");
+  EXPECT_EQ(numberText(1.22178), "1.222");
+}
+
+TEST(Report, JsonAndCsvCarryEveryRow) {
+  Options o;
+  o.warmup = 10;
+  o.ticks = 200;
+  const lab::Results r = run(o);
+  const std::vector<lab::Row> rows = lab::summarize(r);
+  std::ostringstream json, csv;
+  writeJson(json, o, r, rows);
+  writeCsv(csv, rows);
+  for (const lab::Row& row : rows) {
+    EXPECT_NE(json.str().find("\"" + row.key + "\""), std::string::npos) << row.key;
+    EXPECT_NE(csv.str().find("," + row.key + ","), std::string::npos) << row.key;
+  }
+  // A number that is not known is null in JSON, empty in CSV; never "nan".
+  EXPECT_EQ(json.str().find("nan"), std::string::npos);
+  EXPECT_EQ(csv.str().find("nan"), std::string::npos);
+  std::istringstream lines(csv.str());
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "section,key,quantity,unit,value,error,theory,theory_name,theory2,theory2_name");
+}
+
+// The start-up gas, run headless: every species carries the gas's kT and the light species'
+// speeds follow the two-dimensional Maxwell–Boltzmann law.
+TEST(MeasureRun, DefaultGasShowsEquipartitionAndMaxwellBoltzmann) {
+  Options o;
+  o.warmup = 2000;
+  o.ticks = 60000;
+  const lab::Results r = run(o);
+  ASSERT_EQ(r.species.size(), 4u);
+  for (const lab::SpeciesResult& s : r.species) {
+    ASSERT_TRUE(std::isfinite(s.kTRatio.error)) << s.species;
+    EXPECT_NEAR(s.kTRatio.value, 1, 4 * s.kTRatio.error + 0.02) << s.species;
+  }
+  EXPECT_LT(r.species[0].speed.ks, 0.03);
+  EXPECT_LT(r.species[0].vx.ks, 0.03);
+  // Light discs meet at the rate Enskog's theory gives, within the rule's 10 % or so.
+  EXPECT_NEAR(r.newContacts.value / r.enskogCollisions, 1, 0.15);
+  EXPECT_EQ(r.outside, 0);
+}
+
+}  // namespace
+}  // namespace km::measure

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "histogram.h"
+#include "theory.h"
+
+namespace km::lab {
+namespace {
+
+using namespace theory;
+
+TEST(Theory, FormulasAgainstValuesWorkedByHand) {
+  // m v / kT · exp(−m v²/2kT) at m = 1, kT = 2, v = 2 is e^−1.
+  EXPECT_NEAR(speedDensity(2, 1, 2), std::exp(-1.0), 1e-15);
+  EXPECT_NEAR(speedCdf(2, 1, 2), 1 - std::exp(-1.0), 1e-15);
+  EXPECT_EQ(speedDensity(-1, 1, 2), 0);
+  EXPECT_EQ(speedCdf(0, 1, 2), 0);
+  // A component of mass 4 at kT 1 has variance 1/4: peak 1/√(π/2), one σ = 0.5 up at 84.13 %.
+  EXPECT_NEAR(componentDensity(0, 4, 1), 1 / std::sqrt(std::numbers::pi / 2), 1e-15);
+  EXPECT_NEAR(componentCdf(0, 4, 1), 0.5, 1e-15);
+  EXPECT_NEAR(componentCdf(0.5, 4, 1), 0.8413447460685429, 1e-12);
+  // 200 discs of diameter 24 in the 976-wide square the centres of radius-12 discs reach.
+  EXPECT_NEAR(packingFraction(200, 24, 976), 0.09498230946757638, 1e-15);
+  EXPECT_NEAR(hendersonZ(0.5), 4.125, 1e-15);
+  EXPECT_EQ(hendersonZ(0), 1);
+  EXPECT_NEAR(contactValue(0.5), 3.125, 1e-15);
+  // Equal masses 1: μ = ½, so √(π·kT/2μ) = √(2π) at kT 2.
+  EXPECT_NEAR(enskogCollisionRate(0.001, 20, 1, 2, 1, 1), 0.10026513098524001, 1e-15);
+  // √(kT/πm) = 1 at kT = π: D = 1 / (2·n·σ·g).
+  EXPECT_NEAR(enskogDiffusion(0.001, 20, 1, std::numbers::pi, 1), 25, 1e-12);
+  EXPECT_NEAR(maxwellianHExact(), -std::log(2 * std::numbers::pi) - 1, 1e-15);
+}
+
+TEST(Theory, HFromRings) {
+  // Everything in one ring: H = ln(1 / ring area).
+  const std::vector<double> edges{0, 1, 2};
+  EXPECT_NEAR(hFromRings(edges, std::vector<double>{0, 1}), -std::log(3 * std::numbers::pi), 1e-15);
+  // Fine rings reach the Maxwellian's own ∫ f ln f; coarse rings lie a little below it (a
+  // coarse-grained distribution has more entropy).
+  std::vector<double> fine, coarse;
+  for (int k = 0; k <= 1000; ++k)
+    fine.push_back(k * 0.01);
+  for (int k = 0; k <= 24; ++k)
+    coarse.push_back(k * 0.25);
+  EXPECT_NEAR(maxwellianH(fine), maxwellianHExact(), 1e-4);
+  EXPECT_LT(maxwellianH(coarse), maxwellianHExact());
+  EXPECT_GT(maxwellianH(coarse), maxwellianHExact() - 0.01);
+}
+
+// Speeds drawn from the two-dimensional Maxwell–Boltzmann law pass the Kolmogorov–Smirnov test
+// at 5 %; uniform speeds of the same mean do not.
+TEST(Theory, KolmogorovSmirnovTellsMaxwellianFromUniform) {
+  const int n = 4000;
+  const double kT = 2, m = 1;
+  std::mt19937 gen(7);
+  std::uniform_real_distribution<double> u(0, 1);
+  Histogram maxwellian, uniform;
+  maxwellian.reset(0, 10, 256);
+  uniform.reset(0, 10, 256);
+  const double meanSpeed = std::sqrt(std::numbers::pi * kT / (2 * m));
+  for (int k = 0; k < n; ++k) {
+    maxwellian.add(std::sqrt(-2 * kT / m * std::log(1 - u(gen))));
+    uniform.add(2 * meanSpeed * u(gen));
+  }
+  auto law = [&](double v) { return speedCdf(v, m, kT); };
+  const double critical = 1.358 / std::sqrt(n);
+  EXPECT_LT(maxwellian.ksDistance(law), critical);
+  EXPECT_GT(uniform.ksDistance(law), 2 * critical);
+  // The densities integrate to one over the range.
+  double total = 0;
+  for (double d : maxwellian.densities(8))
+    total += d * maxwellian.binWidth() * 8;
+  EXPECT_NEAR(total, 1, 1e-12);
+}
+
+}  // namespace
+}  // namespace km::lab

@@ -1,0 +1,131 @@
+#include "measure_options.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+namespace km::measure {
+
+const char* const usage = R"(Usage: kinetic-measure [options]
+Runs a gas of hard discs without a window and prints its measurements beside kinetic theory.
+
+  --counts a,b,c,d     particles of species 1..4           (default 32,8,2,1)
+  --masses a,b,c,d     masses of species 1..4 in amu       (default 1,4,16,64)
+  --radius r           particle radius, box units          (default 12)
+  --proximity p        collision proximity, box units      (default 24)
+  --vel-range v        scale of the start velocities       (default 20)
+  --rule specified|exact   collision rule                  (default specified)
+  --warmup n           ticks before the averages begin     (default 1000)
+  --ticks n            ticks averaged                      (default 10000)
+  --seed n             seed of the random placement, 0..4294967295 (default 1)
+  --format table|json|csv                                  (default table)
+  --help               this text
+Counts, masses, radius and velocity range take what "Run Simulation" takes.
+)";
+
+namespace {
+
+// Four texts separated by commas, as typed into the four rows.
+bool fourTexts(const std::string& value, std::array<std::string, 4>& out) {
+  std::array<std::string, 4> parts;
+  std::size_t k = 0, start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    if (k == 4) return false;
+    parts[k++] = value.substr(start, comma == std::string::npos ? comma : comma - start);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (k != 4) return false;
+  out = parts;
+  return true;
+}
+
+template <class Int>
+bool wholeNumber(const std::string& text, Int low, Int high, Int& out) {
+  Int v{};
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high) return false;
+  out = v;
+  return true;
+}
+
+}  // namespace
+
+Parsed parseOptions(const std::vector<std::string>& args) {
+  Parsed p;
+  Options& o = p.options;
+  auto problem = [&](std::string s) { p.problems.push_back(std::move(s)); };
+  for (std::size_t k = 0; k < args.size(); ++k) {
+    std::string name = args[k], value;
+    bool hasValue = false;
+    if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name = name.substr(0, eq);
+      hasValue = true;
+    }
+    if (name == "--help" || name == "-h") {
+      o.help = true;
+      continue;
+    }
+    static const char* const withValue[] = {"--counts",    "--masses", "--radius", "--proximity",
+                                            "--vel-range", "--rule",   "--warmup", "--ticks",
+                                            "--seed",      "--format"};
+    bool known = false;
+    for (const char* w : withValue)
+      known = known || name == w;
+    if (!known) {
+      problem("unknown option \"" + args[k] + "\"");
+      continue;
+    }
+    if (!hasValue) {
+      if (k + 1 >= args.size()) {
+        problem(name + " needs a value");
+        continue;
+      }
+      value = args[++k];
+    }
+    if (name == "--counts" && !fourTexts(value, o.input.rows.counts))
+      problem("--counts takes four values separated by commas, one per species, e.g. 200,0,0,0");
+    if (name == "--masses" && !fourTexts(value, o.input.rows.masses))
+      problem("--masses takes four values separated by commas, one per species, e.g. 1,4,16,64");
+    if (name == "--radius") o.input.radius = value;
+    if (name == "--vel-range") o.input.velocityRange = value;
+    if (name == "--proximity") {
+      o.proximity = value;
+      if (!isUsableProximity(value))
+        problem("--proximity must be a number from -1,000,000,000 to 1,000,000,000, not \"" +
+                value + "\"");
+    }
+    if (name == "--rule") {
+      o.rule = value;
+      if (value != "specified" && value != "exact")
+        problem("--rule must be \"specified\" or \"exact\", not \"" + value + "\"");
+    }
+    if (name == "--warmup" && !wholeNumber(value, 0L, 1000000000L, o.warmup))
+      problem("--warmup must be a whole number of ticks from 0 to 1,000,000,000, not \"" + value +
+              "\"");
+    if (name == "--ticks" && !wholeNumber(value, 1L, 1000000000L, o.ticks))
+      problem("--ticks must be a whole number of ticks from 1 to 1,000,000,000, not \"" + value +
+              "\"");
+    if (name == "--seed" && !wholeNumber(value, std::uint32_t{0}, UINT32_MAX, o.seed))
+      problem("--seed must be a whole number from 0 to 4294967295, not \"" + value + "\"");
+    if (name == "--format") {
+      if (value == "table")
+        o.format = Format::Table;
+      else if (value == "json")
+        o.format = Format::Json;
+      else if (value == "csv")
+        o.format = Format::Csv;
+      else
+        problem("--format must be table, json or csv, not \"" + value + "\"");
+    }
+  }
+  if (o.help) return p;
+  for (const InputProblem& ip : checkRunInput(o.input))
+    problem(ip.message);
+  return p;
+}
+
+}  // namespace km::measure

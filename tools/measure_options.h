@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "input_check.h"
+
+namespace km::measure {
+
+enum class Format { Table, Json, Csv };
+
+// What kinetic-measure runs: the window's fields, the ticks, the seed and the output form.
+struct Options {
+  RunInput input{SpeciesTexts{{"32", "8", "2", "1"}, {"1", "4", "16", "64"}}, "12", "20"};
+  std::string proximity = "24";
+  std::string rule = "specified";
+  long warmup = 1000;  // ticks before the averages begin
+  long ticks = 10000;  // ticks averaged
+  std::uint32_t seed = 1;
+  Format format = Format::Table;
+  bool help = false;
+};
+
+struct Parsed {
+  Options options;
+  std::vector<std::string> problems;  // each a sentence for the user; empty when all is well
+};
+
+// Reads the command line (without the program's name). Counts, masses, radius and velocity
+// range are judged as "Run Simulation" judges them.
+Parsed parseOptions(const std::vector<std::string>& args);
+
+extern const char* const usage;
+
+}  // namespace km::measure

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+
+#include "laboratory.h"
+#include "measure_options.h"
+
+namespace km::measure {
+
+// Runs the gas the options describe, headless, through its warm-up and measured ticks, and
+// returns the laboratory's results. `progress(done, total)` is called now and then. A run-time
+// error of the model is thrown as RunError; a gas that does not fit under the exact rule as
+// std::runtime_error with the reason.
+lab::Results run(const Options& o, const std::function<void(long, long)>& progress = {});
+
+}  // namespace km::measure

@@ -1,0 +1,162 @@
+#include "report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace km::measure {
+namespace {
+
+std::string format(const char* f, double v, int digits) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, f, digits, v);
+  return buf;
+}
+
+std::string settingsLine(const Options& o) {
+  const auto& c = o.input.rows.counts;
+  const auto& m = o.input.rows.masses;
+  return "counts " + c[0] + "," + c[1] + "," + c[2] + "," + c[3] + "  masses " + m[0] + "," + m[1] +
+         "," + m[2] + "," + m[3] + "  radius " + o.input.radius + "  proximity " + o.proximity +
+         "  vel-range " + o.input.velocityRange + "  rule " + o.rule + "  seed " +
+         std::to_string(o.seed);
+}
+
+std::string theoryText(const lab::Row& row) {
+  std::string t;
+  if (std::isfinite(row.theory)) {
+    t = numberText(row.theory);
+    if (!row.theoryName.empty()) t += " (" + row.theoryName + ")";
+  }
+  if (std::isfinite(row.theory2)) {
+    t += t.empty() ? "" : ", ";
+    t += numberText(row.theory2);
+    if (!row.theory2Name.empty()) t += " (" + row.theory2Name + ")";
+  }
+  return t;
+}
+
+// Display width: the UTF-8 continuation bytes take no column.
+std::size_t columns(const std::string& s) {
+  return static_cast<std::size_t>(
+      std::count_if(s.begin(), s.end(), [](char ch) { return (ch & 0xC0) != 0x80; }));
+}
+
+std::string pad(const std::string& s, std::size_t width) {
+  const std::size_t w = columns(s);
+  return w >= width ? s : s + std::string(width - w, ' ');
+}
+
+std::string jsonNumber(double v) {
+  if (!std::isfinite(v)) return "null";
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.10g", v);
+  return buf;
+}
+
+std::string jsonString(const std::string& s) {
+  std::string out = "\"";
+  for (char ch : s) {
+    if (ch == '"' || ch == '\\')
+      out += std::string("\\") + ch;
+    else if (static_cast<unsigned char>(ch) < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(ch));
+      out += buf;
+    } else
+      out += ch;
+  }
+  return out + "\"";
+}
+
+std::string csvNumber(double v) {
+  return std::isfinite(v) ? jsonNumber(v) : "";
+}
+
+std::string csvField(const std::string& s) {
+  if (s.find_first_of(",\"\n") == std::string::npos) return s;
+  std::string out = "\"";
+  for (char ch : s)
+    out += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+  return out + "\"";
+}
+
+}  // namespace
+
+std::string numberText(double value) {
+  if (!std::isfinite(value)) return "—";
+  if (value == std::floor(value) && std::fabs(value) < 1e9) return format("%.*f", value, 0);
+  return format("%.*g", value, 4);
+}
+
+std::string measuredText(double value, double error) {
+  if (!std::isfinite(value)) return "—";
+  if (!std::isfinite(error)) return numberText(value);
+  if (error == 0) return numberText(value) + " ± 0";
+  // Decimals that show the error's first two significant digits.
+  const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(error))), 0, 12);
+  if (std::fabs(value) >= 1e9 || (std::fabs(value) < 1e-4 && value != 0))
+    return format("%.*g", value, 4) + " ± " + format("%.*g", error, 2);
+  return format("%.*f", value, decimals) + " ± " + format("%.*f", error, decimals);
+}
+
+void writeTable(std::ostream& out, const Options& o, const lab::Results& r,
+                const std::vector<lab::Row>& rows) {
+  out << "Kinetic Model measurements\n";
+  out << settingsLine(o) << "\n";
+  out << r.particles << " discs, " << r.warmup << " ticks of warm-up, then " << r.measuredTicks
+      << " ticks averaged; errors are standard errors from block averages\n";
+  std::string section;
+  for (const lab::Row& row : rows) {
+    if (row.section != section) {
+      section = row.section;
+      out << "\n" << section << "\n";
+    }
+    std::string quantity = row.label + (row.unit.empty() ? "" : " [" + row.unit + "]");
+    out << "  " << pad(quantity, 60) << " " << pad(measuredText(row.value, row.error), 22) << " "
+        << theoryText(row) << "\n";
+  }
+}
+
+void writeJson(std::ostream& out, const Options& o, const lab::Results& r,
+               const std::vector<lab::Row>& rows) {
+  const auto& c = o.input.rows.counts;
+  const auto& m = o.input.rows.masses;
+  out << "{\n  \"settings\": {\"counts\": [" << jsonString(c[0]) << ", " << jsonString(c[1]) << ", "
+      << jsonString(c[2]) << ", " << jsonString(c[3]) << "], \"masses\": [" << jsonString(m[0])
+      << ", " << jsonString(m[1]) << ", " << jsonString(m[2]) << ", " << jsonString(m[3])
+      << "], \"radius\": " << jsonString(o.input.radius)
+      << ", \"proximity\": " << jsonString(o.proximity)
+      << ", \"vel_range\": " << jsonString(o.input.velocityRange)
+      << ", \"rule\": " << jsonString(o.rule) << ", \"seed\": " << o.seed
+      << ", \"warmup\": " << o.warmup << ", \"ticks\": " << o.ticks
+      << ", \"particles\": " << r.particles << "},\n  \"measurements\": [";
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const lab::Row& row = rows[k];
+    out << (k ? ",\n    " : "\n    ") << "{\"section\": " << jsonString(row.section)
+        << ", \"key\": " << jsonString(row.key) << ", \"quantity\": " << jsonString(row.label)
+        << ", \"unit\": " << jsonString(row.unit) << ", \"value\": " << jsonNumber(row.value)
+        << ", \"error\": " << jsonNumber(row.error) << ", \"theory\": {";
+    bool any = false;
+    for (const auto& [v, name] :
+         {std::pair{row.theory, row.theoryName}, std::pair{row.theory2, row.theory2Name}}) {
+      if (!std::isfinite(v)) continue;
+      out << (any ? ", " : "") << jsonString(name.empty() ? "theory" : name) << ": "
+          << jsonNumber(v);
+      any = true;
+    }
+    out << "}}";
+  }
+  out << "\n  ]\n}\n";
+}
+
+void writeCsv(std::ostream& out, const std::vector<lab::Row>& rows) {
+  out << "section,key,quantity,unit,value,error,theory,theory_name,theory2,theory2_name\n";
+  for (const lab::Row& row : rows)
+    out << csvField(row.section) << ',' << csvField(row.key) << ',' << csvField(row.label) << ','
+        << csvField(row.unit) << ',' << csvNumber(row.value) << ',' << csvNumber(row.error) << ','
+        << csvNumber(row.theory) << ',' << csvField(row.theoryName) << ',' << csvNumber(row.theory2)
+        << ',' << csvField(row.theory2Name) << '\n';
+}
+
+}  // namespace km::measure
