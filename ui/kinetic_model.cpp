@@ -60,6 +60,8 @@ KineticModel::KineticModel(QWidget* parent) : QWidget(parent) {
   showMessage_ = [this](const QString& title, const QString& text) {
     QMessageBox::warning(this, title, text);
   };
+  readoutFrame_.setSingleShot(true);
+  readoutFrame_.setInterval(16);
   createControls();
   wireEvents();
   Form_Load();
@@ -80,6 +82,7 @@ void KineticModel::wireEvents() {
   connect(txtProximity, &QLineEdit::textChanged, this, &KineticModel::txtProximity_Change);
   connect(txtVelRange, &QLineEdit::textChanged, this, &KineticModel::txtVelRange_Change);
   connect(Timer1, &QTimer::timeout, this, &KineticModel::Timer1_Timer);
+  connect(&readoutFrame_, &QTimer::timeout, this, &KineticModel::showReadouts);
 }
 
 void KineticModel::Form_Load() {
@@ -201,7 +204,7 @@ void KineticModel::txtVelRange_Change() {
 
 void KineticModel::Timer1_Timer() {
   guarded("running the simulation", [this] { model_.Timer1_Timer(*Picture1, readouts_); });
-  readouts_.flush({Label1, Label2, Label3, Label7});
+  if (!readoutFrame_.isActive()) readoutFrame_.start();
 }
 
 void KineticModel::closeEvent(QCloseEvent* event) {
@@ -212,6 +215,8 @@ void KineticModel::closeEvent(QCloseEvent* event) {
 void KineticModel::setTimer(bool enabled, int interval) {
   timerEnabled_ = enabled;
   timerInterval_ = interval;
+  // Stopped, the labels show the last tick at once.
+  if (!enabled) showReadouts();
   // An interval of 0 means the timer never fires, enabled or not.
   if (enabled && interval > 0)
     Timer1->start(interval);
@@ -219,12 +224,16 @@ void KineticModel::setTimer(bool enabled, int interval) {
     Timer1->stop();
 }
 
+void KineticModel::showReadouts() {
+  readoutFrame_.stop();
+  readouts_.flush({Label1, Label2, Label3, Label7});
+}
+
 void KineticModel::guarded(const QString& doing, const std::function<void()>& procedure) {
   try {
     procedure();
   } catch (const RunError& e) {
     setTimer(false, timerInterval_);
-    readouts_.flush({Label1, Label2, Label3, Label7});
     showMessage_(
         "Kinetic Model",
         QString(

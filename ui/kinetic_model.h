@@ -25,8 +25,8 @@ class SystemClock : public Clock {
   double secondsSinceMidnight() const override;
 };
 
-// Readouts written by the tick, held until the tick is over and then shown in the labels, so
-// the labels are not laid out again on every one of the tick's writes.
+// Readouts written by the tick, held and then shown in the labels at most once per display
+// frame, so the labels are not laid out and repainted again on every one of the tick's writes.
 class PendingReadouts : public TextDisplay {
  public:
   void show(Readout which, std::string_view text) override;
@@ -110,6 +110,7 @@ class KineticModel : public QWidget {
   void createControls();
   void wireEvents();
   void setTimer(bool enabled, int interval);
+  void showReadouts();
   // Runs an event procedure; a run-time error stops the timer and is shown to the user.
   void guarded(const QString& doing, const std::function<void()>& procedure);
   // Marks every field that "Run Simulation" would refuse, and a proximity that is not taken,
@@ -121,6 +122,7 @@ class KineticModel : public QWidget {
   SystemClock clock_;
   Simulation model_{rnd_, clock_};
   PendingReadouts readouts_;
+  QTimer readoutFrame_;  // single shot, one display frame: shows the readouts when it fires
   bool timerEnabled_ = true;
   int timerInterval_ = 0;
   ColorPicker pickColor_;
