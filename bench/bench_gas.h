@@ -24,8 +24,11 @@ inline SpeciesTexts scaledDefaults(int n) {
   return rows;
 }
 
+// A clock stopped at one time of day; start-up seeds the generator from it, so a gas is
+// chosen by its time (12:34:56.25 by default).
 struct FixedClock : Clock {
-  double secondsSinceMidnight() const override { return 45296.25; }  // 12:34:56
+  double seconds = 45296.25;
+  double secondsSinceMidnight() const override { return seconds; }
 };
 
 struct NullSurface : DrawingSurface {

@@ -1,6 +1,7 @@
 # Install rules and the Debian package.
 #
-#   cmake --install build                  the program, its menu entry and its icon
+#   cmake --install build                  the program, its menu entry, icon, software-centre
+#                                          listing and copyright file
 #   (cd build && cpack)                    build/kinetic-model_<version>_<arch>.deb, for /usr
 include(GNUInstallDirs)
 
@@ -9,6 +10,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/kinetic-model.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kinetic-model.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/invalid.kinetic_model.KineticModel.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# Debian's machine-readable copyright file, where every package keeps it.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kinetic-model)
 
 # Debian versions want three parts; the project gives two.
 if(PROJECT_VERSION_PATCH STREQUAL "")
@@ -28,6 +34,7 @@ One particle is a tracer that leaves a trail, so its random walk can be
 followed; the readouts show the sums of m*vx^2 and m*vy^2 over the gas and the
 tracer's speed.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")

@@ -68,16 +68,15 @@ float Cell::toSingleSlow() const {
   double v = toDouble();
   if (std::fabs(v) > FLT_MAX)
     throw RunError(ErrorKind::Overflow,
-                   "the value " + Str(*this) + " is too large for single precision");
+                   "the value " + readerText(*this) + " is too large for single precision");
   return static_cast<float>(v);
 }
 
 std::int32_t Cell::toIndexSlow() const {
   double r = std::nearbyint(toDouble());  // the default rounding mode sends halves to even
   if (!(r >= INT32_MIN && r <= INT32_MAX))
-    throw RunError(ErrorKind::Overflow, "the value " +
-                                            Str(*this).substr(Str(*this)[0] == ' ' ? 1 : 0) +
-                                            " is too large for a whole number");
+    throw RunError(ErrorKind::Overflow,
+                   "the value " + readerText(*this) + " is too large for a whole number");
   return static_cast<std::int32_t>(r);
 }
 
@@ -214,8 +213,9 @@ Cell pow(const Cell& base, const Cell& exponent) {
   double x = base.toDouble();
   double y = exponent.toDouble();
   if (x < 0 && y != std::floor(y))
-    throw RunError(ErrorKind::InvalidProcedureCall,
-                   "a negative number " + Str(base) + " has no real power " + Str(exponent));
+    throw RunError(
+        ErrorKind::InvalidProcedureCall,
+        "a negative number " + readerText(base) + " has no real power " + readerText(exponent));
   if (x == 0 && y < 0)
     throw RunError(ErrorKind::DivisionByZero, "division by zero (zero to a negative power)");
   double v = std::pow(x, y);

@@ -1,5 +1,6 @@
 #include "conversions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -158,6 +159,21 @@ std::string Str(const Cell& value) {
       break;
   }
   return formatNumber(value.toDouble(), 15);
+}
+
+std::string readerText(const Cell& value) {
+  const std::string s = Str(value);
+  std::size_t at = s[0] == ' ' ? 1 : 0;
+  std::string out;
+  if (s[at] == '-') out += s[at++];
+  if (s[at] == '.') out += '0';
+  if (s.find_first_of("EI") != std::string::npos) return out + s.substr(at);
+  const std::size_t point = std::min(s.find('.'), s.size());
+  for (std::size_t i = at; i < point; ++i) {
+    out += s[i];
+    if (i + 1 < point && (point - i - 1) % 3 == 0) out += ',';
+  }
+  return out + s.substr(point);
 }
 
 Cell Int(const Cell& value) {

@@ -29,6 +29,10 @@ double Val(std::string_view text);
 // the form 1.5E+20 outside 1E-4 <= |x| < 10^digits. A text is read as a number first.
 std::string Str(const Cell& value);
 
+// A number as a message writes it: Str's digits without its leading blank, a zero before a
+// bare decimal point and thousands separated by commas ("0.5", "1,000,000", "1E+151").
+std::string readerText(const Cell& value);
+
 // The next whole number downward, of the same kind (a text gives a Double, Empty gives 0).
 Cell Int(const Cell& value);
 

@@ -23,6 +23,8 @@ constexpr Range proximity{-1e9, 1e9};    // a typed proximity beyond this is not
 
 // Whether a typed proximity is taken: a number within the bounds.
 bool isUsableProximity(std::string_view text);
+// Why a typed proximity is not taken, naming the value that stays in force; empty when it is.
+std::string proximityProblem(std::string_view text, const Cell& inForce);
 
 // What "Run Simulation" is about to use, as the fields hold it.
 struct RunInput {
@@ -35,12 +37,17 @@ enum class Field { Count, Mass, Radius, VelocityRange };
 
 struct InputProblem {
   Field field;
-  int row;  // 0..3 for a count or mass, else -1
+  int row;  // 0..3 for a count or mass; -1 for every row of its kind (the count total)
   std::string message;
 };
 
-// Everything that would stop a run or make it plainly wrong, field by field, in words for
-// the user. Empty when the run may start.
+// Everything that would stop a run or make it plainly wrong, in words for the user: every bad
+// field at once, whatever else is wrong, in the window's order (counts, masses, radius,
+// velocity range). Empty when the run may start.
 std::vector<InputProblem> checkRunInput(const RunInput& input);
+
+// The messages that concern one field (row -1 for the radius and velocity range), one a line;
+// empty when it is fine.
+std::string problemsOf(const std::vector<InputProblem>& problems, Field field, int row);
 
 }  // namespace km

@@ -7,7 +7,6 @@
 #include <QTime>
 
 #include "conversions.h"
-#include "input_check.h"
 #include "run_error.h"
 
 namespace km {
@@ -38,6 +37,9 @@ void paintButtonFace(QPushButton* button, const QColor& c) {
       QString("QPushButton { background-color: %1; color: %2; border: 1px solid #606060; }"
               "QPushButton:pressed { border: 2px solid #303030; }")
           .arg(c.name(), caption));
+  // A style sheet set on a shown button puts the application's font on it: give it back the
+  // font of the window.
+  if (QWidget* window = button->parentWidget()) button->setFont(window->font());
 }
 
 QColor toQColor(Color c) {
@@ -58,6 +60,8 @@ KineticModel::KineticModel(QWidget* parent) : QWidget(parent) {
   showMessage_ = [this](const QString& title, const QString& text) {
     QMessageBox::warning(this, title, text);
   };
+  readoutFrame_.setSingleShot(true);
+  readoutFrame_.setInterval(16);
   createControls();
   wireEvents();
   Form_Load();
@@ -78,6 +82,7 @@ void KineticModel::wireEvents() {
   connect(txtProximity, &QLineEdit::textChanged, this, &KineticModel::txtProximity_Change);
   connect(txtVelRange, &QLineEdit::textChanged, this, &KineticModel::txtVelRange_Change);
   connect(Timer1, &QTimer::timeout, this, &KineticModel::Timer1_Timer);
+  connect(&readoutFrame_, &QTimer::timeout, this, &KineticModel::showReadouts);
 }
 
 void KineticModel::Form_Load() {
@@ -104,20 +109,22 @@ void KineticModel::Form_Load() {
     Label4->setText("KE_x:");
     Label5->setText("KE_y:");
   });
+  markFields();
 }
 
-SpeciesTexts KineticModel::speciesTexts() const {
-  SpeciesTexts rows;
+RunInput KineticModel::runInput() const {
+  RunInput input;
   for (int k = 0; k < 4; ++k) {
-    rows.counts[k] = txt_how_many[k]->text().toStdString();
-    rows.masses[k] = txt_masses[k]->text().toStdString();
+    input.rows.counts[k] = txt_how_many[k]->text().toStdString();
+    input.rows.masses[k] = txt_masses[k]->text().toStdString();
   }
-  return rows;
+  input.radius = txtParticleRad->text().toStdString();
+  input.velocityRange = txtVelRange->text().toStdString();
+  return input;
 }
 
 void KineticModel::runSImulation_Click() {
-  RunInput input{speciesTexts(), txtParticleRad->text().toStdString(),
-                 txtVelRange->text().toStdString()};
+  const RunInput input = runInput();
   auto problems = checkRunInput(input);
   if (!problems.empty()) {
     QString text = "The simulation cannot start:\n";
@@ -159,41 +166,45 @@ void KineticModel::cmd_color_Click(int k) {
   paintButtonFace(cmd_color[k], *chosen);
 }
 
+// Nothing typed into a field stops the clock. A count total or mass total that overflows is
+// not taken: the gas runs on the last total that was a number, and the check that marks the
+// fields names what overflows, as "Run Simulation" would.
 void KineticModel::txt_how_many_Change(int k) {
-  guarded("taking a particle count",
-          [&] { model_.takeSpeciesCount(k, txt_how_many[k]->text().toStdString()); });
+  try {
+    model_.takeSpeciesCount(k, txt_how_many[k]->text().toStdString());
+  } catch (const RunError&) {
+  }
+  markFields();
 }
 
 void KineticModel::txt_masses_Change(int k) {
-  guarded("taking a mass", [&] { model_.takeSpeciesMass(k, txt_masses[k]->text().toStdString()); });
+  try {
+    model_.takeSpeciesMass(k, txt_masses[k]->text().toStdString());
+  } catch (const RunError&) {
+  }
+  markFields();
 }
 
 void KineticModel::txtParticleRad_Change() {
-  const std::string text = txtParticleRad->text().toStdString();
-  model_.takeParticleRadius(text);
-  markField(txtParticleRad, isNumericText(text),
-            "Not a number: \"Run Simulation\" will refuse this radius.");
+  model_.takeParticleRadius(txtParticleRad->text().toStdString());
+  markFields();
 }
 
 void KineticModel::txtProximity_Change() {
   const std::string text = txtProximity->text().toStdString();
   // A text that is no number (say, while it is being retyped) or is out of range is not
   // taken: the last one stays in force.
-  const bool usable = isUsableProximity(text);
-  if (usable) model_.takeProximity(text);
-  markField(txtProximity, usable,
-            "Not a number from -1000000000 to 1000000000: the collision proximity stays at " +
-                QString::fromStdString(Str(model_.state().collProx)).trimmed() + ".");
+  if (isUsableProximity(text)) model_.takeProximity(text);
+  markFields();
 }
 
 void KineticModel::txtVelRange_Change() {
-  markField(txtVelRange, isNumericText(txtVelRange->text().toStdString()),
-            "Not a number: \"Run Simulation\" will refuse this velocity range.");
+  markFields();
 }
 
 void KineticModel::Timer1_Timer() {
   guarded("running the simulation", [this] { model_.Timer1_Timer(*Picture1, readouts_); });
-  readouts_.flush({Label1, Label2, Label3, Label7});
+  if (!readoutFrame_.isActive()) readoutFrame_.start();
 }
 
 void KineticModel::closeEvent(QCloseEvent* event) {
@@ -204,6 +215,8 @@ void KineticModel::closeEvent(QCloseEvent* event) {
 void KineticModel::setTimer(bool enabled, int interval) {
   timerEnabled_ = enabled;
   timerInterval_ = interval;
+  // Stopped, the labels show the last tick at once.
+  if (!enabled) showReadouts();
   // An interval of 0 means the timer never fires, enabled or not.
   if (enabled && interval > 0)
     Timer1->start(interval);
@@ -211,12 +224,16 @@ void KineticModel::setTimer(bool enabled, int interval) {
     Timer1->stop();
 }
 
+void KineticModel::showReadouts() {
+  readoutFrame_.stop();
+  readouts_.flush({Label1, Label2, Label3, Label7});
+}
+
 void KineticModel::guarded(const QString& doing, const std::function<void()>& procedure) {
   try {
     procedure();
   } catch (const RunError& e) {
     setTimer(false, timerInterval_);
-    readouts_.flush({Label1, Label2, Label3, Label7});
     showMessage_(
         "Kinetic Model",
         QString(
@@ -226,13 +243,22 @@ void KineticModel::guarded(const QString& doing, const std::function<void()>& pr
   }
 }
 
-void KineticModel::markField(QLineEdit* field, bool inUse, const QString& whyNot) {
-  field->setProperty("inUse", inUse);
-  field->setToolTip(inUse ? QString() : whyNot);
-  QPalette palette = field->palette();
-  palette.setColor(QPalette::Text,
-                   inUse ? QApplication::palette().color(QPalette::Text) : QColor(Qt::red));
-  field->setPalette(palette);
+void KineticModel::markFields() {
+  const auto problems = checkRunInput(runInput());
+  auto mark = [&](MarkedField* field, Field kind, int row) {
+    field->mark(QString::fromStdString(problemsOf(problems, kind, row)));
+  };
+  for (int k = 0; k < 4; ++k) {
+    mark(txt_how_many[k], Field::Count, k);
+    mark(txt_masses[k], Field::Mass, k);
+  }
+  mark(txtParticleRad, Field::Radius, -1);
+  mark(txtVelRange, Field::VelocityRange, -1);
+  const Cell& inForce = model_.state().collProx;
+  txtProximity->mark(
+      QString::fromStdString(proximityProblem(txtProximity->text().toStdString(), inForce)));
+  // An empty proximity field shows the value still in force.
+  txtProximity->setPlaceholderText(QString::fromStdString(readerText(inForce)));
 }
 
 }  // namespace km

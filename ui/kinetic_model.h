@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+#include "input_check.h"
+#include "marked_field.h"
 #include "picture_box.h"
 #include "random_source.h"
 #include "simulation.h"
@@ -23,8 +25,8 @@ class SystemClock : public Clock {
   double secondsSinceMidnight() const override;
 };
 
-// Readouts written by the tick, held until the tick is over and then shown in the labels, so
-// the labels are not laid out again on every one of the tick's writes.
+// Readouts written by the tick, held and then shown in the labels at most once per display
+// frame, so the labels are not laid out and repainted again on every one of the tick's writes.
 class PendingReadouts : public TextDisplay {
  public:
   void show(Readout which, std::string_view text) override;
@@ -67,7 +69,7 @@ class KineticModel : public QWidget {
   void txt_masses_Change(int k);
   void txtParticleRad_Change();
   void txtProximity_Change();
-  // Taken at the next "Run Simulation"; a change only marks a text that is not a number.
+  // Taken at the next "Run Simulation"; a change only marks the fields.
   void txtVelRange_Change();
   void Timer1_Timer();
 
@@ -80,13 +82,13 @@ class KineticModel : public QWidget {
   QPushButton* Command2;
   QPushButton* cmd_exit_program;
   std::array<QPushButton*, 4> cmd_color;
-  std::array<QLineEdit*, 4> txt_masses;
-  std::array<QLineEdit*, 4> txt_how_many;
+  std::array<MarkedField*, 4> txt_masses;
+  std::array<MarkedField*, 4> txt_how_many;
   std::array<QLabel*, 4> lbl_mass_id;
   std::array<QLabel*, 4> lbl_how_many_m;
-  QLineEdit* txtVelRange;
-  QLineEdit* txtProximity;
-  QLineEdit* txtParticleRad;
+  MarkedField* txtVelRange;
+  MarkedField* txtProximity;
+  MarkedField* txtParticleRad;
   QLabel* Label1;
   QLabel* Label2;
   QLabel* Label3;
@@ -108,15 +110,19 @@ class KineticModel : public QWidget {
   void createControls();
   void wireEvents();
   void setTimer(bool enabled, int interval);
+  void showReadouts();
   // Runs an event procedure; a run-time error stops the timer and is shown to the user.
   void guarded(const QString& doing, const std::function<void()>& procedure);
-  void markField(QLineEdit* field, bool inUse, const QString& whyNot);
-  SpeciesTexts speciesTexts() const;
+  // Marks every field that "Run Simulation" would refuse, and a proximity that is not taken,
+  // with the same words as the refusal.
+  void markFields();
+  RunInput runInput() const;
 
   SeededGenerator rnd_;
   SystemClock clock_;
   Simulation model_{rnd_, clock_};
   PendingReadouts readouts_;
+  QTimer readoutFrame_;  // single shot, one display frame: shows the readouts when it fires
   bool timerEnabled_ = true;
   int timerInterval_ = 0;
   ColorPicker pickColor_;

@@ -52,7 +52,7 @@ void KineticModel::createControls() {
   };
   auto field = [&](const char* name, int index, const QString& text, int l, int t, int w, int h,
                    int tab) {
-    auto* f = named(new QLineEdit(text, this), name, index, tab);
+    auto* f = named(new MarkedField(text, this), name, index, tab);
     f->setTextMargins(0, 0, 0, 0);
     f->setProperty("inUse", true);
     placeInTwips(f, l, t, w, h);

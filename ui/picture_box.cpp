@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <cmath>
 
 #include "disc_raster.h"
 
@@ -12,6 +13,7 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
   repaint_.setSingleShot(true);
   repaint_.setInterval(16);
   connect(&repaint_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+  ratio_ = devicePixelRatioF();
   fitImage();
 }
 
@@ -24,10 +26,14 @@ const QImage& PictureBox::image() const {
   return image_;
 }
 
-// A new size keeps what was drawn where it still fits and shows the back colour elsewhere.
+// A new size keeps what was drawn where it still fits and shows the back colour elsewhere; a
+// new ratio keeps the drawing at its place, scaled to the new pixels.
 void PictureBox::fitImage() const {
-  if (image_.size() == size()) return;
-  QImage next(size(), QImage::Format_RGB32);
+  const QSize pixels(static_cast<int>(std::lround(width() * ratio_)),
+                     static_cast<int>(std::lround(height() * ratio_)));
+  if (image_.size() == pixels && image_.devicePixelRatio() == ratio_) return;
+  QImage next(pixels, QImage::Format_RGB32);
+  next.setDevicePixelRatio(ratio_);
   next.fill(toQRgb(back_));
   if (!image_.isNull()) QPainter(&next).drawImage(0, 0, image_);
   image_ = std::move(next);
@@ -54,19 +60,33 @@ void PictureBox::circle(float x, float y, float radius) {
 
 void PictureBox::circle(float x, float y, float radius, Color outline) {
   fitImage();
-  const double scaleX = width() / 1000.0, scaleY = height() / 1000.0;
+  const double scaleX = image_.width() / 1000.0, scaleY = image_.height() / 1000.0;
   drawDisc(image_, x * scaleX, y * scaleY, radius * scaleX, toQRgb(fill_), toQRgb(outline));
   drawn();
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
   ++paintCount_;
+  ratio_ = devicePixelRatioF();
   fitImage();
-  QPainter(this).drawImage(event->rect(), image_, event->rect());
+  const QRectF shown = event->rect();
+  const QRectF pixels(shown.topLeft() * ratio_, shown.size() * ratio_);
+  QPainter(this).drawImage(shown, image_, pixels);
 }
 
 void PictureBox::resizeEvent(QResizeEvent*) {
+  ratio_ = devicePixelRatioF();
   fitImage();
+}
+
+bool PictureBox::event(QEvent* event) {
+  // Moved to a screen of another ratio: the image follows at once, not only at the next paint.
+  if (event->type() == QEvent::ScreenChangeInternal) {
+    ratio_ = devicePixelRatioF();
+    fitImage();
+    update();
+  }
+  return QWidget::event(event);
 }
 
 }  // namespace km

@@ -8,9 +8,10 @@
 
 namespace km {
 
-// A drawing surface kept in a persistent image the size of the widget, in user units of
-// 1000 x 1000 from the top-left corner. Painting only copies the image to the screen, at most
-// once per display frame however many discs are drawn.
+// A drawing surface kept in a persistent image the size of the widget in the screen's own
+// pixels (its device pixel ratio times the widget's size), in user units of 1000 x 1000 from
+// the top-left corner. Painting only copies the image to the screen, at most once per display
+// frame however many discs are drawn.
 class PictureBox : public QWidget, public DrawingSurface {
   Q_OBJECT
 
@@ -22,6 +23,7 @@ class PictureBox : public QWidget, public DrawingSurface {
   void circle(float x, float y, float radius) override;
   void circle(float x, float y, float radius, Color outline) override;
 
+  // The image in device pixels; its devicePixelRatio() is the screen's.
   const QImage& image() const;
   Color backColor() const { return back_; }
   Color fillColor() const { return fill_; }
@@ -33,6 +35,7 @@ class PictureBox : public QWidget, public DrawingSurface {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   // A hidden widget receives its resize event only when shown, so every use checks the size.
@@ -40,6 +43,8 @@ class PictureBox : public QWidget, public DrawingSurface {
   void drawn();
 
   mutable QImage image_;
+  // The screen's device pixel ratio, looked up again on every resize, paint and screen change.
+  double ratio_ = 1;
   QTimer repaint_;
   Color back_ = 0;
   Color fill_ = RGB(192, 0, 0);

@@ -104,6 +104,19 @@ TEST(CellErrors, DivisionOverflowAndPowers) {
   EXPECT_EQ(errorOf([] { (void)pow(Cell(0), Cell(-1)); }), ErrorKind::DivisionByZero);
   EXPECT_EQ(errorOf([] { (void)pow(Cell(10), Cell(400)); }), ErrorKind::Overflow);
   EXPECT_EQ(pow(Cell(-2), Cell(2)).doubleValue(), 4);
+  // Numbers in the messages read as in a sentence: one blank, a zero before the point.
+  auto messageOf = [](auto&& f) -> std::string {
+    try {
+      f();
+    } catch (const RunError& e) {
+      return e.what();
+    }
+    return "";
+  };
+  EXPECT_EQ(messageOf([] { (void)pow(Cell(-4), Cell(0.5)); }),
+            "a negative number -4 has no real power 0.5");
+  EXPECT_EQ(messageOf([] { (void)Cell(1e151).toSingle(); }),
+            "the value 1E+151 is too large for single precision");
   EXPECT_EQ(pow(Cell(0), Cell(0.5)).doubleValue(), 0);
 }
 

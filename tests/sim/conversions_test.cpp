@@ -54,6 +54,21 @@ TEST(StrTable, NumbersToText) {
   EXPECT_THROW(Str(Cell::text("")), RunError);
 }
 
+TEST(ReaderText, NumbersInMessages) {
+  struct Row {
+    Cell v;
+    const char* text;
+  } rows[] = {
+      {Cell(0.5), "0.5"},        {Cell(-0.5), "-0.5"},           {Cell(0.1), "0.1"},
+      {Cell(12), "12"},          {Cell(-999), "-999"},           {Cell(1000), "1,000"},
+      {Cell(1e6), "1,000,000"},  {Cell(-1e9), "-1,000,000,000"}, {Cell(12345.25), "12,345.25"},
+      {Cell(1e151), "1E+151"},   {Cell(-2.5e-7), "-2.5E-07"},    {Cell(HUGE_VAL), "Infinity"},
+      {Cell::text(" 24"), "24"},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(readerText(r.v), r.text);
+}
+
 TEST(ValTable, LeadingNumberOfAText) {
   struct Row {
     const char* text;

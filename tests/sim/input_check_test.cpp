@@ -53,7 +53,7 @@ TEST(InputCheck, RefusesWhatWouldStopOrSpoilTheRun) {
       {"mass too large to read", {{"m0", "1e400"}}, "mass0"},
       {"masses too large to add",
        {{"c2", "0"}, {"c3", "0"}, {"m2", "1e308"}, {"m3", "1e308"}},
-       "mass"},
+       "mass2,mass3"},
       {"mass below the range", {{"m0", "0.05"}}, "mass0"},
       {"lightest and heaviest mass", {{"m0", "0.1"}, {"m3", "1e6"}}, ""},
       {"mass above the range", {{"m3", "1000001"}}, "mass3"},
@@ -70,6 +70,16 @@ TEST(InputCheck, RefusesWhatWouldStopOrSpoilTheRun) {
       {"radius zero", {{"r", "0"}}, ""},
       {"velocity blank", {{"v", " "}}, "velocity"},
       {"several at once", {{"c0", "x"}, {"m2", ""}, {"r", "?"}}, "count0,mass2,radius"},
+      // Every bad field is named whatever else is wrong, in the window's order.
+      {"bad count and light mass", {{"c3", "-1"}, {"m1", "0.05"}}, "count3,mass1"},
+      {"every kind at once",
+       {{"v", "x"}, {"r", "-5"}, {"m1", "0"}, {"c3", "-1"}, {"m0", "1e400"}},
+       "count3,mass0,mass1,radius,velocity"},
+      {"too many beside a bad count", {{"c0", "abc"}, {"c1", "600"}}, "count0,count"},
+      {"zero mass beside a bad count of its own", {{"c1", "x"}, {"m1", "0"}}, "count1"},
+      {"overflow beside a refused mass",
+       {{"c2", "0"}, {"c3", "0"}, {"m0", "0"}, {"m2", "1e308"}, {"m3", "-1e308"}, {"m1", "1e308"}},
+       "mass0,mass1"},
   };
   for (const Row& r : rows) {
     RunInput in = defaults();
@@ -95,7 +105,62 @@ TEST(InputCheck, MessagesNameTheFieldAndWhatItMustBe) {
   EXPECT_NE(checkRunInput(in)[0].message.find("501"), std::string::npos);
   in = defaults();
   in.rows.masses[0] = "0.01";
-  EXPECT_NE(checkRunInput(in)[0].message.find("from .1 to 1000000"), std::string::npos);
+  EXPECT_NE(checkRunInput(in)[0].message.find("from 0.1 to 1,000,000."), std::string::npos);
+}
+
+// Each field's own messages, as its mark shows them: its row's and those of every row.
+TEST(InputCheck, ProblemsOfOneField) {
+  RunInput in = defaults();
+  in.rows.counts[0] = "490";
+  in.rows.masses[2] = "x";
+  in.radius = "-5";
+  auto problems = checkRunInput(in);
+  EXPECT_EQ(problemsOf(problems, Field::Count, 3),
+            "The counts add up to 501 particles; at most 500 fit in the box.");
+  EXPECT_EQ(problemsOf(problems, Field::Mass, 2),
+            "The mass of species 3 is \"x\"; it must be a number from 0.1 to 1,000,000.");
+  EXPECT_EQ(problemsOf(problems, Field::Mass, 1), "");
+  EXPECT_EQ(problemsOf(problems, Field::Radius, -1),
+            "The particle radius is \"-5\"; it must be a number from 0 to 1,000.");
+  EXPECT_EQ(problemsOf(problems, Field::VelocityRange, -1), "");
+}
+
+// A count or mass total that overflows as a field is typed comes from fields the check names,
+// so they can be marked instead of the clock stopped.
+TEST(InputCheck, TypingThatOverflowsIsNamed) {
+  const std::vector<std::array<const char*, 8>> cases = {
+      {"0", "0", "0", "0", "1", "4", "1e308", "1e308"},
+      {"0", "1e308", "1e308", "0", "1", "4", "16", "64"},
+      {"-1e308", "-1e308", "2", "1", "1", "4", "16", "64"},
+      {"32", "8", "0", "0", "1", "4", "-1.7e308", "-1e308"},
+      {"1e308x", "1e308", "2", "1", "1", "4", "16", "64"},
+  };
+  for (const auto& texts : cases) {
+    RunInput in = defaults();
+    test::Rig rig;
+    for (int k = 0; k < 4; ++k) {
+      in.rows.counts[k] = texts[k];
+      in.rows.masses[k] = texts[4 + k];
+    }
+    auto problems = checkRunInput(in);
+    int overflows = 0;
+    for (int k = 0; k < 4; ++k)
+      for (Field f : {Field::Count, Field::Mass}) {
+        try {
+          if (f == Field::Count)
+            rig.sim.takeSpeciesCount(k, in.rows.counts[k]);
+          else
+            rig.sim.takeSpeciesMass(k, in.rows.masses[k]);
+        } catch (const RunError&) {
+          ++overflows;
+          bool named = false;
+          for (int j = 0; j < 4; ++j)
+            named = named || !problemsOf(problems, f, j).empty();
+          EXPECT_TRUE(named) << texts[k] << " " << texts[4 + k];
+        }
+      }
+    EXPECT_GT(overflows, 0) << texts[0];
+  }
 }
 
 TEST(InputCheck, ProximityTakenWithinItsRange) {
@@ -106,6 +171,10 @@ TEST(InputCheck, ProximityTakenWithinItsRange) {
               {"1.1e9", false}, {"", false},   {"abc", false}, {"1e400", false}};
   for (const Row& r : rows)
     EXPECT_EQ(isUsableProximity(r.text), r.usable) << r.text;
+  EXPECT_EQ(proximityProblem("", Cell(24)),
+            "The collision proximity is \"\"; it must be a number from -1,000,000,000 to "
+            "1,000,000,000. Until then it stays at 24.");
+  EXPECT_EQ(proximityProblem("-30", Cell(24)), "");
 }
 
 // What the check lets through, the engine sets up, places and steps without a run-time

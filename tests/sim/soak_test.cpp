@@ -1,26 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
+
 #include "soak.h"
 
 namespace km {
 namespace {
 
-// The short share of the soak; `scripts/bench --soak` runs 10^5 ticks per seed.
-TEST(Soak, LongRunsStayFiniteInsideAndConserveMomentumInCollisions) {
+// The short share of the soak; `scripts/bench --soak` runs 10^5 ticks per seed. Each seed is
+// a different gas.
+TEST(Soak, LongRunsKeepTheWallRulesStayFiniteAndConserveMomentumInCollisions) {
   struct Row {
     int particles;
     long ticks;
   } rows[] = {{500, 1500}, {43, 15000}};
-  for (const Row& r : rows)
-    for (std::uint32_t seed : {1u, 2u}) {
+  for (const Row& r : rows) {
+    std::set<std::pair<float, float>> places;
+    for (std::uint32_t seed : {1u, 2u, 3u, 4u}) {
       bench::SoakFigures f = bench::soak(r.particles, r.ticks, seed, 50);
-      EXPECT_TRUE(f.finite) << r.particles << " seed " << seed << " tick " << f.ticks;
+      EXPECT_TRUE(f.holds()) << r.particles << " seed " << seed << ": finite " << f.finite
+                             << ", turned outward " << f.turnedOutward << ", lost " << f.lostTrack
+                             << ", ticks outside " << f.longestOutside << ", momentum "
+                             << f.worstMomentumError << ", energy " << f.energyRatio;
       EXPECT_EQ(f.ticks, r.ticks);
-      EXPECT_LE(f.worstExcursion, 1e-9) << r.particles << " seed " << seed;
-      EXPECT_LT(f.worstMomentumError, 1e-12) << r.particles << " seed " << seed;
-      EXPECT_GT(f.energyRatio, 0.5);
-      EXPECT_LT(f.energyRatio, 2.0);
+      EXPECT_GT(f.wallTurns, 0);
+      places.insert({f.placedX, f.placedY});
     }
+    EXPECT_EQ(places.size(), 4u) << r.particles;
+  }
 }
 
 // Inputs at the edges of what "Run Simulation" accepts keep the gas finite.
@@ -34,7 +42,7 @@ TEST(Soak, ExtremeAcceptedInputsStayFinite) {
     bench::FixedClock clock;
     bench::NullSurface surface;
     bench::NullDisplay display;
-    SeededGenerator rnd(3);
+    SeededGenerator rnd;
     Simulation sim(rnd, clock);
     sim.startUp(surface);
     sim.takeVelocityScale(r.velocity);

@@ -1,5 +1,5 @@
 // The disc rasteriser and the picture box: exact coverage and erasing, agreement with
-// QPainter, the user scale, colours, hostile input and repaint throttling.
+// QPainter, the user scale, colours, hostile input, repaint throttling and the screen's ratio.
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QtTest>
@@ -64,6 +64,7 @@ class PictureBoxTest : public QObject {
   void hostileInputIsClippedOrIgnored();
   void repaintsAtMostOncePerFrame();
   void repaintingLosesNothing();
+  void sharpAtTheScreenRatio();
 };
 
 // Each pixel checked on its own against the distance of its centre, including discs cut by
@@ -334,6 +335,41 @@ void PictureBoxTest::repaintingLosesNothing() {
   QCOMPARE(grown.image().size(), QSize(400, 250));
   QCOMPARE(grown.image().copy(0, 0, 300, 200), small);
   QCOMPARE(grown.image().pixel(399, 249), qRgb(0, 0, 80));
+}
+
+// The image has the screen's own pixels (CTest runs this once more at QT_SCALE_FACTOR=2), a
+// disc fills them to its true size, and painting copies them one to one: at ratio 2 no disc
+// is made of 2 x 2 blocks.
+void PictureBoxTest::sharpAtTheScreenRatio() {
+  Box box;
+  box.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&box));
+  const double ratio = box.devicePixelRatioF();
+  if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+    QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+  box.setFillColor(RGB(255, 255, 255));
+  box.circle(500, 500, 12, RGB(255, 255, 255));
+  const QImage& img = box.image();
+  QCOMPARE(img.devicePixelRatio(), ratio);
+  QCOMPARE(img.size(), QSize(int(std::lround(567 * ratio)), int(std::lround(500 * ratio))));
+  // Filled and outlined, the disc reaches half a pixel beyond its radius.
+  const double radius = 12 * img.width() / 1000.0 + 0.5;
+  const double area = countOf(img, qRgb(255, 255, 255));
+  QVERIFY2(std::fabs(area / (M_PI * radius * radius) - 1) < 0.1, qPrintable(QString::number(area)));
+  int mixedBlocks = 0;
+  for (int y = 0; y + 1 < img.height(); y += 2)
+    for (int x = 0; x + 1 < img.width(); x += 2) {
+      const QRgb c = img.pixel(x, y);
+      mixedBlocks +=
+          img.pixel(x + 1, y) != c || img.pixel(x, y + 1) != c || img.pixel(x + 1, y + 1) != c;
+    }
+  if (ratio >= 2) QVERIFY(mixedBlocks > 0);
+
+  QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  shown.setDevicePixelRatio(1);
+  QImage drawn = img.copy();
+  drawn.setDevicePixelRatio(1);
+  QCOMPARE(shown, drawn);
 }
 
 }  // namespace km

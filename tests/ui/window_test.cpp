@@ -279,6 +279,90 @@ class WindowTest : public QObject {
     QCOMPARE(t.s.partMass(33).textValue(), std::string_view(" 4"));
   }
 
+  // Every field is marked where "Run Simulation" would refuse it, with the refusal's own
+  // words as tooltip, and the refusal names every bad field at once in the window's order.
+  void fieldsAreMarkedAsTheRunWouldRefuseThem() {
+    Window t;
+    auto frameIsRed = [](QLineEdit* f) {
+      return f->grab().toImage().pixel(0, f->height() / 2) == qRgb(255, 0, 0);
+    };
+    for (QLineEdit* f : t.w.findChildren<QLineEdit*>()) {
+      QVERIFY2(f->toolTip().isEmpty(), qPrintable(f->objectName()));
+      QVERIFY(!frameIsRed(f));
+    }
+    t.w.txt_how_many[3]->setText("-1");
+    t.w.txt_masses[1]->setText("0.05");
+    t.w.txtParticleRad->setText("-5");
+    t.w.txtVelRange->setText("");
+    for (km::MarkedField* f :
+         {t.w.txt_how_many[3], t.w.txt_masses[1], t.w.txtParticleRad, t.w.txtVelRange}) {
+      QVERIFY2(f->marked() && frameIsRed(f), qPrintable(f->objectName()));
+      QVERIFY(!f->toolTip().contains("  "));
+    }
+    QVERIFY(!t.w.txt_masses[0]->marked() && !t.w.txt_how_many[0]->marked());
+    QCOMPARE(t.w.txt_masses[1]->toolTip(),
+             QString("The mass of species 2 is \"0.05\"; a species with particles needs a mass "
+                     "from 0.1 to 1,000,000."));
+    t.w.runSImulation->click();
+    QCOMPARE(t.messages.size(), 1);
+    const QString& m = t.messages[0];
+    int at = 0;
+    for (km::MarkedField* f :
+         {t.w.txt_how_many[3], t.w.txt_masses[1], t.w.txtParticleRad, t.w.txtVelRange}) {
+      const int next = m.indexOf(f->toolTip());
+      QVERIFY2(next > at, qPrintable(f->objectName() + " in " + m));
+      at = next;
+    }
+    QVERIFY(!m.contains("  "));
+    t.w.txtVelRange->setText("20");
+    QVERIFY(!t.w.txtVelRange->marked() && !frameIsRed(t.w.txtVelRange));
+    QVERIFY(t.w.txtVelRange->toolTip().isEmpty());
+
+    // An empty proximity field shows its mark and the value still in force.
+    t.w.txtProximity->setText("");
+    QVERIFY(frameIsRed(t.w.txtProximity));
+    QCOMPARE(t.w.txtProximity->placeholderText(), QString("24"));
+  }
+
+  // Typing never stops the gas: an overflowing mass waits for "Run Simulation" to refuse it,
+  // an overflowing count total leaves the last total that was a number in force.
+  void typingNeverStopsTheClock() {
+    Window t;
+    t.w.runSImulation->click();
+    t.w.txt_masses[2]->setText("1e308");
+    t.w.txt_masses[3]->setText("1e308");
+    t.w.txt_how_many[0]->setText("10");
+    t.w.txt_how_many[1]->setText("1e308");
+    t.w.txt_how_many[2]->setText("1e308");
+    QVERIFY(t.w.Timer1->isActive());
+    QVERIFY(t.messages.isEmpty());
+    QCOMPARE(t.s.speciesCount(0).doubleValue(), 10 + 1e308 + 1);
+    QVERIFY(t.ticksDuring(40) > 0);
+    for (km::MarkedField* f :
+         {t.w.txt_masses[2], t.w.txt_masses[3], t.w.txt_how_many[1], t.w.txt_how_many[2]})
+      QVERIFY2(f->marked(), qPrintable(f->objectName()));
+    t.w.runSImulation->click();
+    QCOMPARE(t.messages.size(), 1);
+    QVERIFY(t.messages[0].startsWith("The simulation cannot start"));
+    QVERIFY(t.w.Timer1->isActive());
+  }
+
+  // A picked colour keeps the window's font on its button, however often it is picked.
+  void colourPickKeepsTheWindowFont() {
+    Window t;
+    t.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&t.w));
+    for (int pick = 0; pick < 3; ++pick) {
+      t.nextColor = QColor(40 * pick, 200, 30);
+      t.w.cmd_color[1]->click();
+      QCoreApplication::processEvents();
+      for (int k : {0, 2})
+        QCOMPARE(t.w.cmd_color[1]->fontInfo().pixelSize(),
+                 t.w.cmd_color[k]->fontInfo().pixelSize());
+      QCOMPARE(t.w.cmd_color[1]->font(), t.w.cmd_color[0]->font());
+    }
+  }
+
   void velocityRangeTakesEffectAtTheNextRun() {
     Window t;
     t.w.txtVelRange->setText("0");
