@@ -271,6 +271,11 @@ TEST(ExactRule, OverlapsAreSeparatedBeforeTheFirstTickAndWhenSwitchedOn) {
     g.sim.setCollisionRule(CollisionRule::Exact);
     g.tick();
     EXPECT_GE(g.closest(24), 1 - 1e-9);
+    // So does a new placement under the exact rule.
+    g.sim.PlaceParticles(g.surface);
+    ASSERT_LT(g.closest(24), 1);
+    g.tick();
+    EXPECT_GE(g.closest(24), 1 - 1e-9);
   }
   {
     Gas g(500, "12", "100");  // 500 discs 100 across cannot fit
