@@ -78,7 +78,8 @@ class HardDiscs {
   static long contactCap(int n) { return 200L * n + 10000; }
   // Partner candidates examined in one tick before the same happens: what bounds the work of a
   // tick (to some tens of ms at 500 discs) when discs overlap many others, as after a proximity
-  // typed far above the gaps. A gas that fits uses less than a tenth of it at ordinary speeds.
+  // typed far above the gaps. A gas that fits uses at most about a tenth of it at ordinary
+  // speeds.
   static long candidateCap(int n) { return 1000L * n + 200000; }
 
   // Advances the gas from time 0 to 1 (one tick). Reports every wall contact and pair exchange
