@@ -1,4 +1,5 @@
-// Cost of one tick of the engine against the same steps on plain double arrays.
+// Cost of one tick of the engine against the same steps on plain double arrays, and of a tick
+// under the exact rule against one under the specified rule.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -117,6 +118,16 @@ void engineTick(benchmark::State& st) {
     rig.sim.Timer1_Timer(rig.surface, rig.display);
 }
 
+// The same gas, switched to the exact rule after its warm-up; the first exact tick (which
+// separates the overlapping discs) is left out of the timing.
+void exactTick(benchmark::State& st) {
+  Rig rig(st);
+  rig.sim.setCollisionRule(CollisionRule::Exact);
+  rig.sim.Timer1_Timer(rig.surface, rig.display);
+  for (auto _ : st)
+    rig.sim.Timer1_Timer(rig.surface, rig.display);
+}
+
 void plainDoubleTick(benchmark::State& st) {
   Rig rig(st);
   PlainGas gas(rig.sim.state(), rig.n);
@@ -138,8 +149,16 @@ BENCHMARK(plainDoubleTick)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+BENCHMARK(exactTick)
+    ->Arg(43)
+    ->Arg(100)
+    ->Arg(500)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
-// Prints the table as usual, then the engine's median over the plain-double median per size.
+// Prints the table as usual, then per size the engine's median over the plain-double median and
+// the exact rule's median over the engine's (specified rule).
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -148,21 +167,26 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (r.aggregate_name != "median") continue;
       const std::string name = r.run_name.function_name;
       const int size = std::atoi(r.run_name.args.c_str());
-      (name == "engineTick" ? engine_ : plain_)[size] = r.GetAdjustedRealTime();
+      (name == "engineTick"  ? engine_
+       : name == "exactTick" ? exact_
+                             : plain_)[size] = r.GetAdjustedRealTime();
     }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\n%-10s %14s %14s %8s\n", "particles", "engine (us)", "plain (us)", "ratio");
+    std::printf("\n%-10s %14s %14s %8s %14s %8s\n", "particles", "engine (us)", "plain (us)",
+                "ratio", "exact (us)", "exact/engine");
     for (const auto& [size, e] : engine_) {
       auto p = plain_.find(size);
-      if (p == plain_.end()) continue;
-      std::printf("%-10d %14.1f %14.1f %8.2f\n", size, e, p->second, e / p->second);
+      auto x = exact_.find(size);
+      if (p == plain_.end() || x == exact_.end()) continue;
+      std::printf("%-10d %14.1f %14.1f %8.2f %14.1f %8.2f\n", size, e, p->second, e / p->second,
+                  x->second, x->second / e);
     }
   }
 
  private:
-  std::map<int, double> engine_, plain_;
+  std::map<int, double> engine_, plain_, exact_;
 };
 
 }  // namespace

@@ -102,6 +102,7 @@ void Simulation::PlaceParticles(DrawingSurface& surface) {
   s_.posY(1) = 500;
   s_.velX(1) = 0;
   s_.velY(1) = 0;
+  separatePending_ = true;
 }
 
 }  // namespace km

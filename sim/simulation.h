@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "clock.h"
+#include "hard_discs.h"
 #include "observer.h"
 #include "random_source.h"
 #include "state.h"
@@ -31,6 +32,16 @@ class Simulation {
 
   // Hears the wall turns and pair exchanges of every tick from now on; nullptr for none.
   void setObserver(GasObserver* observer) { observer_ = observer; }
+
+  // Specified by default. Takes effect at the next tick; a switch to Exact makes that tick
+  // separate overlapping discs first, as does a new placement under Exact.
+  void setCollisionRule(CollisionRule rule);
+  CollisionRule collisionRule() const { return rule_; }
+  // Pushes the placed discs (1..lastParticle()) that overlap one another (centres closer than
+  // the collision proximity) or a wall (centre closer than its radius to a wall) apart and into
+  // the box, positions only, in bounded work. Returns "" when no overlap is left, else a
+  // sentence for the user saying why the gas does not fit.
+  std::string separateOverlaps();
 
   // Start-up defaults, in order: seed the generator from the time of day, black background,
   // velScale 20, partRad 12, collProx 24.
@@ -70,12 +81,22 @@ class Simulation {
   // Whether the pair exchanged momentum (not when their x positions are equal).
   bool collideCells(int i, int j);
   void drawTrail(DrawingSurface& surface);
+  void eraseAndDraw(int i, DrawingSurface& surface);
+  // The exact rule's share of a tick: the gas advanced as a whole, then every particle drawn
+  // and summed. Reads the gas into discGas_ and writes it back as Doubles.
+  void exactTick(int last, DrawingSurface& surface, TextDisplay& readouts);
+  void readDiscs(int last);
 
   RandomSource& rnd_;
   const Clock& clock_;
   State s_;
   SweepIndex sweep_;  // rebuilt at the start of every tick
   GasObserver* observer_ = nullptr;
+  CollisionRule rule_ = CollisionRule::Specified;
+  bool separatePending_ = false;  // the next exact tick separates overlaps first
+  HardDiscs hardDiscs_;
+  DiscGas discGas_;
+  std::array<Cell, 501> oldX_, oldY_;  // positions before the exact tick's advance
 };
 
 // A position that is a Double of at most this magnitude: differences and their squares of

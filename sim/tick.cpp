@@ -1,5 +1,8 @@
 // One step of the gas: time, trail of particle 1, then move, wall test, erase, draw,
-// collisions and readouts for every particle.
+// collisions and readouts for every particle; or, under the exact rule, the whole gas advanced
+// first and then erase, draw and readouts for every particle.
+#include <cmath>
+
 #include "conversions.h"
 #include "run_error.h"
 #include "simulation.h"
@@ -11,6 +14,33 @@ void showNumber(TextDisplay& readouts, Readout which, const Cell& value) {
   char buf[32];
   readouts.show(which, std::string_view(buf, readoutText(value, buf)));
 }
+
+// The energy sums and the three readouts, brought up to date at the end of each particle's pass.
+class Readings {
+ public:
+  explicit Readings(TextDisplay& readouts) : readouts_(readouts) {}
+
+  void add(const State& s, int i) {
+    keSumX_ = keSumX_ + (s.partMass(i) * s.velX(i)) * s.velX(i);
+    keSumY_ = keSumY_ + (s.partMass(i) * s.velY(i)) * s.velY(i);
+    showNumber(readouts_, Readout::Label2, keSumX_);
+    showNumber(readouts_, Readout::Label3, keSumY_);
+    // Particle 1's velocity is final once its own pass is over (later passes change only
+    // later particles), so its speed readout is worked out once and shown on every pass.
+    if (i == 1) {
+      const Cell speed = pow(pow(s.velX(1), 2) + pow(s.velY(1), 2), 0.5);
+      speedLength_ = readoutText(Cell(0.7) * speed + 0.5, speedText_);
+    }
+    readouts_.show(Readout::Label7, std::string_view(speedText_, speedLength_));
+  }
+
+ private:
+  TextDisplay& readouts_;
+  Cell keSumX_ = 0;
+  Cell keSumY_ = 0;
+  char speedText_[32];
+  std::size_t speedLength_ = 0;
+};
 
 }  // namespace
 
@@ -47,7 +77,10 @@ void Simulation::moveAndDraw(int i, DrawingSurface& surface) {
   // Strict test, and the disc is not moved back: it turns inward and comes back by itself.
   if (abs(s_.posX(i) - 500) > 500 - s_.partRadius(i)) turnAtWall(i, Axis::X);
   if (abs(s_.posY(i) - 500) > 500 - s_.partRadius(i)) turnAtWall(i, Axis::Y);
+  eraseAndDraw(i, surface);
+}
 
+void Simulation::eraseAndDraw(int i, DrawingSurface& surface) {
   const float radius = s_.partRadius(i).toSingle();
   surface.setFillColor(0);
   surface.circle(s_.prevX.toSingle(), s_.prevY.toSingle(), radius, 0);
@@ -58,10 +91,6 @@ void Simulation::moveAndDraw(int i, DrawingSurface& surface) {
 
 void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
   readouts.show(Readout::Label1, timeOfDayText(clock_.secondsSinceMidnight()));
-  Cell keSumX = 0;
-  Cell keSumY = 0;
-  char speedText[32];
-  std::size_t speedLength = 0;
   try {
     drawTrail(surface);
   } catch (const RunError& e) {
@@ -69,6 +98,11 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
   }
 
   const int last = lastParticle();
+  if (rule_ == CollisionRule::Exact) {
+    exactTick(last, surface, readouts);
+    return;
+  }
+  Readings readings(readouts);
   // Positions change only in moveAndDraw, so tameness of the later particles is known from
   // one look at the start and one look at each particle after its move.
   bool laterTame = tameFrom(2);
@@ -81,17 +115,86 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
     }
     if (i >= 2) laterTame = laterTame && isTame(s_.posX(i)) && isTame(s_.posY(i));
     checkPairs(i, laterTame, laterTame ? &sweep_ : nullptr);
-    keSumX = keSumX + (s_.partMass(i) * s_.velX(i)) * s_.velX(i);
-    keSumY = keSumY + (s_.partMass(i) * s_.velY(i)) * s_.velY(i);
-    showNumber(readouts, Readout::Label2, keSumX);
-    showNumber(readouts, Readout::Label3, keSumY);
-    // Particle 1's velocity is final once its own pass is over (later passes change only
-    // later particles), so its speed readout is worked out once and shown on every pass.
-    if (i == 1) {
-      const Cell speed = pow(pow(s_.velX(1), 2) + pow(s_.velY(1), 2), 0.5);
-      speedLength = readoutText(Cell(0.7) * speed + 0.5, speedText);
+    readings.add(s_, i);
+  }
+}
+
+void Simulation::setCollisionRule(CollisionRule rule) {
+  if (rule == CollisionRule::Exact && rule_ != CollisionRule::Exact) separatePending_ = true;
+  rule_ = rule;
+}
+
+void Simulation::readDiscs(int last) {
+  discGas_.resize(last);
+  for (int i = 1; i <= last; ++i) {
+    Disc& d = discGas_.discs[static_cast<std::size_t>(i)];
+    try {
+      d.x = s_.posX(i).toDouble();
+      d.y = s_.posY(i).toDouble();
+      d.vx = s_.velX(i).toDouble();
+      d.vy = s_.velY(i).toDouble();
+      d.mass = s_.partMass(i).toDouble();
+      d.radius = s_.partRadius(i).toDouble();
+    } catch (const RunError& e) {
+      throw withPlace(e, "particle " + std::to_string(i));
     }
-    readouts.show(Readout::Label7, std::string_view(speedText, speedLength));
+  }
+  // A proximity typed as text counts by its number, and a negative one by its size, as the
+  // other rule's pair test squares it; with fewer than two discs it is never needed.
+  discGas_.sigma = 0;
+  if (last < 2) return;
+  try {
+    discGas_.sigma = std::fabs(s_.collProx.toDouble());
+  } catch (const RunError& e) {
+    throw withPlace(e, "the collision proximity");
+  }
+}
+
+std::string Simulation::separateOverlaps() {
+  separatePending_ = false;
+  const int last = lastParticle();
+  try {
+    readDiscs(last);
+  } catch (const RunError& e) {
+    return std::string("The discs cannot be separated: ") + e.what() + ".";
+  }
+  std::string why = hardDiscs_.separate(discGas_);
+  // Only the centres that moved are written, so the others keep their kinds.
+  for (int i = 1; i <= last; ++i) {
+    const Disc& d = discGas_.discs[static_cast<std::size_t>(i)];
+    if (d.x != s_.posX(i).toDouble()) s_.posX(i) = d.x;
+    if (d.y != s_.posY(i).toDouble()) s_.posY(i) = d.y;
+  }
+  return why;
+}
+
+void Simulation::exactTick(int last, DrawingSurface& surface, TextDisplay& readouts) {
+  for (int i = 1; i <= last; ++i) {
+    oldX_[static_cast<std::size_t>(i)] = s_.posX(i);
+    oldY_[static_cast<std::size_t>(i)] = s_.posY(i);
+  }
+  // When the gas does not fit, the tick goes on with what overlaps are left: overlapping
+  // discs that approach meet at once, and the others move apart.
+  if (separatePending_) separateOverlaps();
+  readDiscs(last);
+  hardDiscs_.step(discGas_, observer_);
+  for (int i = 1; i <= last; ++i) {
+    const Disc& d = discGas_.discs[static_cast<std::size_t>(i)];
+    s_.posX(i) = d.x;
+    s_.posY(i) = d.y;
+    s_.velX(i) = d.vx;
+    s_.velY(i) = d.vy;
+  }
+  Readings readings(readouts);
+  for (int i = 1; i <= last; ++i) {
+    s_.prevX = oldX_[static_cast<std::size_t>(i)];
+    s_.prevY = oldY_[static_cast<std::size_t>(i)];
+    try {
+      eraseAndDraw(i, surface);
+    } catch (const RunError& e) {
+      throw withPlace(e, "drawing particle " + std::to_string(i));
+    }
+    readings.add(s_, i);
   }
 }
 

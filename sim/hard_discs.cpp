@@ -1,0 +1,387 @@
+// Exact hard-disc motion: an event queue over one tick, and the separation of overlapping discs.
+#include "hard_discs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <numbers>
+
+namespace km {
+namespace {
+
+constexpr double never = std::numeric_limits<double>::infinity();
+constexpr int lowX = -1, highX = -2, lowY = -3, highY = -4;  // walls, as event partners
+
+bool later(const auto& a, const auto& b) {
+  if (a.t != b.t) return a.t > b.t;
+  if (a.i != b.i) return a.i > b.i;
+  return a.j > b.j;
+}
+
+double speedOf(const Disc& d) {
+  return std::sqrt(d.vx * d.vx + d.vy * d.vy);
+}
+
+// The shares of the relative normal velocity that an elastic contact gives each disc:
+// 2 m_b / (m_a + m_b) and 2 m_a / (m_a + m_b). Masses that make no sense count as equal.
+void massShares(double ma, double mb, double& wa, double& wb) {
+  wa = wb = 1;
+  if (!(ma >= 0 && mb >= 0 && ma + mb > 0)) return;
+  if (std::isinf(ma) || std::isinf(mb)) {
+    if (!std::isinf(mb)) wa = 0, wb = 2;
+    if (!std::isinf(ma)) wa = 2, wb = 0;
+    return;
+  }
+  double s = ma + mb;
+  if (std::isinf(s)) ma *= 0.5, mb *= 0.5, s = ma + mb;
+  wa = 2 * mb / s;
+  wb = 2 * ma / s;
+}
+
+// Moves the centre into [radius, 1000 - radius] on both axes; whether it moved.
+bool clampIntoBox(Disc& d) {
+  const double lo = d.radius, hi = 1000 - d.radius;
+  bool moved = false;
+  for (double* p : {&d.x, &d.y}) {
+    if (*p < lo) *p = lo, moved = true;
+    if (*p > hi) *p = hi, moved = true;
+  }
+  return moved;
+}
+
+}  // namespace
+
+void DiscGrid::build(const DiscGas& gas, double cell) {
+  const double perSide = 1000 / cell;
+  side_ = perSide >= 64 ? 64 : perSide >= 1 ? static_cast<int>(perSide) : 1;
+  inverse_ = side_ / 1000.0;
+  const int n = gas.count();
+  const std::size_t cells = static_cast<std::size_t>(side_) * static_cast<std::size_t>(side_);
+  start_.assign(cells + 1, 0);
+  items_.resize(static_cast<std::size_t>(n));
+  cellOfDisc_.resize(static_cast<std::size_t>(n) + 1);
+  for (int i = 1; i <= n; ++i) {
+    const Disc& d = gas.discs[static_cast<std::size_t>(i)];
+    const int c = cellOf(d.y) * side_ + cellOf(d.x);
+    cellOfDisc_[static_cast<std::size_t>(i)] = c;
+    ++start_[static_cast<std::size_t>(c) + 1];
+  }
+  for (std::size_t c = 1; c <= cells; ++c)
+    start_[c] += start_[c - 1];
+  // Filling moves each cell's start up to the next cell's; shifting back restores them.
+  for (int i = 1; i <= n; ++i)
+    items_[static_cast<std::size_t>(start_[static_cast<std::size_t>(cellOfDisc_[i])]++)] = i;
+  for (std::size_t c = cells; c >= 1; --c)
+    start_[c] = start_[c - 1];
+  start_[0] = 0;
+}
+
+void HardDiscs::moveTo(Disc& d, Motion& m, double t) const {
+  if (t == m.t) return;
+  d.x += d.vx * (t - m.t);
+  d.y += d.vy * (t - m.t);
+  m.t = t;
+}
+
+void HardDiscs::push(const Event& e) {
+  events_.push_back(e);
+  std::push_heap(events_.begin(), events_.end(), later<Event, Event>);
+}
+
+// A disc as wide as the box or wider has no room to move: it stays on the centre lines, and a
+// velocity component that would carry it off them is absorbed, as by two walls with no gap
+// between them (no endless turning at a wall it can never leave).
+void HardDiscs::holdPinned(int i) {
+  if (!motion_[static_cast<std::size_t>(i)].pinned) return;
+  Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+  d.x = d.y = 500;
+  if (d.vx != 0 && observer_) observer_->wallTurn(i, Axis::X, 500, d.vx, 0);
+  if (d.vy != 0 && observer_) observer_->wallTurn(i, Axis::Y, 500, d.vy, 0);
+  d.vx = d.vy = 0;
+}
+
+void HardDiscs::wallEvent(int i, double t0, Event& best) const {
+  const Motion& m = motion_[static_cast<std::size_t>(i)];
+  if (m.pinned) return;
+  const Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+  const double lo = d.radius, hi = 1000 - d.radius;
+  auto consider = [&](double p, double v, int low, int high) {
+    double t = never;
+    int wall = low;
+    if (v < 0) t = p <= lo ? t0 : t0 + (lo - p) / v;
+    if (v > 0) t = p >= hi ? t0 : t0 + (hi - p) / v, wall = high;
+    if (t < best.t) best = Event{t, i, wall, m.count, 0};
+  };
+  consider(d.x, d.vx, lowX, highX);
+  consider(d.y, d.vy, lowY, highY);
+}
+
+// The time at which discs i (at its position for t0) and j (at its own time) come to the
+// contact distance while approaching, or never. Overlapping or touching discs that approach
+// meet at once; separating ones never, whatever their distance.
+double HardDiscs::pairTime(int i, int j, double t0) const {
+  const Disc& a = gas_->discs[static_cast<std::size_t>(i)];
+  const Disc& b = gas_->discs[static_cast<std::size_t>(j)];
+  const double late = t0 - motion_[static_cast<std::size_t>(j)].t;
+  const double rx = (b.x + b.vx * late) - a.x, ry = (b.y + b.vy * late) - a.y;
+  const double vx = b.vx - a.vx, vy = b.vy - a.vy;
+  const double approach = rx * vx + ry * vy;
+  if (!(approach < 0)) return never;
+  const double gap = (rx * rx + ry * ry) - sigma2_;
+  if (gap <= 0) return t0;
+  const double disc = approach * approach - (vx * vx + vy * vy) * gap;
+  if (!(disc >= 0)) return never;
+  // The smaller root, in the form that loses no digits when the discs pass close.
+  const double t = t0 + gap / (std::sqrt(disc) - approach);
+  return t <= end_ ? t : never;
+}
+
+void HardDiscs::predict(int i, double t0) {
+  Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+  Motion& m = motion_[static_cast<std::size_t>(i)];
+  moveTo(d, m, t0);
+  Event best{never, i, 0, m.count, 0};
+  wallEvent(i, t0, best);
+  if (pairs_) {
+    // No disc has been faster than vmax_ since the stretch began, so none has gone farther than
+    // vmax_ * (end - begin) from where it was binned; and i covers at most speed * (end - t0)
+    // until the stretch ends. So any disc that i can meet before then was binned within this
+    // reach of where i stands now. The bound is raised whenever a contact makes a disc faster,
+    // which keeps it valid for later predictions; a disc so sped up predicts again itself.
+    const double reach = sigma_ + speedOf(d) * (end_ - t0) + vmax_ * (end_ - begin_);
+    const double reach2 = reach * reach;
+    grid_.visitNear(d.x, d.y, reach, [&](int j) {
+      if (j == i) return;
+      const Motion& mj = motion_[static_cast<std::size_t>(j)];
+      const double dx = mj.x0 - d.x, dy = mj.y0 - d.y;
+      if (dx * dx + dy * dy > reach2) return;
+      ++candidates_;
+      const double t = pairTime(i, j, t0);
+      if (t < best.t) best = Event{t, i, j, m.count, mj.count};
+    });
+  }
+  if (best.t <= end_) push(best);
+}
+
+void HardDiscs::meetPair(int i, int j, double t) {
+  Disc& a = gas_->discs[static_cast<std::size_t>(i)];
+  Disc& b = gas_->discs[static_cast<std::size_t>(j)];
+  Motion& ma = motion_[static_cast<std::size_t>(i)];
+  Motion& mb = motion_[static_cast<std::size_t>(j)];
+  moveTo(a, ma, t);
+  moveTo(b, mb, t);
+  const double rx = b.x - a.x, ry = b.y - a.y;
+  const double dist = std::sqrt(rx * rx + ry * ry);
+  // Coincident centres never approach, so they have no line of centres to push along.
+  if (dist > 0 && dist < never) {
+    const double nx = rx / dist, ny = ry / dist;
+    const double u = (b.vx - a.vx) * nx + (b.vy - a.vy) * ny;
+    if (u < 0) {
+      double wa = 1, wb = 1;
+      massShares(a.mass, b.mass, wa, wb);
+      a.vx += wa * u * nx;
+      a.vy += wa * u * ny;
+      b.vx -= wb * u * nx;
+      b.vy -= wb * u * ny;
+      if (observer_) observer_->pairExchange(std::min(i, j), std::max(i, j));
+      holdPinned(i);
+      holdPinned(j);
+      vmax_ = std::max({vmax_, speedOf(a), speedOf(b)});
+    }
+  }
+  ++ma.count;
+  ++mb.count;
+  predict(i, t);
+  predict(j, t);
+}
+
+void HardDiscs::turn(int i, Axis axis, double& velocity, double at) {
+  const double before = velocity;
+  velocity = -velocity;
+  if (observer_) observer_->wallTurn(i, axis, at, before, velocity);
+}
+
+void HardDiscs::meetWall(int i, int wall, double t) {
+  Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+  Motion& m = motion_[static_cast<std::size_t>(i)];
+  moveTo(d, m, t);
+  const bool onX = wall == lowX || wall == highX;
+  const bool low = wall == lowX || wall == lowY;
+  double& p = onX ? d.x : d.y;
+  double& v = onX ? d.vx : d.vy;
+  const double at = low ? d.radius : 1000 - d.radius;
+  if (low ? v < 0 : v > 0) {
+    // The predicted time puts the centre on the contact line up to rounding; a disc that was
+    // already beyond it (placed or left there) turns where it stands.
+    if (std::fabs(p - at) <= 1e-9) p = at;
+    turn(i, onX ? Axis::X : Axis::Y, v, p);
+  }
+  ++m.count;
+  predict(i, t);
+}
+
+void HardDiscs::finish() {
+  const int n = gas_->count();
+  for (int i = 1; i <= n; ++i) {
+    Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+    Motion& m = motion_[static_cast<std::size_t>(i)];
+    moveTo(d, m, 1);
+    if (!capped_ || m.pinned) continue;
+    // The rest of the tick went without events: keep the discs inside all the same.
+    const double lo = d.radius, hi = 1000 - d.radius;
+    if (d.x < lo) d.x = lo, d.vx < 0 ? turn(i, Axis::X, d.vx, lo) : void();
+    if (d.x > hi) d.x = hi, d.vx > 0 ? turn(i, Axis::X, d.vx, hi) : void();
+    if (d.y < lo) d.y = lo, d.vy < 0 ? turn(i, Axis::Y, d.vy, lo) : void();
+    if (d.y > hi) d.y = hi, d.vy > 0 ? turn(i, Axis::Y, d.vy, hi) : void();
+  }
+}
+
+void HardDiscs::step(DiscGas& gas, GasObserver* observer, long maxContacts, long maxCandidates) {
+  gas_ = &gas;
+  observer_ = observer;
+  const int n = gas.count();
+  motion_.resize(static_cast<std::size_t>(n) + 1);
+  contacts_ = 0;
+  candidates_ = 0;
+  capped_ = false;
+  vmax_ = 0;
+  sigma_ = gas.sigma;
+  sigma2_ = sigma_ * sigma_;
+  pairs_ = n >= 2 && sigma_ > 0;
+
+  for (int i = 1; i <= n; ++i) {
+    Disc& d = gas.discs[static_cast<std::size_t>(i)];
+    Motion& m = motion_[static_cast<std::size_t>(i)];
+    m = Motion{};
+    m.pinned = !(d.radius < 500);
+    holdPinned(i);
+    vmax_ = std::max(vmax_, speedOf(d));
+  }
+  // The tick runs in stretches short enough that no disc crosses more than a few contact
+  // distances in one; each bins the discs afresh, so the candidates of a prediction stay few
+  // even when the discs are fast enough to cross the box in a tick.
+  const double stride = std::max(sigma_, 32.0);
+  for (begin_ = 0; begin_ < 1 && !capped_; begin_ = end_) {
+    end_ = 1;
+    if (pairs_ && vmax_ * (1 - begin_) > stride) end_ = begin_ + std::max(stride / vmax_, 1.0 / 64);
+    if (end_ > 1 - 1.0 / 1024) end_ = 1;
+    stretch(maxContacts, maxCandidates);
+  }
+  finish();
+}
+
+void HardDiscs::stretch(long maxContacts, long maxCandidates) {
+  const int n = gas_->count();
+  for (int i = 1; i <= n; ++i) {
+    Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+    Motion& m = motion_[static_cast<std::size_t>(i)];
+    moveTo(d, m, begin_);
+    m.x0 = d.x;
+    m.y0 = d.y;
+  }
+  if (pairs_) grid_.build(*gas_, (sigma_ + 2 * vmax_ * (end_ - begin_)) / 2);
+  events_.clear();
+  for (int i = 1; i <= n; ++i)
+    predict(i, begin_);
+
+  while (!events_.empty()) {
+    std::pop_heap(events_.begin(), events_.end(), later<Event, Event>);
+    const Event e = events_.back();
+    events_.pop_back();
+    if (e.ci != motion_[static_cast<std::size_t>(e.i)].count) continue;
+    if (contacts_ >= maxContacts || candidates_ >= maxCandidates) {
+      capped_ = true;
+      return;
+    }
+    if (e.j > 0 && e.cj != motion_[static_cast<std::size_t>(e.j)].count) {
+      // The partner changed course since: look again from here.
+      predict(e.i, e.t);
+      continue;
+    }
+    ++contacts_;
+    if (e.j > 0)
+      meetPair(e.i, e.j, e.t);
+    else
+      meetWall(e.i, e.j, e.t);
+  }
+}
+
+std::string HardDiscs::separate(DiscGas& gas) {
+  const int n = gas.count();
+  double widest = -never;
+  for (int i = 1; i <= n; ++i) {
+    const double r = gas.discs[static_cast<std::size_t>(i)].radius;
+    if (!(r < 500))
+      return "The discs do not fit: with a particle radius of 500 or more there is no room "
+             "between the walls.";
+    widest = std::max(widest, r);
+  }
+  const double sigma = gas.sigma;
+  if (n < 2 || !(sigma > 0)) {
+    for (int i = 1; i <= n; ++i)
+      clampIntoBox(gas.discs[static_cast<std::size_t>(i)]);
+    return "";
+  }
+  // Centres kept within walls `widest` in from the edges, and no two closer than sigma: the
+  // discs of diameter sigma around them lie in a square of side (1000 - 2 widest) + sigma.
+  const double side = 1000 - 2 * widest + sigma;
+  const double fill = n * std::numbers::pi * sigma * sigma / (4 * side * side);
+  char why[240];
+  if (!(fill <= fillLimit)) {
+    const std::string share =
+        fill < 100 ? std::to_string(std::lround(fill * 100)) + " %" : "many times the area";
+    std::snprintf(why, sizeof why,
+                  "The gas is too dense for hard discs: %d discs with a collision proximity of "
+                  "%g would cover %s of the box, and at most %.0f %% can be pushed apart.",
+                  n, sigma, share.c_str(), fillLimit * 100);
+    return why;
+  }
+
+  // Pushed a hair beyond the contact distance, so that rounding cannot leave them touching.
+  const double apart = sigma * (1 + 1e-9);
+  const double sigma2 = sigma * sigma;
+  for (int sweep = 0; sweep < sweepLimit; ++sweep) {
+    bool moved = false;
+    for (int i = 1; i <= n; ++i)
+      moved = clampIntoBox(gas.discs[static_cast<std::size_t>(i)]) || moved;
+    grid_.build(gas, sigma);
+    for (int i = 1; i <= n; ++i) {
+      Disc& a = gas.discs[static_cast<std::size_t>(i)];
+      grid_.visitNear(a.x, a.y, sigma, [&](int j) {
+        if (j <= i) return;
+        Disc& b = gas.discs[static_cast<std::size_t>(j)];
+        const double rx = b.x - a.x, ry = b.y - a.y;
+        const double rr = rx * rx + ry * ry;
+        if (!(rr < sigma2)) return;
+        const double dist = std::sqrt(rr);
+        double nx = 1, ny = 0;
+        if (dist > 0) {
+          nx = rx / dist;
+          ny = ry / dist;
+        } else {
+          // Coincident centres: a direction fixed by the pair, different for each pair.
+          const double angle = 2.399963229728653 * (i + 1024.0 * j);
+          nx = std::cos(angle);
+          ny = std::sin(angle);
+        }
+        const double half = (apart - dist) / 2;
+        a.x -= nx * half;
+        a.y -= ny * half;
+        b.x += nx * half;
+        b.y += ny * half;
+        clampIntoBox(a);
+        clampIntoBox(b);
+        moved = true;
+      });
+    }
+    if (!moved) return "";
+  }
+  std::snprintf(why, sizeof why,
+                "The gas is too dense for hard discs: %d discs with a collision proximity of %g "
+                "still overlap after %d rounds of pushing them apart.",
+                n, sigma, sweepLimit);
+  return why;
+}
+
+}  // namespace km
