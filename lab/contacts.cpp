@@ -4,7 +4,7 @@
 #include <utility>
 
 namespace km::lab {
-ContactTracker::ContactTracker() : slots_((maxParticle + 1) * slots) {}
+ContactTracker::ContactTracker() : slots_((maxParticle + 1) * partnerSlots) {}
 
 void ContactTracker::reset() {
   std::fill(slots_.begin(), slots_.end(), Slot{});
@@ -16,10 +16,10 @@ void ContactTracker::reset() {
 bool ContactTracker::exchange(int i, int j) {
   if (i > j) std::swap(i, j);
   if (i < 1 || j > maxParticle || i == j) return false;
-  Slot* first = &slots_[static_cast<std::size_t>(i) * slots];
+  Slot* first = &slots_[static_cast<std::size_t>(i) * partnerSlots];
   Slot* found = nullptr;
   Slot* oldest = first;
-  for (Slot* s = first; s < first + slots; ++s) {
+  for (Slot* s = first; s < first + partnerSlots; ++s) {
     if (s->partner == static_cast<std::uint32_t>(j)) found = s;
     if (s->lastTick < oldest->lastTick) oldest = s;
   }

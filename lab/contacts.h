@@ -33,7 +33,7 @@ class ContactTracker {
   // Partners of the lower-numbered particle. A disc touches at most six others at once, so
   // eight is plenty unless the proximity is typed far beyond the discs' size; then a pair
   // pushed out of the slots counts as new when it meets again.
-  static constexpr int slots = 8;
+  static constexpr int partnerSlots = 8;
   std::vector<Slot> slots_;
   std::uint32_t tick_ = 1;
   Tick now_;

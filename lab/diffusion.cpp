@@ -119,8 +119,9 @@ std::vector<double> MeanSquaredDisplacement::curve(int group) const {
 
 namespace {
 
-// Least-squares slope of y on x.
-double slope(const std::vector<double>& x, const std::vector<double>& y) {
+// Least-squares slope of y on x, and the intercept that goes with it.
+double slope(const std::vector<double>& x, const std::vector<double>& y,
+             double* intercept = nullptr) {
   double mx = 0, my = 0;
   for (std::size_t k = 0; k < x.size(); ++k) {
     mx += x[k];
@@ -133,6 +134,7 @@ double slope(const std::vector<double>& x, const std::vector<double>& y) {
     sxy += (x[k] - mx) * (y[k] - my);
     sxx += (x[k] - mx) * (x[k] - mx);
   }
+  if (intercept) *intercept = my - sxy / sxx * mx;
   return sxy / sxx;
 }
 
@@ -177,7 +179,7 @@ MeanSquaredDisplacement::Fit MeanSquaredDisplacement::fitOver(int group, int fro
     x.push_back(lags_[l]);
     y.push_back(msd[l]);
   }
-  f.D = slope(x, y) / 4;
+  f.D = slope(x, y, &f.a) / 4;
   f.logSlope = std::log(y.back() / y.front()) / std::log(x.back() / x.front());
 
   // Blocks of origins at least as long as the longest lag fitted, so that their displacement

@@ -44,6 +44,7 @@ class MeanSquaredDisplacement {
 
   struct Fit {
     double D = notKnown;      // units² per tick, from MSD = a + 4·D·lag
+    double a = notKnown;      // units²
     double error = notKnown;  // standard error from at least 10 blocks of time origins
     int fromLag = 0, toLag = 0;
     double logSlope = notKnown;  // d ln MSD / d ln lag over the fit range: 1 when diffusive

@@ -41,6 +41,42 @@ void BinnedSeries::add(double x) {
 
 namespace {
 
+// Each bin's sum, the incomplete last one included, with its tick count and middle tick.
+template <class Visit>
+void forEachBin(const BinnedSeries& s, Visit visit) {
+  const auto sums = s.binSums();
+  const double w = static_cast<double>(s.width());
+  const double first = static_cast<double>(s.firstTick());
+  for (std::size_t k = 0; k < sums.size(); ++k)
+    visit(first + w * (static_cast<double>(k) + 0.5), sums[k], w);
+  if (s.partialTicks() > 0) {
+    const double part = static_cast<double>(s.partialTicks());
+    visit(first + w * static_cast<double>(sums.size()) + part / 2, s.partialSum(), part);
+  }
+}
+
+}  // namespace
+
+std::vector<Point> binMeans(const BinnedSeries& s) {
+  std::vector<Point> out;
+  forEachBin(s, [&](double tick, double sum, double ticks) { out.push_back({tick, sum / ticks}); });
+  return out;
+}
+
+std::vector<Point> binRatios(const BinnedSeries& numerator, const BinnedSeries& denominator) {
+  std::vector<double> den;
+  forEachBin(denominator, [&](double, double sum, double) { den.push_back(sum); });
+  std::vector<Point> out;
+  std::size_t k = 0;
+  forEachBin(numerator, [&](double tick, double sum, double) {
+    if (k < den.size() && den[k] != 0) out.push_back({tick, sum / den[k]});
+    ++k;
+  });
+  return out;
+}
+
+namespace {
+
 // Means of consecutive groups of `per` bins; a last incomplete group is left out.
 std::vector<double> groupSums(std::span<const double> sums, std::size_t per) {
   std::vector<double> out(sums.size() / per, 0.0);

@@ -43,6 +43,15 @@ class BinnedSeries {
   double mean_ = 0, m2_ = 0;
 };
 
+struct Point {
+  double tick, value;
+};
+// The mean of each bin, the last one even if incomplete, at the bin's middle tick.
+std::vector<Point> binMeans(const BinnedSeries& s);
+// The ratio of the sums in each bin of two series fed on the same ticks; bins where the
+// denominator's sum is 0 are left out.
+std::vector<Point> binRatios(const BinnedSeries& numerator, const BinnedSeries& denominator);
+
 // A mean over ticks with its standard error from block averages: at least 10 blocks, each at
 // least four correlation times long where the data allow, and never shorter than one.
 struct Estimate {

@@ -1,5 +1,9 @@
 #include "summary.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
 namespace km::lab {
 namespace {
 
@@ -31,7 +35,30 @@ Row& theory(Row& r, double value, std::string name = "") {
   return r;
 }
 
+std::string format(const char* f, double v, int digits) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, f, digits, v);
+  return buf;
+}
+
 }  // namespace
+
+std::string numberText(double value) {
+  if (!std::isfinite(value)) return "—";
+  if (value == std::floor(value) && std::fabs(value) < 1e9) return format("%.*f", value, 0);
+  return format("%.*g", value, 4);
+}
+
+std::string measuredText(double value, double error) {
+  if (!std::isfinite(value)) return "—";
+  if (!std::isfinite(error)) return numberText(value);
+  if (error == 0) return numberText(value) + " ± 0";
+  // Decimals that show the error's first two significant digits.
+  const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(error))), 0, 12);
+  if (std::fabs(value) >= 1e9 || (std::fabs(value) < 1e-4 && value != 0))
+    return format("%.*g", value, 4) + " ± " + format("%.*g", error, 2);
+  return format("%.*f", value, decimals) + " ± " + format("%.*f", error, decimals);
+}
 
 std::vector<Row> summarize(const Results& r) {
   Rows out;

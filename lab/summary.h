@@ -21,6 +21,11 @@ struct Row {
   std::string theory2Name;
 };
 
+// "33.21 ± 0.05": the error to two significant digits and the value to the same place; four
+// significant digits when there is no error; "—" when there is no value.
+std::string measuredText(double value, double error);
+std::string numberText(double value);
+
 // Every measurement of the results, in the order of a report.
 std::vector<Row> summarize(const Results& r);
 

@@ -10,7 +10,12 @@ namespace {
 constexpr int maxParticles = 500;
 
 std::string quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '"';
+  out += text;
+  out += '"';
+  return out;
 }
 
 std::string species(int row) {
@@ -94,10 +99,11 @@ std::vector<InputProblem> checkRunInput(const RunInput& input) {
   for (int k = 0; k < 4; ++k) {
     const NumericText& m = masses[k];
     const std::string is = "The mass of " + species(k) + " is " + quoted(input.rows.masses[k]);
-    if (m.status != NumericText::Ok)
-      refuse(Field::Mass, k,
-             is + "; it must be a number" + (used[k] ? " " + fromTo(bounds::mass) : "") + ".");
-    else if (used[k] && !bounds::mass.holds(m.value))
+    if (m.status != NumericText::Ok) {
+      std::string need = "; it must be a number";
+      if (used[k]) need += ' ' + fromTo(bounds::mass);
+      refuse(Field::Mass, k, is + need + ".");
+    } else if (used[k] && !bounds::mass.holds(m.value))
       refuse(Field::Mass, k,
              is + "; a species with particles needs a mass " + fromTo(bounds::mass) + ".");
     // Four terms overflow only with one above a quarter of the largest double, far beyond

@@ -1,5 +1,7 @@
 #include "measure_run.h"
 
+#include <stdexcept>
+
 #include "random_source.h"
 #include "simulation.h"
 
@@ -47,6 +49,11 @@ lab::Results run(const Options& o, const std::function<void(long, long)>& progre
   sim.takeVelocityScale(o.input.velocityRange);
   sim.SetUpSpecies(o.input.rows);
   sim.PlaceParticles(surface);
+  if (o.rule == "exact") {
+    sim.setCollisionRule(CollisionRule::Exact);
+    const std::string why = sim.separateOverlaps();
+    if (!why.empty()) throw std::runtime_error(why);
+  }
 
   lab::Laboratory lab(sim);
   lab.setSettings({o.warmup, o.ticks});

@@ -1,17 +1,16 @@
 #include "report.h"
 
+#include "tables.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace km::measure {
-namespace {
 
-std::string format(const char* f, double v, int digits) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, f, digits, v);
-  return buf;
-}
+using lab::measuredText;
+using lab::numberText;
+namespace {
 
 std::string settingsLine(const Options& o) {
   const auto& c = o.input.rows.counts;
@@ -69,36 +68,7 @@ std::string jsonString(const std::string& s) {
   return out + "\"";
 }
 
-std::string csvNumber(double v) {
-  return std::isfinite(v) ? jsonNumber(v) : "";
-}
-
-std::string csvField(const std::string& s) {
-  if (s.find_first_of(",\"\n") == std::string::npos) return s;
-  std::string out = "\"";
-  for (char ch : s)
-    out += ch == '"' ? std::string("\"\"") : std::string(1, ch);
-  return out + "\"";
-}
-
 }  // namespace
-
-std::string numberText(double value) {
-  if (!std::isfinite(value)) return "—";
-  if (value == std::floor(value) && std::fabs(value) < 1e9) return format("%.*f", value, 0);
-  return format("%.*g", value, 4);
-}
-
-std::string measuredText(double value, double error) {
-  if (!std::isfinite(value)) return "—";
-  if (!std::isfinite(error)) return numberText(value);
-  if (error == 0) return numberText(value) + " ± 0";
-  // Decimals that show the error's first two significant digits.
-  const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(error))), 0, 12);
-  if (std::fabs(value) >= 1e9 || (std::fabs(value) < 1e-4 && value != 0))
-    return format("%.*g", value, 4) + " ± " + format("%.*g", error, 2);
-  return format("%.*f", value, decimals) + " ± " + format("%.*f", error, decimals);
-}
 
 void writeTable(std::ostream& out, const Options& o, const lab::Results& r,
                 const std::vector<lab::Row>& rows) {
@@ -151,12 +121,7 @@ void writeJson(std::ostream& out, const Options& o, const lab::Results& r,
 }
 
 void writeCsv(std::ostream& out, const std::vector<lab::Row>& rows) {
-  out << "section,key,quantity,unit,value,error,theory,theory_name,theory2,theory2_name\n";
-  for (const lab::Row& row : rows)
-    out << csvField(row.section) << ',' << csvField(row.key) << ',' << csvField(row.label) << ','
-        << csvField(row.unit) << ',' << csvNumber(row.value) << ',' << csvNumber(row.error) << ','
-        << csvNumber(row.theory) << ',' << csvField(row.theoryName) << ',' << csvNumber(row.theory2)
-        << ',' << csvField(row.theory2Name) << '\n';
+  out << lab::summaryCsv(rows);
 }
 
 }  // namespace km::measure

@@ -3,10 +3,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QTime>
 
 #include "conversions.h"
+#include "lab_window.h"
 #include "run_error.h"
 
 namespace km {
@@ -63,8 +67,13 @@ KineticModel::KineticModel(QWidget* parent) : QWidget(parent) {
   readoutFrame_.setSingleShot(true);
   readoutFrame_.setInterval(16);
   createControls();
+  Picture1->setToolTip("Right-click for the laboratory (Ctrl+L)");
   wireEvents();
   Form_Load();
+}
+
+KineticModel::~KineticModel() {
+  delete lab_;
 }
 
 void KineticModel::wireEvents() {
@@ -83,6 +92,8 @@ void KineticModel::wireEvents() {
   connect(txtVelRange, &QLineEdit::textChanged, this, &KineticModel::txtVelRange_Change);
   connect(Timer1, &QTimer::timeout, this, &KineticModel::Timer1_Timer);
   connect(&readoutFrame_, &QTimer::timeout, this, &KineticModel::showReadouts);
+  connect(new QShortcut(QKeySequence("Ctrl+L"), this), &QShortcut::activated, this,
+          &KineticModel::openLaboratory);
 }
 
 void KineticModel::Form_Load() {
@@ -133,13 +144,24 @@ void KineticModel::runSImulation_Click() {
     showMessage_("Kinetic Model", text);
     return;
   }
-  guarded("starting the run", [&] {
+  std::string doesNotFit;
+  const bool placed = guarded("starting the run", [&] {
     Picture1->setBackColor(0);
     model_.takeVelocityScale(input.velocityRange);
     model_.SetUpSpecies(input.rows);
     model_.PlaceParticles(*Picture1);
-    setTimer(true, 1);
+    // Exact hard discs must start apart; a gas too dense for that does not start.
+    if (model_.collisionRule() == CollisionRule::Exact) doesNotFit = model_.separateOverlaps();
   });
+  if (!placed) return;
+  if (!doesNotFit.empty()) {
+    setTimer(false, timerInterval_);
+    showMessage_("Kinetic Model",
+                 "The simulation cannot start:\n\n• " + QString::fromStdString(doesNotFit));
+    return;
+  }
+  setTimer(true, paceInterval_);
+  emit runStarted();
 }
 
 void KineticModel::cmd_stop_simulation_Click() {
@@ -203,12 +225,54 @@ void KineticModel::txtVelRange_Change() {
 }
 
 void KineticModel::Timer1_Timer() {
-  guarded("running the simulation", [this] { model_.Timer1_Timer(*Picture1, readouts_); });
+  const bool ran =
+      guarded("running the simulation", [this] { model_.Timer1_Timer(*Picture1, readouts_); });
   if (!readoutFrame_.isActive()) readoutFrame_.start();
+  if (ran) emit ticked();
+}
+
+void KineticModel::setPace(int intervalMs) {
+  paceInterval_ = intervalMs;
+  // Before the first run the interval stays 0, so that "restart" still starts nothing.
+  if (timerInterval_ > 0) setTimer(timerEnabled_, intervalMs);
+}
+
+void KineticModel::stepOnce() {
+  if (hasRun() && !timerEnabled_) Timer1_Timer();
+}
+
+LabWindow* KineticModel::openLaboratory() {
+  if (!lab_) lab_ = new LabWindow(*this);
+  lab_->show();
+  lab_->raise();
+  lab_->activateWindow();
+  return lab_;
+}
+
+LabWindow* KineticModel::laboratory() const {
+  return lab_;
+}
+
+void KineticModel::showAbout() {
+  QMessageBox::about(
+      this, "About Kinetic Model",
+      QString("<b>Kinetic Model</b> %1<br><br>A two-dimensional gas of hard discs in a box, to "
+              "see and measure kinetic theory: equal energy per species whatever the mass, the "
+              "Maxwell–Boltzmann speeds, the pressure and the random walk of one particle."
+              "<br><br>Free software under the GNU General Public License, version 3 or later.")
+          .arg(QApplication::applicationVersion()));
+}
+
+void KineticModel::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  menu.addAction("Laboratory…", QKeySequence("Ctrl+L"), this, &KineticModel::openLaboratory);
+  menu.addAction("About Kinetic Model…", this, &KineticModel::showAbout);
+  menu.exec(event->globalPos());
 }
 
 void KineticModel::closeEvent(QCloseEvent* event) {
   setTimer(false, timerInterval_);
+  if (lab_) lab_->close();
   QWidget::closeEvent(event);
 }
 
@@ -229,9 +293,10 @@ void KineticModel::showReadouts() {
   readouts_.flush({Label1, Label2, Label3, Label7});
 }
 
-void KineticModel::guarded(const QString& doing, const std::function<void()>& procedure) {
+bool KineticModel::guarded(const QString& doing, const std::function<void()>& procedure) {
   try {
     procedure();
+    return true;
   } catch (const RunError& e) {
     setTimer(false, timerInterval_);
     showMessage_(
@@ -240,6 +305,7 @@ void KineticModel::guarded(const QString& doing, const std::function<void()>& pr
             "The simulation stopped while %1.\n\n%2: %3.\n\nFix the cause, then press \"restart\" "
             "to go on or \"Run Simulation\" to start again.")
             .arg(doing, errorKindName(e.kind()), QString::fromStdString(e.what())));
+    return false;
   }
 }
 

@@ -3,11 +3,14 @@
 #include <QColor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -24,6 +27,21 @@ class SystemClock : public Clock {
  public:
   double secondsSinceMidnight() const override;
 };
+
+// The program's generator, remembering the seed that start-up gave it (the laboratory shows it).
+class WindowGenerator : public SeededGenerator {
+ public:
+  void seed(float secondsSinceMidnight) override {
+    seed_ = std::bit_cast<std::uint32_t>(secondsSinceMidnight);
+    SeededGenerator::seed(secondsSinceMidnight);
+  }
+  std::uint32_t seedValue() const { return seed_; }
+
+ private:
+  std::uint32_t seed_ = 0;
+};
+
+class LabWindow;
 
 // Readouts written by the tick, held and then shown in the labels at most once per display
 // frame, so the labels are not laid out and repainted again on every one of the tick's writes.
@@ -51,12 +69,26 @@ class KineticModel : public QWidget {
   using MessageSink = std::function<void(const QString& title, const QString& text)>;
 
   explicit KineticModel(QWidget* parent = nullptr);
+  // Closes the laboratory first: it measures this window's model.
+  ~KineticModel() override;
 
   void setColorPicker(ColorPicker picker) { pickColor_ = std::move(picker); }
   void setMessageSink(MessageSink sink) { showMessage_ = std::move(sink); }
   Simulation& model() { return model_; }
   bool timerEnabled() const { return timerEnabled_; }
   int timerInterval() const { return timerInterval_; }
+  // Whether "Run Simulation" has placed a gas.
+  bool hasRun() const { return timerInterval_ > 0; }
+  std::uint32_t seed() const { return rnd_.seedValue(); }
+
+  // The laboratory's controls over the clock: the interval that "Run Simulation" and "restart"
+  // use (1 ms unless the laboratory sets another), and one tick while paused.
+  void setPace(int intervalMs);
+  void stepOnce();
+  // Opens the laboratory window, or brings it forward; nullptr when it is closed.
+  LabWindow* openLaboratory();
+  LabWindow* laboratory() const;
+  void showAbout();
 
   // Event procedures.
   void Form_Load();
@@ -73,6 +105,13 @@ class KineticModel : public QWidget {
   void txtVelRange_Change();
   void Timer1_Timer();
 
+ signals:
+  // A tick has run without error.
+  void ticked();
+  // "Run Simulation" has placed a new gas and started the clock.
+  void runStarted();
+
+ public:
   // Controls, under their names; control arrays are indexed 0..3.
   PictureBox* Picture1;
   QWidget* Picture2;
@@ -105,6 +144,7 @@ class KineticModel : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void createControls();
@@ -112,19 +152,22 @@ class KineticModel : public QWidget {
   void setTimer(bool enabled, int interval);
   void showReadouts();
   // Runs an event procedure; a run-time error stops the timer and is shown to the user.
-  void guarded(const QString& doing, const std::function<void()>& procedure);
+  // Whether it ran to its end.
+  bool guarded(const QString& doing, const std::function<void()>& procedure);
   // Marks every field that "Run Simulation" would refuse, and a proximity that is not taken,
   // with the same words as the refusal.
   void markFields();
   RunInput runInput() const;
 
-  SeededGenerator rnd_;
+  WindowGenerator rnd_;
   SystemClock clock_;
   Simulation model_{rnd_, clock_};
   PendingReadouts readouts_;
   QTimer readoutFrame_;  // single shot, one display frame: shows the readouts when it fires
   bool timerEnabled_ = true;
   int timerInterval_ = 0;
+  int paceInterval_ = 1;
+  QPointer<LabWindow> lab_;
   ColorPicker pickColor_;
   MessageSink showMessage_;
 };

@@ -4,6 +4,8 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  QApplication::setApplicationName("Kinetic Model");
+  QApplication::setApplicationVersion(KM_VERSION);
   km::KineticModel window;
   window.show();
   return app.exec();

@@ -76,6 +76,19 @@ TEST(Laboratory, OneDiscBetweenTwoWallsGivesTheExactPressure) {
   EXPECT_EQ(r.outside, 0);
 }
 
+// Under the exact rule the same disc turns exactly at the walls, every 100 ticks: the one-disc
+// gas then has the ideal gas's Z = 1 exactly.
+TEST(Laboratory, OneExactDiscHasTheIdealGasZ) {
+  HandGas gas({{1, 1, 500, 500, 10, 0}}, 0, 24);
+  gas.sim.setCollisionRule(CollisionRule::Exact);
+  Laboratory lab(gas.sim);
+  lab.runStarted(0);
+  gas.run(lab, 2000);
+  const Results r = lab.results();
+  EXPECT_NEAR(r.pressure.value, 20.0 * 20 / 2000 / 4000, 1e-15);
+  EXPECT_NEAR(r.Z.value, 1, 1e-12);
+}
+
 // With the walls unfolded, a disc that meets nothing but walls moves in a straight line:
 // its mean-squared displacement is v²·lag² at every lag.
 TEST(Laboratory, BallisticDiscHasMsdSpeedSquaredTimesLagSquared) {

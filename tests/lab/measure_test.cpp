@@ -56,6 +56,8 @@ TEST(MeasureOptions, RefusesWhatRunSimulationRefusesAndMore) {
 }
 
 TEST(Report, MeasuredTextShowsTheErrorsDigits) {
+  using lab::measuredText;
+  using lab::numberText;
   EXPECT_EQ(measuredText(33.2134, 0.0512), "33.213 ± 0.051");
   EXPECT_EQ(measuredText(1.0144, 0.0022), "1.0144 ± 0.0022");
   EXPECT_EQ(measuredText(448.2, 6.2), "448.2 ± 6.2");
@@ -106,6 +108,46 @@ TEST(MeasureRun, DefaultGasShowsEquipartitionAndMaxwellBoltzmann) {
   // Light discs meet at the rate Enskog's theory gives, within the rule's 10 % or so.
   EXPECT_NEAR(r.newContacts.value / r.enskogCollisions, 1, 0.15);
   EXPECT_EQ(r.outside, 0);
+}
+
+// 200 discs of mass 1 under the exact rule are the hard-disc gas of theory: Henderson's Z,
+// Enskog's D, no bound pairs, and an energy that does not move.
+TEST(MeasureRun, ExactRuleGivesHardDiscPhysics) {
+  Options o;
+  o.input.rows = {{"200", "0", "0", "0"}, {"1", "1", "1", "1"}};
+  o.rule = "exact";
+  o.warmup = 1000;
+  o.ticks = 30000;
+  const lab::Results r = run(o);
+  EXPECT_NEAR(r.Z.value / r.zHenderson, 1, 0.05);
+  ASSERT_EQ(r.species.size(), 1u);
+  EXPECT_NEAR(r.species[0].diffusion.D / r.species[0].enskogD, 1, 0.15);
+  EXPECT_LT(r.boundShare.value, 0.03);
+  EXPECT_LT(std::fabs(r.driftPer10k), 1e-12);
+  EXPECT_EQ(r.outside, 0);
+}
+
+// The specified rule's bound pairs, with the same gas: most exchanges repeat the last tick's
+// pair, and the pressure stays near the ideal gas's.
+TEST(MeasureRun, SpecifiedRuleBindsPairs) {
+  Options o;
+  o.input.rows = {{"200", "0", "0", "0"}, {"1", "1", "1", "1"}};
+  o.warmup = 1000;
+  o.ticks = 20000;
+  const lab::Results r = run(o);
+  EXPECT_GT(r.boundShare.value, 0.5);
+  EXPECT_LT(r.Z.value, 1.1);
+  EXPECT_GT(r.longestBoundRun, 50);
+}
+
+TEST(MeasureRun, AGasTooDenseForExactDiscsIsRefused) {
+  Options o;
+  o.input.rows = {{"500", "0", "0", "0"}, {"1", "1", "1", "1"}};
+  o.input.radius = "30";
+  o.proximity = "60";
+  o.rule = "exact";
+  o.ticks = 10;
+  EXPECT_THROW(run(o), std::runtime_error);
 }
 
 }  // namespace

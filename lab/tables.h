@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "laboratory.h"
+#include "summary.h"
+
+namespace km::lab {
+
+// The laboratory's data as CSV tables, each with a header row of column names with their
+// units in brackets, one row per line, numbers in plain decimal, unknown values empty.
+
+// tick, kT of the gas and of each species, Z, exchanges, new contacts, bound share, energy, H:
+// one row per bin of the history (the bin's middle tick; each value the bin's mean).
+std::string timeSeriesCsv(const History& h);
+// tick, event.
+std::string eventsCsv(const History& h);
+// species, quantity (speed, vx or vy), bin centre, measured and theory density, KS distance.
+std::string histogramsCsv(const Results& r);
+// Every measurement beside its theory: section, key, quantity, unit, value, error, theory and
+// its name, a second theory and its name.
+std::string summaryCsv(const std::vector<Row>& rows);
+// lag, then the mean-squared displacement of particle 1 and of each species.
+std::string msdCsv(const Results& r);
+
+}  // namespace km::lab

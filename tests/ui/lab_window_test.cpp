@@ -1,0 +1,303 @@
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+#include "bench_gas.h"
+#include "kinetic_model.h"
+#include "lab_window.h"
+
+using km::KineticModel;
+using km::LabWindow;
+
+namespace {
+
+// The main window with its message box replaced, and a running start-up gas, paused so that
+// the test steps it tick by tick.
+struct Rig {
+  KineticModel w;
+  QStringList messages;
+  Rig() {
+    w.setMessageSink([this](const QString&, const QString& text) { messages << text; });
+    w.show();
+  }
+  void run() {
+    w.runSImulation->click();
+    w.cmd_stop_simulation->click();
+  }
+  void ticks(int n) {
+    for (int k = 0; k < n; ++k)
+      w.Timer1_Timer();
+  }
+  LabWindow* lab() {
+    LabWindow* l = w.openLaboratory();
+    l->setMessageSink([this](const QString&, const QString& text) { messages << text; });
+    return l;
+  }
+};
+
+QList<QPointF> points(const std::vector<km::lab::Point>& p) {
+  return km::toPoints(p);
+}
+
+// The fields of one CSV line: commas inside double quotes do not split.
+QStringList fields(const QString& line) {
+  QStringList out{QString()};
+  bool quoted = false;
+  for (QChar c : line) {
+    if (c == '"')
+      quoted = !quoted;
+    else if (c == ',' && !quoted)
+      out << QString();
+    else
+      out.last() += c;
+  }
+  return out;
+}
+
+QList<QPointF> pointsOf(QLineSeries* s) {
+  return s->points();
+}
+
+}  // namespace
+
+class LabWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void opensByShortcutAndContextMenu() {
+    Rig t;
+    QVERIFY(!t.w.laboratory());
+    QApplication::setActiveWindow(&t.w);
+    t.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&t.w));
+    QTest::keyClick(&t.w, Qt::Key_L, Qt::ControlModifier);
+    QVERIFY(t.w.laboratory());
+    QVERIFY(t.w.laboratory()->isVisible());
+    t.w.laboratory()->close();
+    QTRY_VERIFY(!t.w.laboratory());
+
+    // The context menu offers the laboratory and the about box.
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu);
+      for (QAction* a : menu->actions())
+        offered << a->text();
+      menu->actions().first()->trigger();
+      menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(300, 300),
+                            t.w.mapToGlobal(QPoint(300, 300)));
+    QApplication::sendEvent(t.w.Picture1, &event);
+    QCOMPARE(offered, (QStringList{"Laboratory…", "About Kinetic Model…"}));
+    QVERIFY(t.w.laboratory());
+    // The main window is as it was.
+    QCOMPARE(t.w.size(), QSize(739, 560));
+    QCOMPARE(t.w.windowTitle(), QString("Kinetic Model (monatomic)"));
+  }
+
+  void chartsHoldTheLaboratorysMeasurements() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->warmup->setValue(100);
+    t.ticks(1500);
+    lab->refresh(true);
+    const km::lab::Results r = lab->laboratory().results();
+    const km::lab::History& h = lab->laboratory().history();
+    QCOMPARE(r.ticks, 1500L);
+    QCOMPARE(r.measuredTicks, 1400L);
+    QCOMPARE(static_cast<int>(r.species.size()), 4);
+    for (const km::lab::SpeciesResult& s : r.species) {
+      const auto k = static_cast<std::size_t>(s.species);
+      QCOMPARE(lab->equipartition->kT[k]->points().value(0).y(), s.kT.value);
+      QCOMPARE(pointsOf(lab->equipartition->overTime[k]), points(km::lab::binMeans(h.kT[k])));
+      // The speed histogram's steps are the laboratory's densities.
+      const QList<QPointF> steps = pointsOf(lab->speeds->measured[k]);
+      QCOMPARE(steps.size(), 2 * static_cast<int>(s.speed.measured.size()));
+      for (std::size_t b = 0; b < s.speed.measured.size(); ++b)
+        QCOMPARE(steps[static_cast<int>(2 * b)].y(), s.speed.measured[b]);
+      QVERIFY(lab->speeds->measured[k]->name().contains("KS"));
+    }
+    QCOMPARE(pointsOf(lab->pressure->z), points(km::lab::binMeans(h.z)));
+    QCOMPARE(lab->pressure->henderson->points().value(0).y(), r.zHenderson);
+    QCOMPARE(pointsOf(lab->collisions->exchanges), points(km::lab::binMeans(h.exchanges)));
+    QCOMPARE(lab->collisions->enskog->points().value(0).y(), r.enskogCollisions);
+    QCOMPARE(pointsOf(lab->integrity->energy), points(km::lab::binMeans(h.energy)));
+    int msdPoints = 0;
+    for (const QPointF& p : pointsOf(lab->diffusion->msd[1])) {
+      const auto l = std::find(r.lags.begin(), r.lags.end(), static_cast<int>(p.x()));
+      QVERIFY(l != r.lags.end());
+      QCOMPARE(p.y(), r.species[0].msd[static_cast<std::size_t>(l - r.lags.begin())]);
+      ++msdPoints;
+    }
+    QVERIFY(msdPoints > 5);
+    QVERIFY(lab->integrity->figures->text().contains(QString::number(t.w.seed())));
+  }
+
+  void pauseFreezesAndRunStartsAfresh() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    t.w.Command2->click();
+    QTRY_VERIFY(lab->laboratory().ticks() > 20);
+    t.w.cmd_stop_simulation->click();
+    const long frozen = lab->laboratory().ticks();
+    QTest::qWait(50);
+    QCOMPARE(lab->laboratory().ticks(), frozen);
+    // Step runs exactly one tick, and only while paused.
+    QTRY_VERIFY(lab->step->isEnabled());
+    lab->step->click();
+    QCOMPARE(lab->laboratory().ticks(), frozen + 1);
+    QVERIFY(!t.w.Timer1->isActive());
+    t.w.runSImulation->click();
+    QVERIFY(lab->laboratory().ticks() <= 1);
+    QCOMPARE(lab->laboratory().history().events.front().what, std::string("run: 43 discs"));
+  }
+
+  void paceChangesOnlyTheInterval() {
+    Rig t;
+    LabWindow* lab = t.lab();
+    lab->pace->setCurrentIndex(3);
+    QCOMPARE(t.w.timerInterval(), 0);  // no run yet: restart must still start nothing
+    t.w.runSImulation->click();
+    QCOMPARE(t.w.Timer1->interval(), 100);
+    t.w.cmd_stop_simulation->click();
+    t.w.Command2->click();
+    QCOMPARE(t.w.Timer1->interval(), 100);
+    lab->pace->setCurrentIndex(1);
+    QCOMPARE(t.w.Timer1->interval(), 4);
+    lab->close();
+    QTRY_VERIFY(!t.w.laboratory());
+    QCOMPARE(t.w.Timer1->interval(), 1);
+    QVERIFY(t.w.Timer1->isActive());
+  }
+
+  void experimentsMarkTheChartsAndBadFactorsAreRefused() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    t.ticks(200);
+    lab->equalEnergies->click();
+    t.ticks(50);
+    lab->heatSpecies->setCurrentIndex(1);
+    lab->heatFactor->setText("3");
+    QVERIFY(lab->heat->isEnabled());
+    lab->heat->click();
+    t.ticks(50);
+    lab->refresh(true);
+    QStringList marks;
+    for (QAbstractSeries* s : lab->equipartition->views()[1]->chart()->series())
+      if (s->isVisible() && s->name().startsWith("event: ")) marks << s->name();
+    QVERIFY2(marks.contains("event: equal energies"), qPrintable(marks.join(", ")));
+    QVERIFY2(marks.contains("event: heat species 2 x3"), qPrintable(marks.join(", ")));
+    QCOMPARE(lab->pressure->marks->count(), lab->equipartition->marks->count());
+
+    // Refused where typed: the button goes grey, the field red, and the gas is untouched.
+    const double vx = t.w.model().state().velX(40).toDouble();
+    for (const char* bad : {"0", "abc", "1000", "", "-2"}) {
+      lab->heatFactor->setText(bad);
+      QVERIFY2(!lab->heat->isEnabled(), bad);
+      QVERIFY(lab->heatFactor->toolTip().contains("0.01 to 100"));
+      lab->heat->click();
+    }
+    QCOMPARE(t.w.model().state().velX(40).toDouble(), vx);
+    QVERIFY(t.messages.isEmpty());
+  }
+
+  void ruleSwitchReachesTheEngine() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->ruleExact->click();
+    QCOMPARE(t.w.model().collisionRule(), km::CollisionRule::Exact);
+    t.ticks(20);
+    QCOMPARE(lab->laboratory().history().events.back().what, std::string("rule: exact hard discs"));
+    lab->ruleSpecified->click();
+    QCOMPARE(t.w.model().collisionRule(), km::CollisionRule::Specified);
+    lab->ruleExact->click();
+    lab->close();
+    QTRY_VERIFY(!t.w.laboratory());
+    QCOMPARE(t.w.model().collisionRule(), km::CollisionRule::Specified);
+  }
+
+  void exportWritesDocumentedCsvAndReportsFailure() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    t.ticks(300);
+    QTemporaryDir dir;
+    lab->setFolderPicker([&](QWidget*, const QString&) { return dir.path(); });
+    lab->exportButton->click();
+    QVERIFY(t.messages.isEmpty());
+    const std::pair<const char*, QString> expected[] = {
+        {"timeseries.csv", "tick,kT_gas [amu*u^2/tick^2],"},
+        {"events.csv", "tick,event"},
+        {"histograms.csv", "species,quantity,bin_centre [u/tick],measured_density"},
+        {"msd.csv", "lag [tick],msd_particle1 [u^2],msd_species1 [u^2]"},
+        {"summary.csv", "section,key,quantity,unit,value,error,theory,theory_name,theory2"}};
+    for (const auto& [name, header] : expected) {
+      QFile f(dir.filePath(name));
+      QVERIFY2(f.open(QIODevice::ReadOnly), name);
+      const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+      QVERIFY2(lines.size() > 1, name);
+      QVERIFY2(lines[0].startsWith(header), qPrintable(lines[0]));
+      const int columns = static_cast<int>(fields(lines[0]).size());
+      for (const QString& line : lines)
+        QCOMPARE(static_cast<int>(fields(line).size()), columns);
+    }
+    // The time series: one row per tick so far (300 ticks fit in bins of one), kT numeric.
+    QFile series(dir.filePath("timeseries.csv"));
+    QVERIFY(series.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(series.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 301);
+    bool ok = false;
+    QVERIFY(fields(rows[300])[1].toDouble(&ok) > 0 && ok);
+
+    // A folder that cannot be written: the user is told, and the gas goes on.
+    lab->setFolderPicker([](QWidget*, const QString&) { return QString("/nonexistent/folder"); });
+    lab->exportButton->click();
+    QCOMPARE(t.messages.size(), 1);
+    QVERIFY(t.messages[0].contains("could not be written"));
+    t.ticks(10);
+    QCOMPARE(lab->laboratory().ticks(), 310L);
+    lab->saveChartsButton->click();
+    QCOMPARE(t.messages.size(), 2);
+    lab->setFolderPicker([&](QWidget*, const QString&) { return dir.path(); });
+    lab->saveChartsButton->click();
+    QCOMPARE(t.messages.size(), 2);
+    QVERIFY(!QImage(dir.filePath("pressure.png")).isNull());
+  }
+
+  // The laboratory only watches: with it open, the gas after 1,000 ticks is bit for bit the
+  // gas stepped alone from the same state.
+  void measuringLeavesTheGasAsItWouldBe() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->refresh(true);
+    km::SeededGenerator rnd;
+    km::bench::FixedClock clock;
+    km::bench::NullSurface surface;
+    km::bench::NullDisplay display;
+    km::Simulation alone(rnd, clock);
+    alone.state() = t.w.model().state();
+    for (int k = 0; k < 1000; ++k) {
+      t.w.Timer1_Timer();
+      alone.Timer1_Timer(surface, display);
+      if (k % 100 == 0) lab->refresh(true);
+    }
+    QCOMPARE(lab->laboratory().ticks(), 1000L);
+    for (int i = 1; i <= 43; ++i) {
+      QCOMPARE(t.w.model().state().posX(i).toDouble(), alone.state().posX(i).toDouble());
+      QCOMPARE(t.w.model().state().posY(i).toDouble(), alone.state().posY(i).toDouble());
+      QCOMPARE(t.w.model().state().velX(i).toDouble(), alone.state().velX(i).toDouble());
+    }
+  }
+};
+
+QTEST_MAIN(LabWindowTest)
+#include "lab_window_test.moc"

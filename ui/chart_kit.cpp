@@ -1,0 +1,145 @@
+#include "chart_kit.h"
+
+#include <QGraphicsSimpleTextItem>
+#include <QLegendMarker>
+#include <QPainter>
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+
+namespace km {
+
+QChart* labChart(const QString& title) {
+  auto* chart = new QChart;
+  chart->setTheme(QChart::ChartThemeDark);
+  chart->setAnimationOptions(QChart::NoAnimation);
+  // A plain background paints much faster than the theme's gradient.
+  chart->setBackgroundBrush(QColor(32, 34, 40));
+  chart->setBackgroundRoundness(0);
+  QFont f = chart->titleFont();
+  f.setPointSize(12);
+  f.setBold(true);
+  chart->setTitleFont(f);
+  chart->setTitle(title);
+  QFont legend = chart->legend()->font();
+  legend.setPointSize(10);
+  chart->legend()->setFont(legend);
+  chart->legend()->setAlignment(Qt::AlignRight);
+  return chart;
+}
+
+QChartView* chartView(QChart* chart, const QString& name) {
+  auto* view = new QChartView(chart);
+  view->setObjectName(name);
+  view->setRenderHint(QPainter::Antialiasing, false);
+  view->setMinimumSize(320, 240);
+  return view;
+}
+
+QValueAxis* valueAxis(const QString& title) {
+  auto* axis = new QValueAxis;
+  axis->setTitleText(title);
+  QFont f = axis->titleFont();
+  f.setPointSize(10);
+  axis->setTitleFont(f);
+  axis->setLabelFormat("%.4g");
+  return axis;
+}
+
+QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed, qreal width) {
+  auto* s = new QLineSeries;
+  s->setName(name);
+  QPen pen(color);
+  pen.setWidthF(width);
+  if (dashed) pen.setStyle(Qt::DashLine);
+  s->setPen(pen);
+  return s;
+}
+
+void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
+  chart->addSeries(series);
+  series->attachAxis(x);
+  series->attachAxis(y);
+}
+
+void hideFromLegend(QChart* chart, QAbstractSeries* series) {
+  for (QLegendMarker* m : chart->legend()->markers(series))
+    m->setVisible(false);
+}
+
+QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most) {
+  const std::size_t per = (points.size() + static_cast<std::size_t>(most) - 1) /
+                          static_cast<std::size_t>(std::max(most, 1));
+  QList<QPointF> out;
+  out.reserve(most);
+  for (std::size_t k = 0; k < points.size(); k += std::max<std::size_t>(per, 1)) {
+    double tick = 0, value = 0;
+    int n = 0;
+    for (std::size_t j = k; j < points.size() && j < k + std::max<std::size_t>(per, 1); ++j)
+      if (std::isfinite(points[j].value)) {
+        tick += points[j].tick;
+        value += points[j].value;
+        ++n;
+      }
+    if (n > 0) out.append(QPointF(tick / n, value / n));
+  }
+  return out;
+}
+
+void rename(QAbstractSeries* series, const QString& name) {
+  if (series->name() != name) series->setName(name);
+}
+
+void recolor(QLineSeries* series, const QColor& color) {
+  if (series->pen().color() == color) return;
+  QPen pen = series->pen();
+  pen.setColor(color);
+  series->setPen(pen);
+}
+
+void fitAxis(QValueAxis* axis, double low, double high) {
+  if (!std::isfinite(low) || !std::isfinite(high) || low > high) {
+    axis->setRange(0, 1);
+    return;
+  }
+  const double span = high - low;
+  const double margin = span > 0 ? 0.05 * span : std::max(1.0, std::fabs(high) * 0.1);
+  // A range that starts at 0 (a density, a count) keeps 0 as its floor.
+  axis->setRange(low == 0 ? 0 : low - margin, high + margin);
+  axis->applyNiceNumbers();
+}
+
+EventMarks::EventMarks(QChart* chart, QValueAxis* x, QValueAxis* y) : chart_(chart), x_(x), y_(y) {}
+
+void EventMarks::show(const std::vector<lab::Event>& events) {
+  // The last few events inside the chart's ticks; older ones would only crowd it.
+  constexpr std::size_t most = 6;
+  std::vector<const lab::Event*> inside;
+  for (const lab::Event& e : events)
+    if (e.tick > x_->min() && e.tick <= x_->max()) inside.push_back(&e);
+  if (inside.size() > most) inside.erase(inside.begin(), inside.end() - most);
+  while (lines_.size() < inside.size()) {
+    QLineSeries* line = lineSeries("", QColor(190, 190, 190), true, 1);
+    attach(chart_, line, x_, y_);
+    hideFromLegend(chart_, line);
+    lines_.push_back(line);
+    auto* text = new QGraphicsSimpleTextItem(chart_);
+    text->setBrush(QColor(220, 220, 220));
+    labels_.push_back(text);
+  }
+  for (std::size_t k = 0; k < lines_.size(); ++k) {
+    const bool used = k < inside.size();
+    lines_[k]->setVisible(used);
+    labels_[k]->setVisible(used);
+    if (!used) continue;
+    const double t = static_cast<double>(inside[k]->tick);
+    rename(lines_[k], "event: " + QString::fromStdString(inside[k]->what));
+    lines_[k]->replace(QList<QPointF>{{t, y_->min()}, {t, y_->max()}});
+    labels_[k]->setText(QString::fromStdString(inside[k]->what));
+    const QPointF top = chart_->mapToPosition(QPointF(t, y_->max()), lines_[k]);
+    labels_[k]->setPos(top + QPointF(3, 2 + 14.0 * static_cast<double>(k % 3)));
+  }
+  shown_ = static_cast<int>(inside.size());
+}
+
+}  // namespace km

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QChart>
+#include <QChartView>
+#include <QColor>
+#include <QLineSeries>
+#include <QList>
+#include <QPointF>
+#include <QValueAxis>
+#include <array>
+#include <vector>
+
+#include "laboratory.h"
+
+namespace km {
+
+// The colour of each species as picked in the main window; element 0 for the gas as a whole
+// and particle 1.
+using SpeciesColors = std::array<QColor, 5>;
+
+// A chart as the laboratory shows them: dark, large type for a projector, no animation.
+QChart* labChart(const QString& title);
+QChartView* chartView(QChart* chart, const QString& name);
+QValueAxis* valueAxis(const QString& title);
+// A line series in the given colour; dashed for a theory line.
+QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed = false,
+                        qreal width = 2);
+// Adds a series to a chart on the given axes.
+void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y);
+// Hides a series' entry in its chart's legend.
+void hideFromLegend(QChart* chart, QAbstractSeries* series);
+
+// The points of a time series, at most `most` of them: neighbours are averaged in equal groups.
+QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most = 200);
+// Name and colour changes relayout a chart's legend: made only when something changed.
+void rename(QAbstractSeries* series, const QString& name);
+void recolor(QLineSeries* series, const QColor& color);
+// Sets an axis to span the values with a margin; a flat or empty span gets a unit around it.
+void fitAxis(QValueAxis* axis, double low, double high);
+
+// Vertical marks on a time chart for the events of the history that fall in its x range, each
+// a dashed grey line series named "event: …" with its words written beside it.
+class EventMarks {
+ public:
+  EventMarks(QChart* chart, QValueAxis* x, QValueAxis* y);
+  void show(const std::vector<lab::Event>& events);
+  int count() const { return shown_; }
+
+ private:
+  QChart* chart_;
+  QValueAxis *x_, *y_;
+  std::vector<QLineSeries*> lines_;
+  std::vector<QGraphicsSimpleTextItem*> labels_;
+  int shown_ = 0;
+};
+
+}  // namespace km

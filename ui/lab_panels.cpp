@@ -1,0 +1,416 @@
+#include "lab_panels.h"
+
+#include <QGridLayout>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "summary.h"
+
+namespace km {
+namespace {
+
+const QColor gasColor(235, 235, 235);
+
+QString measured(const lab::Estimate& e) {
+  return QString::fromStdString(lab::measuredText(e.value, e.error));
+}
+QString number(double v) {
+  return QString::fromStdString(lab::numberText(v));
+}
+
+struct Span {
+  double low = INFINITY, high = -INFINITY;
+  void add(double v) {
+    if (!std::isfinite(v)) return;
+    low = std::min(low, v);
+    high = std::max(high, v);
+  }
+  void add(const QList<QPointF>& points) {
+    for (const QPointF& p : points)
+      add(p.y());
+  }
+};
+
+// The x axis of a time chart: the ticks of the run so far, in whole ticks.
+void fitTicks(QValueAxis* axis, const LabView& v) {
+  axis->setRange(0, std::max<double>(10, static_cast<double>(v.results.ticks)));
+  axis->applyNiceNumbers();
+  axis->setLabelFormat("%.0f");
+}
+
+QLineSeries* horizontal(QLineSeries* s, double x0, double x1, double y) {
+  if (std::isfinite(y))
+    s->replace(QList<QPointF>{{x0, y}, {x1, y}});
+  else
+    s->clear();
+  return s;
+}
+
+}  // namespace
+
+SpeedPanel::SpeedPanel(QWidget* parent) : LabPanel(parent) {
+  quantity = new QComboBox(this);
+  quantity->setObjectName("speedQuantity");
+  quantity->addItems({"speed", "velocity component x", "velocity component y"});
+  auto* grid = new QGridLayout;
+  for (int sp = 1; sp <= 4; ++sp) {
+    const auto k = static_cast<std::size_t>(sp);
+    QChart* chart = labChart(QString("Species %1").arg(sp));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    x_[k] = valueAxis("speed [units/tick]");
+    y_[k] = valueAxis("density [ticks/unit]");
+    chart->addAxis(x_[k], Qt::AlignBottom);
+    chart->addAxis(y_[k], Qt::AlignLeft);
+    measured[k] = lineSeries("", Qt::white);
+    theory[k] = lineSeries("", Qt::white, true);
+    attach(chart, measured[k], x_[k], y_[k]);
+    attach(chart, theory[k], x_[k], y_[k]);
+    views_[k] = chartView(chart, QString("speeds-species-%1").arg(sp));
+    grid->addWidget(views_[k], (sp - 1) / 2, (sp - 1) % 2);
+  }
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(quantity);
+  layout->addLayout(grid, 1);
+}
+
+QList<QChartView*> SpeedPanel::views() const {
+  return {views_[1], views_[2], views_[3], views_[4]};
+}
+
+void SpeedPanel::refresh(const LabView& v) {
+  const int which = quantity->currentIndex();
+  const QString axis =
+      which == 0 ? "speed [units/tick]" : QString("v%1 [units/tick]").arg(which == 1 ? "x" : "y");
+  std::array<bool, 5> present{};
+  for (const lab::SpeciesResult& s : v.results.species) {
+    const lab::Distribution& d = which == 0 ? s.speed : which == 1 ? s.vx : s.vy;
+    const auto k = static_cast<std::size_t>(s.species);
+    present[k] = true;
+    QList<QPointF> steps, law;
+    Span xs, ys;
+    for (std::size_t b = 0; b < d.centres.size() && b < d.measured.size(); ++b) {
+      const double a = d.centres[b] - d.binWidth / 2, c = d.centres[b] + d.binWidth / 2;
+      steps << QPointF(a, d.measured[b]) << QPointF(c, d.measured[b]);
+      if (std::isfinite(d.theory[b])) law << QPointF(d.centres[b], d.theory[b]);
+      xs.add(a);
+      xs.add(c);
+    }
+    ys.add(steps);
+    ys.add(law);
+    recolor(measured[k], v.colors[k]);
+    recolor(theory[k], v.colors[k]);
+    rename(measured[k], "measured (KS " + number(d.ks) + ")");
+    rename(theory[k], which == 0 ? "Maxwell–Boltzmann" : "Gaussian");
+    const QString title =
+        QString("Species %1: %2 discs, kT %3").arg(s.species).arg(s.count).arg(number(s.kT.value));
+    if (views_[k]->chart()->title() != title) views_[k]->chart()->setTitle(title);
+    measured[k]->replace(steps);
+    theory[k]->replace(law);
+    if (x_[k]->titleText() != axis) x_[k]->setTitleText(axis);
+    fitAxis(x_[k], xs.low, xs.high);
+    fitAxis(y_[k], 0, ys.high);
+  }
+  for (std::size_t k = 1; k < 5; ++k)
+    views_[k]->setVisible(present[k]);
+}
+
+EquipartitionPanel::EquipartitionPanel(QWidget* parent) : LabPanel(parent) {
+  QChart* bars = labChart("kT of each species over the gas's (averaged; theory: ratio 1)");
+  QValueAxis* barX = valueAxis("species");
+  barX->setRange(0.5, 4.5);
+  barX->setTickCount(4);
+  barX->setLabelFormat("%d");
+  barX->setTickType(QValueAxis::TicksDynamic);
+  barX->setTickAnchor(1);
+  barX->setTickInterval(1);
+  barY_ = valueAxis("kT [amu·units²/tick²]");
+  bars->addAxis(barX, Qt::AlignBottom);
+  bars->addAxis(barY_, Qt::AlignLeft);
+  gasKT = lineSeries("the gas", gasColor, true);
+  attach(bars, gasKT, barX, barY_);
+  for (int sp = 1; sp <= 4; ++sp) {
+    kT[sp] = new QScatterSeries;
+    kT[sp]->setMarkerSize(14);
+    errorBar[sp] = lineSeries("", Qt::white, false, 3);
+    attach(bars, kT[sp], barX, barY_);
+    attach(bars, errorBar[sp], barX, barY_);
+    hideFromLegend(bars, errorBar[sp]);
+  }
+  bars_ = chartView(bars, "equipartition");
+
+  QChart* time = labChart("kT over time");
+  timeX_ = valueAxis("tick");
+  timeY_ = valueAxis("kT [amu·units²/tick²]");
+  time->addAxis(timeX_, Qt::AlignBottom);
+  time->addAxis(timeY_, Qt::AlignLeft);
+  overTime[0] = lineSeries("the gas", gasColor, true);
+  attach(time, overTime[0], timeX_, timeY_);
+  for (int sp = 1; sp <= 4; ++sp) {
+    overTime[sp] = lineSeries("", Qt::white);
+    attach(time, overTime[sp], timeX_, timeY_);
+  }
+  marks = std::make_unique<EventMarks>(time, timeX_, timeY_);
+  time_ = chartView(time, "kT-over-time");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(bars_, 1);
+  layout->addWidget(time_, 1);
+}
+
+void EquipartitionPanel::refresh(const LabView& v) {
+  Span ys, ts;
+  std::array<bool, 5> present{};
+  for (const lab::SpeciesResult& s : v.results.species) {
+    const auto k = static_cast<std::size_t>(s.species);
+    present[k] = true;
+    if (kT[k]->color() != v.colors[k]) {
+      kT[k]->setColor(v.colors[k]);
+      kT[k]->setBorderColor(v.colors[k]);
+    }
+    recolor(errorBar[k], v.colors[k]);
+    rename(kT[k], QString("species %1: ratio %2").arg(s.species).arg(measured(s.kTRatio)));
+    const double x = s.species, y = s.kT.value, e = s.kT.error;
+    kT[k]->replace(std::isfinite(y) ? QList<QPointF>{{x, y}} : QList<QPointF>{});
+    errorBar[k]->replace(std::isfinite(e) ? QList<QPointF>{{x, y - e}, {x, y + e}}
+                                          : QList<QPointF>{});
+    ys.add(y - (std::isfinite(e) ? e : 0));
+    ys.add(y + (std::isfinite(e) ? e : 0));
+    recolor(overTime[k], v.colors[k]);
+    rename(overTime[k], QString("species %1").arg(s.species));
+    const QList<QPointF> points = toPoints(lab::binMeans(v.history.kT[k]));
+    overTime[k]->replace(points);
+    ts.add(points);
+  }
+  for (std::size_t k = 1; k < 5; ++k) {
+    kT[k]->setVisible(present[k]);
+    errorBar[k]->setVisible(present[k]);
+    overTime[k]->setVisible(present[k]);
+  }
+  rename(gasKT, "the gas: kT " + measured(v.results.kT));
+  horizontal(gasKT, 0.5, 4.5, v.results.kT.value);
+  ys.add(v.results.kT.value);
+  fitAxis(barY_, std::min(0.0, ys.low), ys.high);
+  const QList<QPointF> gas = toPoints(lab::binMeans(v.history.kT[0]));
+  overTime[0]->replace(gas);
+  ts.add(gas);
+  fitTicks(timeX_, v);
+  fitAxis(timeY_, std::min(0.0, ts.low), ts.high);
+  marks->show(v.history.events);
+}
+
+PressurePanel::PressurePanel(QWidget* parent) : LabPanel(parent) {
+  QChart* chart = labChart("Compressibility Z = P·L² / (N·kT)");
+  x_ = valueAxis("tick");
+  y_ = valueAxis("Z");
+  chart->addAxis(x_, Qt::AlignBottom);
+  chart->addAxis(y_, Qt::AlignLeft);
+  z = lineSeries("Z measured", QColor(255, 200, 60));
+  ideal = lineSeries("ideal gas, Z = 1", gasColor, true);
+  henderson = lineSeries("hard discs (Henderson)", QColor(120, 200, 255), true);
+  for (QLineSeries* s : {z, ideal, henderson})
+    attach(chart, s, x_, y_);
+  marks = std::make_unique<EventMarks>(chart, x_, y_);
+  view_ = chartView(chart, "pressure");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(view_);
+}
+
+void PressurePanel::refresh(const LabView& v) {
+  const lab::Results& r = v.results;
+  const QList<QPointF> points = toPoints(lab::binMeans(v.history.z));
+  z->replace(points);
+  rename(z, "Z measured: " + measured(r.Z));
+  fitTicks(x_, v);
+  horizontal(ideal, x_->min(), x_->max(), 1);
+  horizontal(henderson, x_->min(), x_->max(), r.zHenderson);
+  rename(henderson, "hard discs (Henderson): " + number(r.zHenderson));
+  // The per-tick Z is noisy; the axis follows the bins and the two theory values.
+  Span ys;
+  ys.add(points);
+  ys.add(1);
+  ys.add(r.zHenderson);
+  ys.add(0);
+  fitAxis(y_, ys.low, ys.high);
+  marks->show(v.history.events);
+}
+
+DiffusionPanel::DiffusionPanel(QWidget* parent) : LabPanel(parent) {
+  QChart* chart = labChart("Mean-squared displacement, walls unfolded");
+  x_ = new QLogValueAxis;
+  x_->setTitleText("lag [ticks]");
+  x_->setBase(10);
+  x_->setLabelFormat("%g");
+  y_ = new QLogValueAxis;
+  y_->setTitleText("MSD [units²]");
+  y_->setBase(10);
+  y_->setLabelFormat("%.0e");
+  chart->addAxis(x_, Qt::AlignBottom);
+  chart->addAxis(y_, Qt::AlignLeft);
+  for (int g = 0; g <= 4; ++g) {
+    msd[g] = lineSeries("", g == 0 ? gasColor : Qt::white, false, g == 0 ? 1.5 : 2);
+    fit[g] = lineSeries("", g == 0 ? gasColor : Qt::white, true, 3);
+    attach(chart, msd[g], x_, y_);
+    attach(chart, fit[g], x_, y_);
+  }
+  enskog = lineSeries("Enskog", QColor(120, 200, 255), true, 2);
+  QPen pen = enskog->pen();
+  pen.setStyle(Qt::DotLine);
+  enskog->setPen(pen);
+  attach(chart, enskog, x_, y_);
+  view_ = chartView(chart, "diffusion");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(view_);
+}
+
+void DiffusionPanel::refresh(const LabView& v) {
+  const lab::Results& r = v.results;
+  Span ys;
+  double lagMax = 10;
+  auto curve = [&](QLineSeries* s, const std::vector<double>& values) {
+    QList<QPointF> points;
+    for (std::size_t l = 0; l < values.size() && l < r.lags.size(); ++l)
+      if (values[l] > 0) {
+        points << QPointF(r.lags[l], values[l]);
+        lagMax = std::max<double>(lagMax, r.lags[l]);
+        ys.add(values[l]);
+      }
+    s->replace(points);
+  };
+  auto line = [&](QLineSeries* s, const lab::MeanSquaredDisplacement::Fit& f, double D) {
+    QList<QPointF> points;
+    if (f.fromLag > 0 && std::isfinite(D))
+      for (double lag : {double(f.fromLag), double(f.toLag)})
+        if (f.a + 4 * D * lag > 0) points << QPointF(lag, f.a + 4 * D * lag);
+    s->replace(points);
+  };
+  auto fitName = [](const QString& who, const lab::MeanSquaredDisplacement::Fit& f) {
+    return QString("%1: D = %2, lags %3–%4")
+        .arg(who, measured({f.D, f.error}))
+        .arg(f.fromLag)
+        .arg(f.toLag);
+  };
+  curve(msd[0], r.tracerMsd);
+  rename(msd[0], "particle 1");
+  line(fit[0], r.tracer, r.tracer.D);
+  rename(fit[0], fitName("particle 1", r.tracer));
+  std::array<bool, 5> present{};
+  present[0] = r.particles > 0;
+  enskog->clear();
+  enskog->setVisible(false);
+  for (const lab::SpeciesResult& s : r.species) {
+    const auto k = static_cast<std::size_t>(s.species);
+    present[k] = true;
+    recolor(msd[k], v.colors[k]);
+    recolor(fit[k], v.colors[k]);
+    curve(msd[k], s.msd);
+    rename(msd[k], QString("species %1").arg(s.species));
+    line(fit[k], s.diffusion, s.diffusion.D);
+    rename(fit[k], fitName(QString("species %1").arg(s.species), s.diffusion));
+    if (std::isfinite(s.enskogD) && s.diffusion.fromLag > 0) {
+      line(enskog, s.diffusion, s.enskogD);
+      rename(enskog, "Enskog: D = " + number(s.enskogD));
+      enskog->setVisible(true);
+    }
+  }
+  for (std::size_t k = 0; k < 5; ++k) {
+    msd[k]->setVisible(present[k]);
+    // A group without a straight range yet has no line, and no legend entry for one.
+    fit[k]->setVisible(present[k] && fit[k]->count() > 0);
+  }
+  x_->setRange(1, std::max(10.0, lagMax));
+  if (std::isfinite(ys.low) && ys.low > 0)
+    y_->setRange(ys.low / 2, ys.high * 2);
+  else
+    y_->setRange(1, 10);
+}
+
+CollisionPanel::CollisionPanel(QWidget* parent) : LabPanel(parent) {
+  QChart* chart = labChart("Collisions per tick");
+  x_ = valueAxis("tick");
+  y_ = valueAxis("per tick");
+  share_ = valueAxis("bound-pair share");
+  share_->setRange(0, 1);
+  chart->addAxis(x_, Qt::AlignBottom);
+  chart->addAxis(y_, Qt::AlignLeft);
+  chart->addAxis(share_, Qt::AlignRight);
+  exchanges = lineSeries("exchanges", QColor(255, 200, 60));
+  newContacts = lineSeries("new contacts", QColor(120, 255, 120));
+  enskog = lineSeries("Enskog", QColor(120, 200, 255), true);
+  boundShare = lineSeries("bound-pair share (right)", QColor(255, 120, 200), false, 1);
+  for (QLineSeries* s : {exchanges, newContacts, enskog})
+    attach(chart, s, x_, y_);
+  attach(chart, boundShare, x_, share_);
+  marks = std::make_unique<EventMarks>(chart, x_, y_);
+  view_ = chartView(chart, "collisions");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(view_);
+}
+
+void CollisionPanel::refresh(const LabView& v) {
+  const lab::Results& r = v.results;
+  const QList<QPointF> e = toPoints(lab::binMeans(v.history.exchanges));
+  const QList<QPointF> n = toPoints(lab::binMeans(v.history.newContacts));
+  exchanges->replace(e);
+  newContacts->replace(n);
+  boundShare->replace(toPoints(lab::binRatios(v.history.repeats, v.history.exchanges)));
+  rename(exchanges, "exchanges: " + measured(r.exchanges));
+  rename(newContacts, "new contacts: " + measured(r.newContacts));
+  rename(boundShare, "bound-pair share (right): " + measured(r.boundShare));
+  fitTicks(x_, v);
+  horizontal(enskog, x_->min(), x_->max(), r.enskogCollisions);
+  rename(enskog, "Enskog: " + number(r.enskogCollisions));
+  Span ys;
+  ys.add(e);
+  ys.add(n);
+  ys.add(0);
+  ys.add(r.enskogCollisions);
+  fitAxis(y_, ys.low, ys.high);
+  marks->show(v.history.events);
+}
+
+IntegrityPanel::IntegrityPanel(QWidget* parent) : LabPanel(parent) {
+  QChart* chart = labChart("Total energy Σ½mv²");
+  x_ = valueAxis("tick");
+  y_ = valueAxis("energy [amu·units²/tick²]");
+  chart->addAxis(x_, Qt::AlignBottom);
+  chart->addAxis(y_, Qt::AlignLeft);
+  energy = lineSeries("total energy", QColor(255, 200, 60));
+  attach(chart, energy, x_, y_);
+  marks = std::make_unique<EventMarks>(chart, x_, y_);
+  view_ = chartView(chart, "energy");
+  figures = new QLabel(this);
+  figures->setObjectName("integrityFigures");
+  figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  figures->setWordWrap(true);
+  QFont f = figures->font();
+  f.setPointSize(11);
+  figures->setFont(f);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(view_, 1);
+  layout->addWidget(figures);
+}
+
+void IntegrityPanel::refresh(const LabView& v) {
+  const lab::Results& r = v.results;
+  const QList<QPointF> points = toPoints(lab::binMeans(v.history.energy));
+  energy->replace(points);
+  fitTicks(x_, v);
+  Span ys;
+  ys.add(points);
+  ys.add(r.energyAtStart);
+  fitAxis(y_, ys.low, ys.high);
+  marks->show(v.history.events);
+  figures->setText(QString("Energy now %1, at the start %2; drift %3 per 10,000 ticks.\n"
+                           "Momentum (%4, %5).   Centres outside the box: %6 (farthest %7 units).\n"
+                           "Seed %8.   Rule: %9.   Ticks averaged %10 of %11.")
+                       .arg(number(r.energy), number(r.energyAtStart), number(r.driftPer10k),
+                            number(r.momentumX), number(r.momentumY))
+                       .arg(r.outside)
+                       .arg(number(r.worstExcursion))
+                       .arg(r.seed)
+                       .arg(v.rule)
+                       .arg(r.measuredTicks)
+                       .arg(r.ticks));
+}
+
+}  // namespace km

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLogValueAxis>
+#include <QScatterSeries>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "chart_kit.h"
+
+namespace km {
+
+// What every panel of the laboratory is shown: the results, the history, the colours.
+struct LabView {
+  const lab::Results& results;
+  const lab::History& history;
+  const SpeciesColors& colors;
+  QString rule;  // "specified" or "exact"
+};
+
+// One tab of the laboratory: charts of one kind of measurement.
+class LabPanel : public QWidget {
+ public:
+  using QWidget::QWidget;
+  virtual void refresh(const LabView& v) = 0;
+  virtual QList<QChartView*> views() const = 0;
+};
+
+// Per species, each in a chart of its own, the histogram of speeds (or of one velocity
+// component) with its law at the species' kT.
+class SpeedPanel : public LabPanel {
+ public:
+  explicit SpeedPanel(QWidget* parent = nullptr);
+  void refresh(const LabView& v) override;
+  QList<QChartView*> views() const override;
+  QComboBox* quantity;                               // speed, vx, vy
+  std::array<QLineSeries*, 5> measured{}, theory{};  // species 1..4
+
+ private:
+  std::array<QChartView*, 5> views_{};
+  std::array<QValueAxis*, 5> x_{}, y_{};
+};
+
+// Each species' kT with its error beside the gas's, and each species' kT over time.
+class EquipartitionPanel : public LabPanel {
+ public:
+  explicit EquipartitionPanel(QWidget* parent = nullptr);
+  void refresh(const LabView& v) override;
+  QList<QChartView*> views() const override { return {bars_, time_}; }
+  std::array<QScatterSeries*, 5> kT{};
+  std::array<QLineSeries*, 5> errorBar{}, overTime{};  // overTime[0]: the gas
+  QLineSeries* gasKT;
+  std::unique_ptr<EventMarks> marks;
+
+ private:
+  QChartView *bars_, *time_;
+  QValueAxis *barY_, *timeX_, *timeY_;
+};
+
+// Z over time beside the ideal gas and Henderson's hard discs.
+class PressurePanel : public LabPanel {
+ public:
+  explicit PressurePanel(QWidget* parent = nullptr);
+  void refresh(const LabView& v) override;
+  QList<QChartView*> views() const override { return {view_}; }
+  QLineSeries *z, *ideal, *henderson;
+  std::unique_ptr<EventMarks> marks;
+
+ private:
+  QChartView* view_;
+  QValueAxis *x_, *y_;
+};
+
+// Mean-squared displacement against lag on log–log axes, with the fitted lines.
+class DiffusionPanel : public LabPanel {
+ public:
+  explicit DiffusionPanel(QWidget* parent = nullptr);
+  void refresh(const LabView& v) override;
+  QList<QChartView*> views() const override { return {view_}; }
+  std::array<QLineSeries*, 5> msd{}, fit{};  // 0: particle 1
+  QLineSeries* enskog;
+
+ private:
+  QChartView* view_;
+  QLogValueAxis *x_, *y_;
+};
+
+// Exchanges and new contacts per tick against Enskog's rate, and the bound-pair share.
+class CollisionPanel : public LabPanel {
+ public:
+  explicit CollisionPanel(QWidget* parent = nullptr);
+  void refresh(const LabView& v) override;
+  QList<QChartView*> views() const override { return {view_}; }
+  QLineSeries *exchanges, *newContacts, *enskog, *boundShare;
+  std::unique_ptr<EventMarks> marks;
+
+ private:
+  QChartView* view_;
+  QValueAxis *x_, *y_, *share_;
+};
+
+// Total energy over time, and the figures that tell whether the gas is sound.
+class IntegrityPanel : public LabPanel {
+ public:
+  explicit IntegrityPanel(QWidget* parent = nullptr);
+  void refresh(const LabView& v) override;
+  QList<QChartView*> views() const override { return {view_}; }
+  QLineSeries* energy;
+  QLabel* figures;
+  std::unique_ptr<EventMarks> marks;
+
+ private:
+  QChartView* view_;
+  QValueAxis *x_, *y_;
+};
+
+}  // namespace km

@@ -1,0 +1,366 @@
+#include "lab_window.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "conversions.h"
+#include "kinetic_model.h"
+#include "summary.h"
+#include "tables.h"
+
+namespace km {
+namespace {
+
+constexpr double lowestFactor = 0.01, highestFactor = 100;
+const char* const factorRefusal = "The factor must be a number from 0.01 to 100.";
+
+// Writes one file whole or not at all: a failed write leaves no half file behind.
+QString writeFile(const QString& path, const QByteArray& bytes) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return path + ": " + file.errorString();
+  if (file.write(bytes) != bytes.size()) {
+    const QString why = file.errorString();
+    file.cancelWriting();
+    return path + ": " + why;
+  }
+  if (!file.commit()) return path + ": " + file.errorString();
+  return "";
+}
+
+}  // namespace
+
+LabWindow::LabWindow(KineticModel& main)
+    : QWidget(&main, Qt::Window), main_(main), lab_(main.model()) {
+  setObjectName("LabWindow");
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle("Kinetic Model — Laboratory");
+  pickFolder_ = [](QWidget* parent, const QString& title) {
+    return QFileDialog::getExistingDirectory(parent, title);
+  };
+  showMessage_ = [this](const QString& title, const QString& text) {
+    QMessageBox::warning(this, title, text);
+  };
+  createControls();
+  wireEvents();
+  lab_.setSettings({warmup->value(), 0});
+  // Opened during a run, it measures from now on.
+  if (main_.hasRun()) main_RunStarted();
+  fillSpecies();
+  refreshTimer->start();
+}
+
+LabWindow::~LabWindow() {
+  // Without the laboratory the main window is as it always is: full speed, the model's rule.
+  main_.setPace(1);
+  main_.model().setCollisionRule(CollisionRule::Specified);
+}
+
+void LabWindow::createControls() {
+  resize(1180, 760);
+  tabs = new QTabWidget(this);
+  tabs->setObjectName("labTabs");
+  speeds = new SpeedPanel;
+  equipartition = new EquipartitionPanel;
+  pressure = new PressurePanel;
+  diffusion = new DiffusionPanel;
+  collisions = new CollisionPanel;
+  integrity = new IntegrityPanel;
+  tabs->addTab(speeds, "Speeds");
+  tabs->addTab(equipartition, "Equipartition");
+  tabs->addTab(pressure, "Pressure");
+  tabs->addTab(diffusion, "Diffusion");
+  tabs->addTab(collisions, "Collisions");
+  tabs->addTab(integrity, "Integrity");
+
+  auto* paceBox = new QGroupBox("Pace");
+  pace = new QComboBox;
+  pace->setObjectName("pace");
+  pace->addItems({"full speed (1 ms)", "250 ticks/s", "60 ticks/s", "10 ticks/s"});
+  step = new QPushButton("Step");
+  step->setObjectName("step");
+  step->setToolTip("Runs exactly one tick while the gas is paused.");
+  auto* paceLayout = new QHBoxLayout(paceBox);
+  paceLayout->addWidget(pace, 1);
+  paceLayout->addWidget(step);
+
+  auto* ruleBox = new QGroupBox("Collision rule");
+  ruleSpecified = new QRadioButton("specified");
+  ruleSpecified->setObjectName("ruleSpecified");
+  ruleExact = new QRadioButton("exact hard discs");
+  ruleExact->setObjectName("ruleExact");
+  ruleSpecified->setChecked(main_.model().collisionRule() == CollisionRule::Specified);
+  ruleExact->setChecked(main_.model().collisionRule() == CollisionRule::Exact);
+  auto* group = new QButtonGroup(ruleBox);
+  group->addButton(ruleSpecified);
+  group->addButton(ruleExact);
+  auto* ruleNote = new QLabel(
+      "Specified: every pair closer than the proximity at a tick exchanges momentum, even "
+      "while separating. Exact: discs meet at exactly the proximity, in time order, and "
+      "bounce.");
+  ruleNote->setWordWrap(true);
+  auto* ruleLayout = new QVBoxLayout(ruleBox);
+  ruleLayout->addWidget(ruleSpecified);
+  ruleLayout->addWidget(ruleExact);
+  ruleLayout->addWidget(ruleNote);
+
+  auto* experimentBox = new QGroupBox("Experiments");
+  heatSpecies = new QComboBox;
+  heatSpecies->setObjectName("heatSpecies");
+  heatFactor = new MarkedField("2");
+  heatFactor->setObjectName("heatFactor");
+  heatFactor->setToolTip("Energy factor from 0.01 to 100: above 1 heats, below 1 cools.");
+  heat = new QPushButton("Heat / cool");
+  heat->setObjectName("heat");
+  equalEnergies = new QPushButton("Equal energies");
+  equalEnergies->setObjectName("equalEnergies");
+  equalEnergies->setToolTip(
+      "Gives every disc the gas's mean energy, directions kept: watch Maxwell–Boltzmann return.");
+  auto* experimentLayout = new QFormLayout(experimentBox);
+  experimentLayout->addRow("species", heatSpecies);
+  experimentLayout->addRow("factor in energy", heatFactor);
+  experimentLayout->addRow(heat);
+  experimentLayout->addRow(equalEnergies);
+
+  auto* averageBox = new QGroupBox("Averages");
+  warmup = new QSpinBox;
+  warmup->setObjectName("warmup");
+  warmup->setRange(0, 1000000);
+  warmup->setValue(500);
+  warmup->setSuffix(" ticks");
+  auto* averageLayout = new QFormLayout(averageBox);
+  averageLayout->addRow("warm-up", warmup);
+
+  exportButton = new QPushButton("Export data…");
+  exportButton->setObjectName("exportData");
+  saveChartsButton = new QPushButton("Save charts…");
+  saveChartsButton->setObjectName("saveCharts");
+  note = new QLabel;
+  note->setObjectName("note");
+  note->setWordWrap(true);
+
+  auto* side = new QVBoxLayout;
+  for (QWidget* w : std::initializer_list<QWidget*>{paceBox, ruleBox, experimentBox, averageBox,
+                                                    exportButton, saveChartsButton, note})
+    side->addWidget(w);
+  side->addStretch(1);
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(tabs, 1);
+  auto* sideWidget = new QWidget;
+  sideWidget->setLayout(side);
+  sideWidget->setFixedWidth(290);
+  layout->addWidget(sideWidget);
+
+  refreshTimer = new QTimer(this);
+  refreshTimer->setInterval(250);
+}
+
+void LabWindow::wireEvents() {
+  connect(&main_, &KineticModel::ticked, this, &LabWindow::main_Ticked);
+  connect(&main_, &KineticModel::runStarted, this, &LabWindow::main_RunStarted);
+  connect(refreshTimer, &QTimer::timeout, this, &LabWindow::refreshTimer_Timeout);
+  connect(pace, &QComboBox::currentIndexChanged, this, &LabWindow::pace_Change);
+  connect(step, &QPushButton::clicked, this, &LabWindow::step_Click);
+  connect(ruleExact, &QRadioButton::toggled, this, &LabWindow::rule_Toggled);
+  connect(heatFactor, &QLineEdit::textChanged, this, &LabWindow::heatFactor_Change);
+  connect(heat, &QPushButton::clicked, this, &LabWindow::heat_Click);
+  connect(equalEnergies, &QPushButton::clicked, this, &LabWindow::equalEnergies_Click);
+  connect(warmup, &QSpinBox::valueChanged, this, &LabWindow::warmup_Change);
+  connect(exportButton, &QPushButton::clicked, this, &LabWindow::exportData_Click);
+  connect(saveChartsButton, &QPushButton::clicked, this, &LabWindow::saveCharts_Click);
+  connect(speeds->quantity, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
+  connect(tabs, &QTabWidget::currentChanged, this, [this] { refresh(); });
+}
+
+void LabWindow::main_Ticked() {
+  lab_.afterTick();
+}
+
+void LabWindow::main_RunStarted() {
+  lab_.runStarted(main_.seed());
+  if (main_.model().collisionRule() == CollisionRule::Exact)
+    lab_.restartAverages("rule: exact hard discs");
+  fillSpecies();
+  refresh();
+}
+
+void LabWindow::refreshTimer_Timeout() {
+  step->setEnabled(main_.hasRun() && !main_.timerEnabled());
+  if (lab_.ticks() != shownTick_) refresh();
+}
+
+void LabWindow::pace_Change(int index) {
+  if (index >= 0 && index < 4) main_.setPace(paceIntervals[index]);
+}
+
+void LabWindow::step_Click() {
+  main_.stepOnce();
+  refresh();
+}
+
+void LabWindow::rule_Toggled() {
+  Simulation& sim = main_.model();
+  const CollisionRule wanted =
+      ruleExact->isChecked() ? CollisionRule::Exact : CollisionRule::Specified;
+  if (wanted == sim.collisionRule()) return;
+  if (wanted == CollisionRule::Exact && main_.hasRun()) {
+    // Discs that overlap now are pushed apart before the exact rule takes them; a gas too
+    // dense for that stays under the specified rule.
+    const std::string why = sim.separateOverlaps();
+    if (!why.empty()) {
+      note->setText(QString::fromStdString(why));
+      const QSignalBlocker block(ruleSpecified);
+      const QSignalBlocker blockExact(ruleExact);
+      ruleSpecified->setChecked(true);
+      return;
+    }
+  }
+  sim.setCollisionRule(wanted);
+  lab_.restartAverages(wanted == CollisionRule::Exact ? "rule: exact hard discs"
+                                                      : "rule: specified");
+  note->setText(wanted == CollisionRule::Exact ? "Exact hard discs from the next tick."
+                                               : "The specified rule from the next tick.");
+  refresh();
+}
+
+bool LabWindow::factorTaken() const {
+  const NumericText f = readNumericText(heatFactor->text().toStdString());
+  return f.status == NumericText::Ok && f.value >= lowestFactor && f.value <= highestFactor;
+}
+
+void LabWindow::heatFactor_Change() {
+  const bool ok = factorTaken();
+  heatFactor->mark(ok ? QString() : factorRefusal);
+  if (ok) heatFactor->setToolTip("Energy factor from 0.01 to 100: above 1 heats, below 1 cools.");
+  heat->setEnabled(ok && heatSpecies->count() > 0);
+  note->setText(ok ? QString() : factorRefusal);
+}
+
+void LabWindow::heat_Click() {
+  const NumericText f = readNumericText(heatFactor->text().toStdString());
+  if (!factorTaken()) {
+    note->setText(factorRefusal);
+    return;
+  }
+  const int species = heatSpecies->currentData().toInt();
+  const std::string why = lab_.heat(species, f.value);
+  note->setText(
+      why.empty()
+          ? QString("Species %1: energy times %2.").arg(species).arg(heatFactor->text().trimmed())
+          : QString::fromStdString(why));
+  refresh();
+}
+
+void LabWindow::equalEnergies_Click() {
+  if (!lab_.running()) {
+    note->setText("No gas is running.");
+    return;
+  }
+  lab_.equalEnergies();
+  note->setText("Every disc now has the gas's mean energy.");
+  refresh();
+}
+
+void LabWindow::warmup_Change(int ticks) {
+  lab_.setSettings({ticks, 0});
+  lab_.restartAverages("warm-up " + std::to_string(ticks));
+  refresh();
+}
+
+void LabWindow::exportData_Click() {
+  const QString folder = pickFolder_(this, "Export the laboratory's data into");
+  if (folder.isEmpty()) return;
+  const QString why = exportData(folder);
+  if (!why.isEmpty()) showMessage_("Kinetic Model", "The data could not be written:\n\n" + why);
+  note->setText(why.isEmpty() ? "Data written to " + folder : "Export failed.");
+}
+
+void LabWindow::saveCharts_Click() {
+  const QString folder = pickFolder_(this, "Save the charts into");
+  if (folder.isEmpty()) return;
+  const QString why = saveCharts(folder);
+  if (!why.isEmpty()) showMessage_("Kinetic Model", "The charts could not be saved:\n\n" + why);
+  note->setText(why.isEmpty() ? "Charts saved to " + folder : "Saving failed.");
+}
+
+QString LabWindow::exportData(const QString& folder) {
+  const lab::Results r = lab_.results();
+  const lab::History& h = lab_.history();
+  const std::pair<const char*, std::string> files[] = {
+      {"timeseries.csv", lab::timeSeriesCsv(h)},
+      {"events.csv", lab::eventsCsv(h)},
+      {"histograms.csv", lab::histogramsCsv(r)},
+      {"msd.csv", lab::msdCsv(r)},
+      {"summary.csv", lab::summaryCsv(lab::summarize(r))}};
+  QStringList failed;
+  for (const auto& [name, text] : files) {
+    const QString why = writeFile(QDir(folder).filePath(name), QByteArray::fromStdString(text));
+    if (!why.isEmpty()) failed << why;
+  }
+  return failed.join("\n");
+}
+
+QString LabWindow::saveCharts(const QString& folder) {
+  refresh(true);
+  QStringList failed;
+  for (LabPanel* panel : std::initializer_list<LabPanel*>{speeds, equipartition, pressure,
+                                                          diffusion, collisions, integrity})
+    for (QChartView* view : panel->views()) {
+      // A species without particles has no chart to save.
+      if (!view->isVisibleTo(panel)) continue;
+      if (view->size().isEmpty() || !view->isVisible()) view->resize(880, 600);
+      const QString path = QDir(folder).filePath(view->objectName() + ".png");
+      QSaveFile file(path);
+      if (!file.open(QIODevice::WriteOnly) || !view->grab().save(&file, "PNG") || !file.commit())
+        failed << path + ": " + file.errorString();
+    }
+  return failed.join("\n");
+}
+
+void LabWindow::fillSpecies() {
+  const int chosen = heatSpecies->currentData().toInt();
+  heatSpecies->clear();
+  for (const lab::SpeciesResult& s : lab_.results().species)
+    heatSpecies->addItem(QString("species %1 (%2 discs)").arg(s.species).arg(s.count), s.species);
+  const int at = heatSpecies->findData(chosen);
+  if (at >= 0) heatSpecies->setCurrentIndex(at);
+  heat->setEnabled(heatSpecies->count() > 0 && factorTaken());
+  equalEnergies->setEnabled(heatSpecies->count() > 0);
+}
+
+SpeciesColors LabWindow::colors() const {
+  SpeciesColors c;
+  c[0] = QColor(235, 235, 235);
+  for (int k = 1; k <= 4; ++k)
+    c[static_cast<std::size_t>(k)] = toQColor(main_.model().state().speciesColor(k).toIndex());
+  return c;
+}
+
+QString LabWindow::rule() const {
+  return main_.model().collisionRule() == CollisionRule::Exact ? "exact hard discs" : "specified";
+}
+
+void LabWindow::refresh(bool every) {
+  if (!every && !isVisible()) return;
+  const lab::Results r = lab_.results();
+  const SpeciesColors c = colors();
+  const LabView view{r, lab_.history(), c, rule()};
+  if (every) {
+    for (LabPanel* p : std::initializer_list<LabPanel*>{speeds, equipartition, pressure, diffusion,
+                                                        collisions, integrity})
+      p->refresh(view);
+  } else if (auto* p = dynamic_cast<LabPanel*>(tabs->currentWidget())) {
+    p->refresh(view);
+  }
+  shownTick_ = lab_.ticks();
+  ++refreshes_;
+}
+
+}  // namespace km

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+#include "lab_panels.h"
+#include "laboratory.h"
+#include "marked_field.h"
+
+namespace km {
+
+class KineticModel;
+
+// The laboratory: charts of the running gas against kinetic theory, experiments, the pace of
+// the clock, the collision rule and export. It measures the main window's gas while the main
+// window's timer runs, and starts afresh with each "Run Simulation".
+class LabWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  using FolderPicker = std::function<QString(QWidget* parent, const QString& title)>;
+  using MessageSink = std::function<void(const QString& title, const QString& text)>;
+
+  explicit LabWindow(KineticModel& main);
+  ~LabWindow() override;
+
+  void setFolderPicker(FolderPicker picker) { pickFolder_ = std::move(picker); }
+  void setMessageSink(MessageSink sink) { showMessage_ = std::move(sink); }
+  lab::Laboratory& laboratory() { return lab_; }
+  int refreshes() const { return refreshes_; }
+
+  // Event procedures.
+  void main_Ticked();
+  void main_RunStarted();
+  void refreshTimer_Timeout();
+  void pace_Change(int index);
+  void step_Click();
+  void rule_Toggled();
+  void heatFactor_Change();
+  void heat_Click();
+  void equalEnergies_Click();
+  void warmup_Change(int ticks);
+  void exportData_Click();
+  void saveCharts_Click();
+
+  // Redraws the visible panel now (all panels when `every`).
+  void refresh(bool every = false);
+  // Writes the CSV tables, or the PNG charts, into a folder: "" when done, else why not.
+  QString exportData(const QString& folder);
+  QString saveCharts(const QString& folder);
+
+  QTabWidget* tabs;
+  SpeedPanel* speeds;
+  EquipartitionPanel* equipartition;
+  PressurePanel* pressure;
+  DiffusionPanel* diffusion;
+  CollisionPanel* collisions;
+  IntegrityPanel* integrity;
+  QComboBox* pace;
+  QPushButton* step;
+  QRadioButton* ruleSpecified;
+  QRadioButton* ruleExact;
+  QComboBox* heatSpecies;
+  MarkedField* heatFactor;
+  QPushButton* heat;
+  QPushButton* equalEnergies;
+  QSpinBox* warmup;
+  QPushButton* exportButton;
+  QPushButton* saveChartsButton;
+  QLabel* note;  // what the last experiment or refusal said
+  QTimer* refreshTimer;
+
+  // Intervals of the pace choices, in ms: full speed, 250, 60 and 10 ticks per second.
+  static constexpr int paceIntervals[4] = {1, 4, 17, 100};
+
+ private:
+  void createControls();
+  void wireEvents();
+  void fillSpecies();
+  bool factorTaken() const;
+  SpeciesColors colors() const;
+  QString rule() const;
+
+  KineticModel& main_;
+  lab::Laboratory lab_;
+  FolderPicker pickFolder_;
+  MessageSink showMessage_;
+  long shownTick_ = -1;
+  int refreshes_ = 0;
+};
+
+}  // namespace km
