@@ -32,7 +32,10 @@ A window that shows kinetic theory at work: up to four species of hard discs,
 each with its own count, mass and colour, collide elastically in a square box.
 One particle is a tracer that leaves a trail, so its random walk can be
 followed; the readouts show the sums of m*vx^2 and m*vy^2 over the gas and the
-tracer's speed.")
+tracer's speed. A laboratory window measures the running gas against kinetic
+theory (temperatures, Maxwell-Boltzmann speeds, pressure, collisions,
+diffusion), with experiments and an exact hard-disc rule; kinetic-measure runs
+the same measurements without a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)

@@ -3,8 +3,9 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Debian packages the build, the tests and the benchmarks need.
+# Qt Charts' CMake package needs Qt OpenGL's, which qt6-charts-dev does not pull in.
 build_packages=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
-                libgl-dev fonts-dejavu-core clang-format)
+                qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core clang-format)
 # And what .ci/package needs to build the Debian package and check it.
 package_packages=(dpkg-dev file binutils desktop-file-utils libxml2-utils appstream)
 

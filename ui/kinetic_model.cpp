@@ -155,7 +155,8 @@ void KineticModel::runSImulation_Click() {
   });
   if (!placed) return;
   if (!doesNotFit.empty()) {
-    setTimer(false, timerInterval_);
+    // As before any run: "restart" must not set a gas going that could not start.
+    setTimer(false, 0);
     showMessage_("Kinetic Model",
                  "The simulation cannot start:\n\n• " + QString::fromStdString(doesNotFit));
     return;

@@ -218,7 +218,18 @@ class LabWindowTest : public QObject {
     QCOMPARE(lab->laboratory().history().events.back().what, std::string("rule: exact hard discs"));
     lab->ruleSpecified->click();
     QCOMPARE(t.w.model().collisionRule(), km::CollisionRule::Specified);
+    // Under the exact rule, a gas that cannot be placed without overlaps does not start.
     lab->ruleExact->click();
+    for (int k = 0; k < 4; ++k)
+      t.w.txt_how_many[k]->setText(k == 0 ? "500" : "0");
+    t.w.txtParticleRad->setText("30");
+    t.w.txtProximity->setText("60");
+    t.w.runSImulation->click();
+    QCOMPARE(t.messages.size(), 1);
+    QVERIFY2(t.messages[0].contains("cannot start"), qPrintable(t.messages[0]));
+    QVERIFY(!t.w.Timer1->isActive());
+    t.w.Command2->click();
+    QVERIFY(!t.w.Timer1->isActive());
     lab->close();
     QTRY_VERIFY(!t.w.laboratory());
     QCOMPARE(t.w.model().collisionRule(), km::CollisionRule::Specified);
