@@ -86,10 +86,11 @@ int main(int argc, char** argv) {
   const double bare = bareTimer();
   const double defaults = window(43);
   const double full = window(500);
-  const char* tabs[] = {"speeds",    "equipartition", "pressure",
-                        "diffusion", "collisions",    "integrity"};
-  double withLab[2][6];
-  for (int t = 0; t < 6; ++t) {
+  const char* tabs[] = {"speeds",     "equipartition", "pressure", "diffusion",
+                        "collisions", "H theorem",     "integrity"};
+  constexpr int tabCount = sizeof tabs / sizeof tabs[0];
+  double withLab[2][tabCount];
+  for (int t = 0; t < tabCount; ++t) {
     withLab[0][t] = window(43, nullptr, t);
     withLab[1][t] = window(500, nullptr, t);
   }
@@ -100,7 +101,7 @@ int main(int argc, char** argv) {
   std::printf("%-46s %12.0f %9.0f%%\n", "window, 43 particles", defaults, 100 * defaults / bare);
   std::printf("%-46s %12.0f %9.0f%%\n", "window, 500 particles", full, 100 * full / bare);
   for (int n = 0; n < 2; ++n)
-    for (int t = 0; t < 6; ++t)
+    for (int t = 0; t < tabCount; ++t)
       std::printf(
           "%-46s %12.0f %9.0f%%\n",
           qPrintable(QString("+ laboratory (%1), %2 particles").arg(tabs[t]).arg(n ? 500 : 43)),

@@ -17,14 +17,16 @@ HTracker::HTracker() {
 
 void HTracker::reset(int particles) {
   particles_ = std::max(particles, 0);
-  past_.assign(static_cast<std::size_t>(particles_) * span, outside);
+  span_ = std::clamp(16000 / std::max(particles_, 1), 32, 512);
+  past_.assign(static_cast<std::size_t>(particles_) * static_cast<std::size_t>(span_), outside);
   counts_.fill(0);
   inside_ = 0;
   ticks_ = 0;
 }
 
 void HTracker::add(const std::vector<double>& u) {
-  const std::size_t row = static_cast<std::size_t>(ticks_ % span) * particles_;
+  const std::size_t row =
+      static_cast<std::size_t>(ticks_ % span_) * static_cast<std::size_t>(particles_);
   for (int i = 1; i <= particles_; ++i) {
     std::uint8_t& ring = past_[row + static_cast<std::size_t>(i - 1)];
     if (ring != outside) {

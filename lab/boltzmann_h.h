@@ -7,13 +7,14 @@
 namespace km::lab {
 
 // Boltzmann's H of the gas's velocities, tick by tick, from the reduced speeds
-// u = |v|·√(m / kT) of the last `span` ticks counted in rings of the reduced-velocity plane.
-// Reduced velocities put every species on one Maxwellian, so H needs no species.
+// u = |v|·√(m / kT) of the last span() ticks counted in rings of the reduced-velocity plane.
+// Reduced velocities put every species on one Maxwellian, so H needs no species. The span
+// holds about 16,000 speeds (32 to 512 ticks): fewer, and the count itself would lift H
+// noticeably above the Maxwellian's.
 class HTracker {
  public:
   static constexpr int rings = 24;
   static constexpr double ringWidth = 0.25;
-  static constexpr int span = 32;
 
   HTracker();
   void reset(int particles);
@@ -22,6 +23,7 @@ class HTracker {
   // H over the last `span` ticks, and the same sum for a Maxwellian in the same rings.
   double h() const;
   double maxwellian() const { return maxwellian_; }
+  int span() const { return span_; }
 
  private:
   std::array<double, rings + 1> edges_{};
@@ -29,6 +31,7 @@ class HTracker {
   long inside_ = 0;
   std::vector<std::uint8_t> past_;  // ring of each particle at each of the last `span` ticks
   int particles_ = 0;
+  int span_ = 32;
   long ticks_ = 0;
   double maxwellian_ = 0;
 };

@@ -118,6 +118,8 @@ void Laboratory::runStarted(std::uint64_t seed) {
 void Laboratory::restartAverages(const std::string& why) {
   if (!started_) return;
   history_.events.push_back({tick_, why});
+  // H from here on sees only the gas as the experiment left it.
+  h_.reset(n_);
   restartTick_ = tick_;
   averaging_ = false;
 }
@@ -372,6 +374,7 @@ Results Laboratory::results() const {
 
   r.hNow = hNow_;
   r.hMaxwellian = h_.maxwellian();
+  r.hSpan = h_.span();
 
   // The state as it stands now.
   const State& s = sim_.state();

@@ -79,6 +79,7 @@ struct Results {
   int fitFromLag = 0;
 
   double hNow = notKnown, hMaxwellian = notKnown;
+  int hSpan = 0;  // ticks of speeds behind hNow
 
   double energy = notKnown, energyAtStart = notKnown;  // Σ½mv²
   double driftPer10k = notKnown;  // relative change of the energy per 10,000 ticks

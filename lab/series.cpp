@@ -136,7 +136,7 @@ double integratedBins(const std::vector<double>& y, double& c0) {
   return std::max(tau, 0.5);
 }
 
-// At most 1024 bins, so that the sums over lags stay cheap enough to redo on every refresh.
+// At most 512 bins, so that the sums over lags stay cheap enough to redo on every refresh.
 std::size_t coarsening(std::size_t bins) {
   std::size_t per = 1;
   while (bins / per > 1024)
@@ -156,7 +156,8 @@ double correlationTicks(const BinnedSeries& s) {
   double c0 = 0;
   const double tau = integratedBins(y, c0);
   const double perTick = s.variance();
-  if (c0 <= 0 || perTick <= 0) return 1;
+  // A series that stays put to rounding (an energy that is conserved) is its own best sample.
+  if (c0 <= 0 || perTick <= 1e-24 * s.mean() * s.mean()) return 1;
   // Bins of w ticks whose means vary by c0 carry the per-tick variance through 2τ·c0·w/σ²
   // ticks per independent sample.
   return std::max(1.0, 2 * tau * w * c0 / perTick);

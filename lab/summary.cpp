@@ -52,7 +52,8 @@ std::string numberText(double value) {
 std::string measuredText(double value, double error) {
   if (!std::isfinite(value)) return "—";
   if (!std::isfinite(error)) return numberText(value);
-  if (error == 0) return numberText(value) + " ± 0";
+  // A quantity that does not move at all (the energy of exact hard discs) has no error digits.
+  if (error <= 1e-12 * std::fabs(value)) return numberText(value) + " ± 0";
   // Decimals that show the error's first two significant digits.
   const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(error))), 0, 12);
   if (std::fabs(value) >= 1e9 || (std::fabs(value) < 1e-4 && value != 0))
@@ -79,8 +80,10 @@ std::vector<Row> summarize(const Results& r) {
     out.add("ks_vx." + sp(s), "KS distance of vx, " + words(s), "", s.vx.ks);
     out.add("ks_vy." + sp(s), "KS distance of vy, " + words(s), "", s.vy.ks);
   }
-  theory(out.add("H", "Boltzmann's H, reduced velocities, last 32 ticks", "", r.hNow),
-         r.hMaxwellian, "Maxwellian");
+  theory(
+      out.add("H", "Boltzmann's H, reduced velocities, last " + std::to_string(r.hSpan) + " ticks",
+              "", r.hNow),
+      r.hMaxwellian, "Maxwellian");
 
   out.section = "pressure";
   out.add("pressure", "pressure on the walls", "amu/tick²", r.pressure);

@@ -83,8 +83,10 @@ void writeTable(std::ostream& out, const Options& o, const lab::Results& r,
       out << "\n" << section << "\n";
     }
     std::string quantity = row.label + (row.unit.empty() ? "" : " [" + row.unit + "]");
-    out << "  " << pad(quantity, 60) << " " << pad(measuredText(row.value, row.error), 22) << " "
-        << theoryText(row) << "\n";
+    std::string line = "  " + pad(quantity, 60) + " " +
+                       pad(measuredText(row.value, row.error), 22) + " " + theoryText(row);
+    line.erase(line.find_last_not_of(' ') + 1);
+    out << line << "\n";
   }
 }
 

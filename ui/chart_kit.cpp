@@ -1,5 +1,6 @@
 #include "chart_kit.h"
 
+#include <QElapsedTimer>
 #include <QGraphicsSimpleTextItem>
 #include <QLegendMarker>
 #include <QPainter>
@@ -28,8 +29,21 @@ QChart* labChart(const QString& title) {
   return chart;
 }
 
-QChartView* chartView(QChart* chart, const QString& name) {
-  auto* view = new QChartView(chart);
+qint64 LabChartView::takePaintTime() {
+  const qint64 t = paint_;
+  paint_ = 0;
+  return t;
+}
+
+void LabChartView::paintEvent(QPaintEvent* event) {
+  QElapsedTimer clock;
+  clock.start();
+  QChartView::paintEvent(event);
+  paint_ += clock.nsecsElapsed();
+}
+
+LabChartView* chartView(QChart* chart, const QString& name) {
+  auto* view = new LabChartView(chart);
   view->setObjectName(name);
   view->setRenderHint(QPainter::Antialiasing, false);
   view->setMinimumSize(320, 240);
@@ -99,13 +113,18 @@ void recolor(QLineSeries* series, const QColor& color) {
 
 void fitAxis(QValueAxis* axis, double low, double high) {
   if (!std::isfinite(low) || !std::isfinite(high) || low > high) {
-    axis->setRange(0, 1);
+    if (axis->min() != 0 || axis->max() != 1) axis->setRange(0, 1);
     return;
   }
   const double span = high - low;
   const double margin = span > 0 ? 0.05 * span : std::max(1.0, std::fabs(high) * 0.1);
   // A range that starts at 0 (a density, a count) keeps 0 as its floor.
-  axis->setRange(low == 0 ? 0 : low - margin, high + margin);
+  const double from = low == 0 ? 0 : low - margin, to = high + margin;
+  // A new range lays the axis out afresh, the dearest part of a refresh: the present one stays
+  // while it holds the values and they fill at least half of it.
+  const double shown = axis->max() - axis->min();
+  if (axis->min() <= from && axis->max() >= to && (to - from) >= 0.5 * shown) return;
+  axis->setRange(from, to);
   axis->applyNiceNumbers();
 }
 

@@ -18,9 +18,23 @@ namespace km {
 // and particle 1.
 using SpeciesColors = std::array<QColor, 5>;
 
+// A chart view that keeps count of the time it spends painting.
+class LabChartView : public QChartView {
+ public:
+  using QChartView::QChartView;
+  // Nanoseconds spent painting since the last call.
+  qint64 takePaintTime();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  qint64 paint_ = 0;
+};
+
 // A chart as the laboratory shows them: dark, large type for a projector, no animation.
 QChart* labChart(const QString& title);
-QChartView* chartView(QChart* chart, const QString& name);
+LabChartView* chartView(QChart* chart, const QString& name);
 QValueAxis* valueAxis(const QString& title);
 // A line series in the given colour; dashed for a theory line.
 QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed = false,

@@ -18,6 +18,11 @@ QString measured(const lab::Estimate& e) {
 QString number(double v) {
   return QString::fromStdString(lab::numberText(v));
 }
+// Three significant digits, for figures in titles and legends that would otherwise change at
+// every refresh.
+QString brief(double v) {
+  return std::isfinite(v) ? QString::number(v, 'g', 3) : QString("—");
+}
 
 struct Span {
   double low = INFINITY, high = -INFINITY;
@@ -34,8 +39,18 @@ struct Span {
 
 // The x axis of a time chart: the ticks of the run so far, in whole ticks.
 void fitTicks(QValueAxis* axis, const LabView& v) {
-  axis->setRange(0, std::max<double>(10, static_cast<double>(v.results.ticks)));
-  axis->applyNiceNumbers();
+  const double ticks = std::max<double>(10, static_cast<double>(v.results.ticks));
+  // Four to eight steps of 1, 2 or 5 times a power of ten, the last just past the run.
+  double step = std::pow(10, std::floor(std::log10(ticks / 4)));
+  for (double m : {1.0, 2.0, 5.0, 10.0})
+    if (m * std::pow(10, std::floor(std::log10(ticks / 4))) >= ticks / 8) {
+      step = m * std::pow(10, std::floor(std::log10(ticks / 4)));
+      break;
+    }
+  const double end = std::ceil(ticks / step) * step;
+  if (axis->min() == 0 && axis->max() == end) return;
+  axis->setRange(0, end);
+  axis->setTickCount(static_cast<int>(std::lround(end / step)) + 1);
   axis->setLabelFormat("%.0f");
 }
 
@@ -74,7 +89,7 @@ SpeedPanel::SpeedPanel(QWidget* parent) : LabPanel(parent) {
   layout->addLayout(grid, 1);
 }
 
-QList<QChartView*> SpeedPanel::views() const {
+QList<LabChartView*> SpeedPanel::views() const {
   return {views_[1], views_[2], views_[3], views_[4]};
 }
 
@@ -100,7 +115,7 @@ void SpeedPanel::refresh(const LabView& v) {
     ys.add(law);
     recolor(measured[k], v.colors[k]);
     recolor(theory[k], v.colors[k]);
-    rename(measured[k], "measured (KS " + number(d.ks) + ")");
+    rename(measured[k], "measured (KS " + brief(d.ks) + ")");
     rename(theory[k], which == 0 ? "Maxwell–Boltzmann" : "Gaussian");
     const QString title =
         QString("Species %1: %2 discs, kT %3").arg(s.species).arg(s.count).arg(number(s.kT.value));
@@ -317,11 +332,15 @@ void DiffusionPanel::refresh(const LabView& v) {
     // A group without a straight range yet has no line, and no legend entry for one.
     fit[k]->setVisible(present[k] && fit[k]->count() > 0);
   }
-  x_->setRange(1, std::max(10.0, lagMax));
-  if (std::isfinite(ys.low) && ys.low > 0)
-    y_->setRange(ys.low / 2, ys.high * 2);
-  else
+  if (x_->max() < lagMax || x_->min() != 1) x_->setRange(1, std::max(10.0, 2 * lagMax));
+  // Decades, changed only when the values leave them.
+  if (std::isfinite(ys.low) && ys.low > 0) {
+    if (ys.low < y_->min() || ys.high > y_->max() || ys.high < y_->max() / 1000)
+      y_->setRange(std::pow(10, std::floor(std::log10(ys.low))),
+                   std::pow(10, std::ceil(std::log10(ys.high))));
+  } else if (y_->min() != 1 || y_->max() != 10) {
     y_->setRange(1, 10);
+  }
 }
 
 CollisionPanel::CollisionPanel(QWidget* parent) : LabPanel(parent) {
@@ -364,6 +383,37 @@ void CollisionPanel::refresh(const LabView& v) {
   ys.add(n);
   ys.add(0);
   ys.add(r.enskogCollisions);
+  fitAxis(y_, ys.low, ys.high);
+  marks->show(v.history.events);
+}
+
+HPanel::HPanel(QWidget* parent) : LabPanel(parent) {
+  QChart* chart = labChart("Boltzmann's H of the reduced velocities √(m/kT)·v");
+  x_ = valueAxis("tick");
+  y_ = valueAxis("H");
+  chart->addAxis(x_, Qt::AlignBottom);
+  chart->addAxis(y_, Qt::AlignLeft);
+  h = lineSeries("H measured", QColor(255, 200, 60));
+  maxwellian = lineSeries("Maxwellian", gasColor, true);
+  attach(chart, h, x_, y_);
+  attach(chart, maxwellian, x_, y_);
+  marks = std::make_unique<EventMarks>(chart, x_, y_);
+  view_ = chartView(chart, "boltzmann-h");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(view_);
+}
+
+void HPanel::refresh(const LabView& v) {
+  const lab::Results& r = v.results;
+  const QList<QPointF> points = toPoints(lab::binMeans(v.history.h));
+  h->replace(points);
+  rename(h, QString("H over the last %1 ticks of speeds: %2").arg(r.hSpan).arg(number(r.hNow)));
+  fitTicks(x_, v);
+  horizontal(maxwellian, x_->min(), x_->max(), r.hMaxwellian);
+  rename(maxwellian, "Maxwellian: " + number(r.hMaxwellian));
+  Span ys;
+  ys.add(points);
+  ys.add(r.hMaxwellian);
   fitAxis(y_, ys.low, ys.high);
   marks->show(v.history.events);
 }

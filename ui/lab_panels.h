@@ -25,7 +25,7 @@ class LabPanel : public QWidget {
  public:
   using QWidget::QWidget;
   virtual void refresh(const LabView& v) = 0;
-  virtual QList<QChartView*> views() const = 0;
+  virtual QList<LabChartView*> views() const = 0;
 };
 
 // Per species, each in a chart of its own, the histogram of speeds (or of one velocity
@@ -34,12 +34,12 @@ class SpeedPanel : public LabPanel {
  public:
   explicit SpeedPanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<QChartView*> views() const override;
+  QList<LabChartView*> views() const override;
   QComboBox* quantity;                               // speed, vx, vy
   std::array<QLineSeries*, 5> measured{}, theory{};  // species 1..4
 
  private:
-  std::array<QChartView*, 5> views_{};
+  std::array<LabChartView*, 5> views_{};
   std::array<QValueAxis*, 5> x_{}, y_{};
 };
 
@@ -48,14 +48,14 @@ class EquipartitionPanel : public LabPanel {
  public:
   explicit EquipartitionPanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<QChartView*> views() const override { return {bars_, time_}; }
+  QList<LabChartView*> views() const override { return {bars_, time_}; }
   std::array<QScatterSeries*, 5> kT{};
   std::array<QLineSeries*, 5> errorBar{}, overTime{};  // overTime[0]: the gas
   QLineSeries* gasKT;
   std::unique_ptr<EventMarks> marks;
 
  private:
-  QChartView *bars_, *time_;
+  LabChartView *bars_, *time_;
   QValueAxis *barY_, *timeX_, *timeY_;
 };
 
@@ -64,12 +64,12 @@ class PressurePanel : public LabPanel {
  public:
   explicit PressurePanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<QChartView*> views() const override { return {view_}; }
+  QList<LabChartView*> views() const override { return {view_}; }
   QLineSeries *z, *ideal, *henderson;
   std::unique_ptr<EventMarks> marks;
 
  private:
-  QChartView* view_;
+  LabChartView* view_;
   QValueAxis *x_, *y_;
 };
 
@@ -78,12 +78,12 @@ class DiffusionPanel : public LabPanel {
  public:
   explicit DiffusionPanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<QChartView*> views() const override { return {view_}; }
+  QList<LabChartView*> views() const override { return {view_}; }
   std::array<QLineSeries*, 5> msd{}, fit{};  // 0: particle 1
   QLineSeries* enskog;
 
  private:
-  QChartView* view_;
+  LabChartView* view_;
   QLogValueAxis *x_, *y_;
 };
 
@@ -92,13 +92,27 @@ class CollisionPanel : public LabPanel {
  public:
   explicit CollisionPanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<QChartView*> views() const override { return {view_}; }
+  QList<LabChartView*> views() const override { return {view_}; }
   QLineSeries *exchanges, *newContacts, *enskog, *boundShare;
   std::unique_ptr<EventMarks> marks;
 
  private:
-  QChartView* view_;
+  LabChartView* view_;
   QValueAxis *x_, *y_, *share_;
+};
+
+// Boltzmann's H over time against the Maxwellian's: the H theorem after an experiment.
+class HPanel : public LabPanel {
+ public:
+  explicit HPanel(QWidget* parent = nullptr);
+  void refresh(const LabView& v) override;
+  QList<LabChartView*> views() const override { return {view_}; }
+  QLineSeries *h, *maxwellian;
+  std::unique_ptr<EventMarks> marks;
+
+ private:
+  LabChartView* view_;
+  QValueAxis *x_, *y_;
 };
 
 // Total energy over time, and the figures that tell whether the gas is sound.
@@ -106,13 +120,13 @@ class IntegrityPanel : public LabPanel {
  public:
   explicit IntegrityPanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<QChartView*> views() const override { return {view_}; }
+  QList<LabChartView*> views() const override { return {view_}; }
   QLineSeries* energy;
   QLabel* figures;
   std::unique_ptr<EventMarks> marks;
 
  private:
-  QChartView* view_;
+  LabChartView* view_;
   QValueAxis *x_, *y_;
 };
 

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "lab_panels.h"
 #include "laboratory.h"
@@ -64,6 +65,7 @@ class LabWindow : public QWidget {
   PressurePanel* pressure;
   DiffusionPanel* diffusion;
   CollisionPanel* collisions;
+  HPanel* boltzmannH;
   IntegrityPanel* integrity;
   QComboBox* pace;
   QPushButton* step;
@@ -88,6 +90,7 @@ class LabWindow : public QWidget {
   void fillSpecies();
   bool factorTaken() const;
   SpeciesColors colors() const;
+  std::vector<LabPanel*> panels() const;
   QString rule() const;
 
   KineticModel& main_;

@@ -200,6 +200,35 @@ TEST(Experiments, EqualEnergiesKeepDirectionsAndTotal) {
   EXPECT_EQ(lab.history().events.back().what, "equal energies");
 }
 
+// Boltzmann's H theorem: equal energies put every disc on one ring of reduced speed, far above
+// the Maxwellian's H; collisions bring H back down to it.
+TEST(Experiments, HFallsBackToTheMaxwelliansAfterEqualEnergies) {
+  SeededGenerator rnd(9);
+  test::FixedClock clock;
+  NoSurface surface;
+  test::RecordingDisplay display;
+  Simulation sim(rnd, clock);
+  sim.startUp(surface);
+  sim.setDefaultSpeciesColors();
+  sim.SetUpSpecies(test::rows({"100", "20", "5", "1"}));
+  sim.PlaceParticles(surface);
+  Laboratory lab(sim);
+  lab.runStarted(9);
+  auto run = [&](int ticks) {
+    for (int t = 0; t < ticks; ++t) {
+      sim.Timer1_Timer(surface, display);
+      lab.afterTick();
+    }
+  };
+  run(2000);
+  EXPECT_NEAR(lab.results().hNow, lab.results().hMaxwellian, 0.1);
+  lab.equalEnergies();
+  run(1);
+  EXPECT_GT(lab.results().hNow, lab.results().hMaxwellian + 1);
+  run(2000);
+  EXPECT_NEAR(lab.results().hNow, lab.results().hMaxwellian, 0.1);
+}
+
 TEST(Laboratory, DiscsOutsideTheBoxAreCounted) {
   HandGas gas({{1, 1, -5, 500, 0, 0}, {1, 1, 500, 1003, 0, 0}, {1, 1, 500, 500, 0, 0}}, 12, 0);
   Laboratory lab(gas.sim);

@@ -65,6 +65,7 @@ TEST(Report, MeasuredTextShowsTheErrorsDigits) {
   EXPECT_EQ(measuredText(27.96, std::nan("")), "27.96");
   EXPECT_EQ(measuredText(std::nan(""), 1), "—");
   EXPECT_EQ(measuredText(3, 0), "3 ± 0");
+  EXPECT_EQ(measuredText(27.805482450405, 3e-15), "27.81 ± 0");
   EXPECT_EQ(numberText(200), "200");
   EXPECT_EQ(numberText(1.22178), "1.222");
 }
