@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of a disc from the span rasteriser against QPainter's ellipse, and of whole drawn ticks
 // on the picture box.
 #include <benchmark/benchmark.h>

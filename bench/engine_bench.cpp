@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one tick of the engine against the same steps on plain double arrays, and of a tick
 // under the exact rule against one under the specified rule.
 #include <benchmark/benchmark.h>

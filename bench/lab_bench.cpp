@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What measuring costs: each tick of the engine is timed, then the laboratory's reading of it,
 // alternately in one loop, so that both meet the same machine load.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ticks of the real window in about 3 s, against the timeouts of a bare 1 ms timer in the
 // same process: when both are close, the interval and not our code limits the rate. The row at
 // device pixel ratio 2 comes from a second process of this program started at that scale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The long soak: 10^5 ticks per seed at 500 particles and at the start-up 43, four seeds each.
 // Exits with 1 when any check fails.
 #include <chrono>

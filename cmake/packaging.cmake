@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Install rules and the Debian package.
 #
 #   cmake --install build                  the program, its menu entry, icon, software-centre

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cell operations on fuzzed operands against a model of the cell rules written out here: each
 // operation either gives the kind and value the rules give, or raises a RunError of the kind
 // the rules name. Any other exception, a crash or undefined behaviour is a fault.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input check on arbitrary field texts. The bytes are split at '|' into the four counts,
 // the four masses, the radius and the velocity range (missing fields are empty; the last one
 // takes the rest). The check must never fail, and whatever it accepts must set up, place and

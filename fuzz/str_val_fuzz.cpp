@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number to text and back: Val(Str(x)) is x rounded to the significant digits Str keeps
 // (15 for a double, 7 for a single), and the whole-text reader takes Str's text as well.
 #include <bit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Val on arbitrary bytes: it never fails, never reads outside the text, and gives the same
 // bits as a plain reference reading written here independently of the engine's code.
 #include <bit>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by cpack (CPACK_PROJECT_CONFIG_FILE) once per generator, before anything is packed.
 if(CPACK_KM_SANITIZE)
   message(FATAL_ERROR "This build has KM_SANITIZE=ON: its program needs the sanitizer runtimes "

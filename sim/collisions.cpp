@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The collision test and the elastic exchange of momentum along the line of centres.
 #include <algorithm>
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exact hard-disc motion: an event queue over one tick, and the separation of overlapping discs.
 #include "hard_discs.h"
 

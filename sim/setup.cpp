@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up defaults, the field changes, and the set-up of species and particles.
 #include <algorithm>
 #include <cmath>

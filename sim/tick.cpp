@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One step of the gas: time, trail of particle 1, then move, wall test, erase, draw,
 // collisions and readouts for every particle; or, under the exact rule, the whole gas advanced
 // first and then erase, draw and readouts for every particle.

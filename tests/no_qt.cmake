@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when any file under DIR includes a Qt header.
 file(GLOB_RECURSE sources "${DIR}/*")
 foreach(f IN LISTS sources)

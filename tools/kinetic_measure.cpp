@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kinetic-measure: a gas run headless, its measurements printed beside kinetic theory.
 #include <unistd.h>
 

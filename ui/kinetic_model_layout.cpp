@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls, created in their order with their stored texts, places and tab order.
 #include <QFont>
 #include <QFrame>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inputs the fuzz targets found, reduced: each once broke a promise of the engine.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A reproducible monkey: seeded random actions over every control of the real window, with
 // ticks between them. Set MONKEY_SEED to replay one seed, MONKEY_ACTIONS to change the length.
 #include <QApplication>

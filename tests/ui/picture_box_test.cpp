@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The disc rasteriser and the picture box: exact coverage and erasing, agreement with
 // QPainter, the user scale, colours, hostile input, repaint throttling and the screen's ratio.
 #include <QElapsedTimer>
