@@ -32,16 +32,8 @@ struct FixedClock : Clock {
   double secondsSinceMidnight() const override { return seconds; }
 };
 
-struct NullSurface : DrawingSurface {
-  void setBackColor(Color) override {}
-  void setFillColor(Color) override {}
-  void circle(float, float, float) override {}
-  void circle(float, float, float, Color) override {}
-};
-
-struct NullDisplay : TextDisplay {
-  void show(Readout, std::string_view) override {}
-};
+using NullSurface = NoDrawing;
+using NullDisplay = NoReadouts;
 
 // A gas of n particles with the default settings, placed on `surface` and run for
 // `warmup` ticks so that positions are in their steady kinds.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench_gas.h"
+#include "reporting.h"
 
 namespace km::bench {
 namespace {
@@ -136,27 +137,9 @@ void plainDoubleTick(benchmark::State& st) {
     gas.tick(rig.surface, rig.display);
 }
 
-BENCHMARK(engineTick)
-    ->Arg(43)
-    ->Arg(100)
-    ->Arg(500)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(plainDoubleTick)
-    ->Arg(43)
-    ->Arg(100)
-    ->Arg(500)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(exactTick)
-    ->Arg(43)
-    ->Arg(100)
-    ->Arg(500)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(engineTick)->Apply([](auto* b) { atSizes(b, {43, 100, 500}); });
+BENCHMARK(plainDoubleTick)->Apply([](auto* b) { atSizes(b, {43, 100, 500}); });
+BENCHMARK(exactTick)->Apply([](auto* b) { atSizes(b, {43, 100, 500}); });
 
 // Prints the table as usual, then per size the engine's median over the plain-double median and
 // the exact rule's median over the engine's (specified rule).
@@ -194,8 +177,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace km::bench
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   km::bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  return km::bench::runAll(argc, argv, reporter);
 }

@@ -9,6 +9,7 @@
 
 #include "bench_gas.h"
 #include "laboratory.h"
+#include "reporting.h"
 
 namespace km::bench {
 namespace {
@@ -38,12 +39,7 @@ void tickThenLab(benchmark::State& st) {
   st.counters["lab_us"] = std::chrono::duration<double, std::micro>(measuring).count() / ticks;
 }
 
-BENCHMARK(tickThenLab)
-    ->Arg(43)
-    ->Arg(500)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(tickThenLab)->Apply([](auto* b) { atSizes(b, {43, 500}); });
 
 // The table as usual, then the laboratory's time over the engine's, medians per size.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -70,8 +66,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace km::bench
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   km::bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  return km::bench::runAll(argc, argv, reporter);
 }

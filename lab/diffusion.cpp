@@ -203,17 +203,7 @@ MeanSquaredDisplacement::Fit MeanSquaredDisplacement::fitOver(int group, int fro
     }
     if (yb.size() == use.size()) slopes.push_back(slope(x, yb) / 4);
   }
-  if (slopes.size() >= 10) {
-    double m = 0;
-    for (double s : slopes)
-      m += s;
-    m /= static_cast<double>(slopes.size());
-    double ss = 0;
-    for (double s : slopes)
-      ss += (s - m) * (s - m);
-    f.error =
-        std::sqrt(ss / static_cast<double>(slopes.size() - 1) / static_cast<double>(slopes.size()));
-  }
+  if (slopes.size() >= 10) f.error = standardError(slopes);
   return f;
 }
 

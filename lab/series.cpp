@@ -86,17 +86,6 @@ std::vector<double> groupSums(std::span<const double> sums, std::size_t per) {
   return out;
 }
 
-double sampleVariance(const std::vector<double>& x) {
-  double mean = 0;
-  for (double v : x)
-    mean += v;
-  mean /= static_cast<double>(x.size());
-  double ss = 0;
-  for (double v : x)
-    ss += (v - mean) * (v - mean);
-  return ss / static_cast<double>(x.size() - 1);
-}
-
 // How many bins make a block: blocks four correlation times long where that leaves 10 of
 // them, else 10 blocks if each is still longer than one correlation time; 0 when neither.
 std::size_t binsPerBlock(std::size_t bins, long width, double corr) {
@@ -147,6 +136,18 @@ std::size_t coarsening(std::size_t bins) {
 
 }  // namespace
 
+double standardError(const std::vector<double>& samples) {
+  double mean = 0;
+  for (double v : samples)
+    mean += v;
+  const double n = static_cast<double>(samples.size());
+  mean /= n;
+  double ss = 0;
+  for (double v : samples)
+    ss += (v - mean) * (v - mean);
+  return std::sqrt(ss / (n - 1) / n);
+}
+
 double correlationTicks(const BinnedSeries& s) {
   const std::size_t per = coarsening(s.binSums().size());
   std::vector<double> y = groupSums(s.binSums(), per);
@@ -175,7 +176,7 @@ Estimate blockEstimate(const BinnedSeries& s) {
   for (double& b : blocks)
     b /= ticksPerBlock;
   e.blocks = static_cast<int>(blocks.size());
-  e.error = std::sqrt(sampleVariance(blocks) / static_cast<double>(blocks.size()));
+  e.error = standardError(blocks);
   return e;
 }
 
@@ -207,7 +208,7 @@ Estimate ratioEstimate(const BinnedSeries& numerator, const BinnedSeries& denomi
     if (db[k] != 0) ratios.push_back(nb[k] / db[k]);
   if (ratios.size() < 10) return e;
   e.blocks = static_cast<int>(ratios.size());
-  e.error = std::sqrt(sampleVariance(ratios) / static_cast<double>(ratios.size()));
+  e.error = standardError(ratios);
   return e;
 }
 

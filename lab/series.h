@@ -62,6 +62,9 @@ struct Estimate {
   int blocks = 0;
 };
 
+// The standard error of the mean of independent samples (at least two).
+double standardError(const std::vector<double>& samples);
+
 // Ticks per independent sample of the series, from the autocorrelation of its bins with
 // Sokal's self-consistent window; not known below 20 complete bins.
 double correlationTicks(const BinnedSeries& s);

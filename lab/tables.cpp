@@ -5,13 +5,18 @@
 #include <cstdio>
 
 namespace km::lab {
-namespace {
 
-std::string number(double v) {
+std::string plainNumber(double v) {
   if (!std::isfinite(v)) return "";
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.10g", v);
   return buf;
+}
+
+namespace {
+
+std::string number(double v) {
+  return plainNumber(v);
 }
 
 std::string quoted(const std::string& s) {

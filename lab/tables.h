@@ -11,6 +11,9 @@ namespace km::lab {
 // The laboratory's data as CSV tables, each with a header row of column names with their
 // units in brackets, one row per line, numbers in plain decimal, unknown values empty.
 
+// A number in plain decimal to ten significant digits; empty when it is not finite.
+std::string plainNumber(double v);
+
 // tick, kT of the gas and of each species, Z, exchanges, new contacts, bound share, energy, H:
 // one row per bin of the history (the bin's middle tick; each value the bin's mean).
 std::string timeSeriesCsv(const History& h);

@@ -34,4 +34,17 @@ class TextDisplay {
   virtual void show(Readout which, std::string_view text) = 0;
 };
 
+// Draws nothing and shows nothing: for a gas run without a window.
+class NoDrawing : public DrawingSurface {
+ public:
+  void setBackColor(Color) override {}
+  void setFillColor(Color) override {}
+  void circle(float, float, float) override {}
+  void circle(float, float, float, Color) override {}
+};
+class NoReadouts : public TextDisplay {
+ public:
+  void show(Readout, std::string_view) override {}
+};
+
 }  // namespace km

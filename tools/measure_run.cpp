@@ -24,23 +24,12 @@ struct Midnight : Clock {
   double secondsSinceMidnight() const override { return 0; }
 };
 
-struct NoSurface : DrawingSurface {
-  void setBackColor(Color) override {}
-  void setFillColor(Color) override {}
-  void circle(float, float, float) override {}
-  void circle(float, float, float, Color) override {}
-};
-
-struct NoReadouts : TextDisplay {
-  void show(Readout, std::string_view) override {}
-};
-
 }  // namespace
 
 lab::Results run(const Options& o, const std::function<void(long, long)>& progress) {
   FixedSeed rnd(o.seed);
   Midnight clock;
-  NoSurface surface;
+  NoDrawing surface;
   NoReadouts readouts;
   Simulation sim(rnd, clock);
   sim.startUp(surface);

@@ -48,10 +48,7 @@ std::string pad(const std::string& s, std::size_t width) {
 }
 
 std::string jsonNumber(double v) {
-  if (!std::isfinite(v)) return "null";
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.10g", v);
-  return buf;
+  return std::isfinite(v) ? lab::plainNumber(v) : "null";
 }
 
 std::string jsonString(const std::string& s) {

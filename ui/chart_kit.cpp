@@ -162,4 +162,40 @@ void EventMarks::show(const std::vector<lab::Event>& events) {
   shown_ = static_cast<int>(inside.size());
 }
 
+TimeChart::TimeChart(const QString& title, const QString& valueTitle, const QString& name)
+    : chart(labChart(title)), x(valueAxis("tick")), y(valueAxis(valueTitle)) {
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  marks = std::make_unique<EventMarks>(chart, x, y);
+  view = chartView(chart, name);
+}
+
+QLineSeries* TimeChart::add(QLineSeries* series) {
+  attach(chart, series, x, y);
+  return series;
+}
+
+void TimeChart::fit(long ticks, double low, double high, const std::vector<lab::Event>& events) {
+  fitTicks(x, ticks);
+  fitAxis(y, low, high);
+  marks->show(events);
+}
+
+void fitTicks(QValueAxis* axis, long ticks) {
+  const double t = std::max<double>(10, static_cast<double>(ticks));
+  // Four to eight steps of 1, 2 or 5 times a power of ten, the last just past the run.
+  const double decade = std::pow(10, std::floor(std::log10(t / 4)));
+  double step = 10 * decade;
+  for (double m : {1.0, 2.0, 5.0})
+    if (m * decade >= t / 8) {
+      step = m * decade;
+      break;
+    }
+  const double end = std::ceil(t / step) * step;
+  if (axis->min() == 0 && axis->max() == end) return;
+  axis->setRange(0, end);
+  axis->setTickCount(static_cast<int>(std::lround(end / step)) + 1);
+  axis->setLabelFormat("%.0f");
+}
+
 }  // namespace km

@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QValueAxis>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "laboratory.h"
@@ -68,5 +69,26 @@ class EventMarks {
   std::vector<QGraphicsSimpleTextItem*> labels_;
   int shown_ = 0;
 };
+
+}  // namespace km
+
+namespace km {
+
+// A chart of quantities over the run's ticks, with the history's events marked on it.
+struct TimeChart {
+  TimeChart(const QString& title, const QString& valueTitle, const QString& name);
+  // Adds a series on the value axis.
+  QLineSeries* add(QLineSeries* series);
+  // The tick axis over the run so far, the value axis over [low, high], and the marks.
+  void fit(long ticks, double low, double high, const std::vector<lab::Event>& events);
+
+  QChart* chart;
+  QValueAxis *x, *y;
+  LabChartView* view;
+  std::unique_ptr<EventMarks> marks;
+};
+
+// The x axis of a time chart: 0 to just past `ticks` in four to eight round steps.
+void fitTicks(QValueAxis* axis, long ticks);
 
 }  // namespace km

@@ -38,23 +38,6 @@ struct Span {
   }
 };
 
-// The x axis of a time chart: the ticks of the run so far, in whole ticks.
-void fitTicks(QValueAxis* axis, const LabView& v) {
-  const double ticks = std::max<double>(10, static_cast<double>(v.results.ticks));
-  // Four to eight steps of 1, 2 or 5 times a power of ten, the last just past the run.
-  double step = std::pow(10, std::floor(std::log10(ticks / 4)));
-  for (double m : {1.0, 2.0, 5.0, 10.0})
-    if (m * std::pow(10, std::floor(std::log10(ticks / 4))) >= ticks / 8) {
-      step = m * std::pow(10, std::floor(std::log10(ticks / 4)));
-      break;
-    }
-  const double end = std::ceil(ticks / step) * step;
-  if (axis->min() == 0 && axis->max() == end) return;
-  axis->setRange(0, end);
-  axis->setTickCount(static_cast<int>(std::lround(end / step)) + 1);
-  axis->setLabelFormat("%.0f");
-}
-
 QLineSeries* horizontal(QLineSeries* s, double x0, double x1, double y) {
   if (std::isfinite(y))
     s->replace(QList<QPointF>{{x0, y}, {x1, y}});
@@ -155,22 +138,12 @@ EquipartitionPanel::EquipartitionPanel(QWidget* parent) : LabPanel(parent) {
   }
   bars_ = chartView(bars, "equipartition");
 
-  QChart* time = labChart("kT over time");
-  timeX_ = valueAxis("tick");
-  timeY_ = valueAxis("kT [amu·units²/tick²]");
-  time->addAxis(timeX_, Qt::AlignBottom);
-  time->addAxis(timeY_, Qt::AlignLeft);
-  overTime[0] = lineSeries("the gas", gasColor, true);
-  attach(time, overTime[0], timeX_, timeY_);
-  for (int sp = 1; sp <= 4; ++sp) {
-    overTime[sp] = lineSeries("", Qt::white);
-    attach(time, overTime[sp], timeX_, timeY_);
-  }
-  marks = std::make_unique<EventMarks>(time, timeX_, timeY_);
-  time_ = chartView(time, "kT-over-time");
+  overTime[0] = time.add(lineSeries("the gas", gasColor, true));
+  for (int sp = 1; sp <= 4; ++sp)
+    overTime[sp] = time.add(lineSeries("", Qt::white));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(bars_, 1);
-  layout->addWidget(time_, 1);
+  layout->addWidget(time.view, 1);
 }
 
 void EquipartitionPanel::refresh(const LabView& v) {
@@ -209,26 +182,15 @@ void EquipartitionPanel::refresh(const LabView& v) {
   const QList<QPointF> gas = toPoints(lab::binMeans(v.history.kT[0]));
   overTime[0]->replace(gas);
   ts.add(gas);
-  fitTicks(timeX_, v);
-  fitAxis(timeY_, std::min(0.0, ts.low), ts.high);
-  marks->show(v.history.events);
+  time.fit(v.results.ticks, std::min(0.0, ts.low), ts.high, v.history.events);
 }
 
 PressurePanel::PressurePanel(QWidget* parent) : LabPanel(parent) {
-  QChart* chart = labChart("Compressibility Z = P·L² / (N·kT)");
-  x_ = valueAxis("tick");
-  y_ = valueAxis("Z");
-  chart->addAxis(x_, Qt::AlignBottom);
-  chart->addAxis(y_, Qt::AlignLeft);
-  z = lineSeries("Z measured", QColor(255, 200, 60));
-  ideal = lineSeries("ideal gas, Z = 1", gasColor, true);
-  henderson = lineSeries("hard discs (Henderson)", QColor(120, 200, 255), true);
-  for (QLineSeries* s : {z, ideal, henderson})
-    attach(chart, s, x_, y_);
-  marks = std::make_unique<EventMarks>(chart, x_, y_);
-  view_ = chartView(chart, "pressure");
+  z = time.add(lineSeries("Z measured", QColor(255, 200, 60)));
+  ideal = time.add(lineSeries("ideal gas, Z = 1", gasColor, true));
+  henderson = time.add(lineSeries("hard discs (Henderson)", QColor(120, 200, 255), true));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(view_);
+  layout->addWidget(time.view);
 }
 
 void PressurePanel::refresh(const LabView& v) {
@@ -236,9 +198,6 @@ void PressurePanel::refresh(const LabView& v) {
   const QList<QPointF> points = toPoints(lab::binMeans(v.history.z));
   z->replace(points);
   rename(z, "Z measured: " + measured(r.Z));
-  fitTicks(x_, v);
-  horizontal(ideal, x_->min(), x_->max(), 1);
-  horizontal(henderson, x_->min(), x_->max(), r.zHenderson);
   rename(henderson, "hard discs (Henderson): " + number(r.zHenderson));
   // The per-tick Z is noisy; the axis follows the bins and the two theory values.
   Span ys;
@@ -246,8 +205,9 @@ void PressurePanel::refresh(const LabView& v) {
   ys.add(1);
   ys.add(r.zHenderson);
   ys.add(0);
-  fitAxis(y_, ys.low, ys.high);
-  marks->show(v.history.events);
+  time.fit(r.ticks, ys.low, ys.high, v.history.events);
+  horizontal(ideal, time.x->min(), time.x->max(), 1);
+  horizontal(henderson, time.x->min(), time.x->max(), r.zHenderson);
 }
 
 DiffusionPanel::DiffusionPanel(QWidget* parent) : LabPanel(parent) {
@@ -345,25 +305,16 @@ void DiffusionPanel::refresh(const LabView& v) {
 }
 
 CollisionPanel::CollisionPanel(QWidget* parent) : LabPanel(parent) {
-  QChart* chart = labChart("Collisions per tick");
-  x_ = valueAxis("tick");
-  y_ = valueAxis("per tick");
-  share_ = valueAxis("bound-pair share");
-  share_->setRange(0, 1);
-  chart->addAxis(x_, Qt::AlignBottom);
-  chart->addAxis(y_, Qt::AlignLeft);
-  chart->addAxis(share_, Qt::AlignRight);
-  exchanges = lineSeries("exchanges", QColor(255, 200, 60));
-  newContacts = lineSeries("new contacts", QColor(120, 255, 120));
-  enskog = lineSeries("Enskog", QColor(120, 200, 255), true);
+  QValueAxis* share = valueAxis("bound-pair share");
+  share->setRange(0, 1);
+  time.chart->addAxis(share, Qt::AlignRight);
+  exchanges = time.add(lineSeries("exchanges", QColor(255, 200, 60)));
+  newContacts = time.add(lineSeries("new contacts", QColor(120, 255, 120)));
+  enskog = time.add(lineSeries("Enskog", QColor(120, 200, 255), true));
   boundShare = lineSeries("bound-pair share (right)", QColor(255, 120, 200), false, 1);
-  for (QLineSeries* s : {exchanges, newContacts, enskog})
-    attach(chart, s, x_, y_);
-  attach(chart, boundShare, x_, share_);
-  marks = std::make_unique<EventMarks>(chart, x_, y_);
-  view_ = chartView(chart, "collisions");
+  attach(time.chart, boundShare, time.x, share);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(view_);
+  layout->addWidget(time.view);
 }
 
 void CollisionPanel::refresh(const LabView& v) {
@@ -376,32 +327,21 @@ void CollisionPanel::refresh(const LabView& v) {
   rename(exchanges, "exchanges: " + measured(r.exchanges));
   rename(newContacts, "new contacts: " + measured(r.newContacts));
   rename(boundShare, "bound-pair share (right): " + measured(r.boundShare));
-  fitTicks(x_, v);
-  horizontal(enskog, x_->min(), x_->max(), r.enskogCollisions);
   rename(enskog, "Enskog: " + number(r.enskogCollisions));
   Span ys;
   ys.add(e);
   ys.add(n);
   ys.add(0);
   ys.add(r.enskogCollisions);
-  fitAxis(y_, ys.low, ys.high);
-  marks->show(v.history.events);
+  time.fit(r.ticks, ys.low, ys.high, v.history.events);
+  horizontal(enskog, time.x->min(), time.x->max(), r.enskogCollisions);
 }
 
 HPanel::HPanel(QWidget* parent) : LabPanel(parent) {
-  QChart* chart = labChart("Boltzmann's H of the reduced velocities √(m/kT)·v");
-  x_ = valueAxis("tick");
-  y_ = valueAxis("H");
-  chart->addAxis(x_, Qt::AlignBottom);
-  chart->addAxis(y_, Qt::AlignLeft);
-  h = lineSeries("H measured", QColor(255, 200, 60));
-  maxwellian = lineSeries("Maxwellian", gasColor, true);
-  attach(chart, h, x_, y_);
-  attach(chart, maxwellian, x_, y_);
-  marks = std::make_unique<EventMarks>(chart, x_, y_);
-  view_ = chartView(chart, "boltzmann-h");
+  h = time.add(lineSeries("H measured", QColor(255, 200, 60)));
+  maxwellian = time.add(lineSeries("Maxwellian", gasColor, true));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(view_);
+  layout->addWidget(time.view);
 }
 
 void HPanel::refresh(const LabView& v) {
@@ -409,26 +349,16 @@ void HPanel::refresh(const LabView& v) {
   const QList<QPointF> points = toPoints(lab::binMeans(v.history.h));
   h->replace(points);
   rename(h, QString("H over the last %1 ticks of speeds: %2").arg(r.hSpan).arg(number(r.hNow)));
-  fitTicks(x_, v);
-  horizontal(maxwellian, x_->min(), x_->max(), r.hMaxwellian);
   rename(maxwellian, "Maxwellian: " + number(r.hMaxwellian));
   Span ys;
   ys.add(points);
   ys.add(r.hMaxwellian);
-  fitAxis(y_, ys.low, ys.high);
-  marks->show(v.history.events);
+  time.fit(r.ticks, ys.low, ys.high, v.history.events);
+  horizontal(maxwellian, time.x->min(), time.x->max(), r.hMaxwellian);
 }
 
 IntegrityPanel::IntegrityPanel(QWidget* parent) : LabPanel(parent) {
-  QChart* chart = labChart("Total energy Σ½mv²");
-  x_ = valueAxis("tick");
-  y_ = valueAxis("energy [amu·units²/tick²]");
-  chart->addAxis(x_, Qt::AlignBottom);
-  chart->addAxis(y_, Qt::AlignLeft);
-  energy = lineSeries("total energy", QColor(255, 200, 60));
-  attach(chart, energy, x_, y_);
-  marks = std::make_unique<EventMarks>(chart, x_, y_);
-  view_ = chartView(chart, "energy");
+  energy = time.add(lineSeries("total energy", QColor(255, 200, 60)));
   figures = new QLabel(this);
   figures->setObjectName("integrityFigures");
   figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -437,7 +367,7 @@ IntegrityPanel::IntegrityPanel(QWidget* parent) : LabPanel(parent) {
   f.setPointSize(11);
   figures->setFont(f);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(view_, 1);
+  layout->addWidget(time.view, 1);
   layout->addWidget(figures);
 }
 
@@ -445,12 +375,10 @@ void IntegrityPanel::refresh(const LabView& v) {
   const lab::Results& r = v.results;
   const QList<QPointF> points = toPoints(lab::binMeans(v.history.energy));
   energy->replace(points);
-  fitTicks(x_, v);
   Span ys;
   ys.add(points);
   ys.add(r.energyAtStart);
-  fitAxis(y_, ys.low, ys.high);
-  marks->show(v.history.events);
+  time.fit(r.ticks, ys.low, ys.high, v.history.events);
   figures->setText(QString("Energy now %1, at the start %2; drift %3 per 10,000 ticks.\n"
                            "Momentum (%4, %5).   Centres outside the box: %6 (farthest %7 units).\n"
                            "Seed %8.   Rule: %9.   Ticks averaged %10 of %11.")

@@ -49,15 +49,15 @@ class EquipartitionPanel : public LabPanel {
  public:
   explicit EquipartitionPanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<LabChartView*> views() const override { return {bars_, time_}; }
+  QList<LabChartView*> views() const override { return {bars_, time.view}; }
   std::array<QScatterSeries*, 5> kT{};
   std::array<QLineSeries*, 5> errorBar{}, overTime{};  // overTime[0]: the gas
   QLineSeries* gasKT;
-  std::unique_ptr<EventMarks> marks;
+  TimeChart time{"kT over time", "kT [amu·units²/tick²]", "kT-over-time"};
 
  private:
-  LabChartView *bars_, *time_;
-  QValueAxis *barY_, *timeX_, *timeY_;
+  LabChartView* bars_;
+  QValueAxis* barY_;
 };
 
 // Z over time beside the ideal gas and Henderson's hard discs.
@@ -65,13 +65,9 @@ class PressurePanel : public LabPanel {
  public:
   explicit PressurePanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<LabChartView*> views() const override { return {view_}; }
+  QList<LabChartView*> views() const override { return {time.view}; }
+  TimeChart time{"Compressibility Z = P·L² / (N·kT)", "Z", "pressure"};
   QLineSeries *z, *ideal, *henderson;
-  std::unique_ptr<EventMarks> marks;
-
- private:
-  LabChartView* view_;
-  QValueAxis *x_, *y_;
 };
 
 // Mean-squared displacement against lag on log–log axes, with the fitted lines.
@@ -93,13 +89,9 @@ class CollisionPanel : public LabPanel {
  public:
   explicit CollisionPanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<LabChartView*> views() const override { return {view_}; }
+  QList<LabChartView*> views() const override { return {time.view}; }
+  TimeChart time{"Collisions per tick", "per tick", "collisions"};
   QLineSeries *exchanges, *newContacts, *enskog, *boundShare;
-  std::unique_ptr<EventMarks> marks;
-
- private:
-  LabChartView* view_;
-  QValueAxis *x_, *y_, *share_;
 };
 
 // Boltzmann's H over time against the Maxwellian's: the H theorem after an experiment.
@@ -107,13 +99,9 @@ class HPanel : public LabPanel {
  public:
   explicit HPanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<LabChartView*> views() const override { return {view_}; }
+  QList<LabChartView*> views() const override { return {time.view}; }
+  TimeChart time{"Boltzmann's H of the reduced velocities √(m/kT)·v", "H", "boltzmann-h"};
   QLineSeries *h, *maxwellian;
-  std::unique_ptr<EventMarks> marks;
-
- private:
-  LabChartView* view_;
-  QValueAxis *x_, *y_;
 };
 
 // Total energy over time, and the figures that tell whether the gas is sound.
@@ -121,14 +109,10 @@ class IntegrityPanel : public LabPanel {
  public:
   explicit IntegrityPanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<LabChartView*> views() const override { return {view_}; }
+  QList<LabChartView*> views() const override { return {time.view}; }
+  TimeChart time{"Total energy Σ½mv²", "energy [amu·units²/tick²]", "energy"};
   QLineSeries* energy;
   QLabel* figures;
-  std::unique_ptr<EventMarks> marks;
-
- private:
-  LabChartView* view_;
-  QValueAxis *x_, *y_;
 };
 
 }  // namespace km

@@ -10,23 +10,41 @@
 namespace km::lab {
 namespace {
 
-struct NoSurface : DrawingSurface {
-  void setBackColor(Color) override {}
-  void setFillColor(Color) override {}
-  void circle(float, float, float) override {}
-  void circle(float, float, float, Color) override {}
-};
-
 struct Disc {
   int species;
   double mass, x, y, vx, vy;
+};
+
+// The start-up species, or others, placed from a seeded generator, measured or not.
+struct SeededGas {
+  SeededGenerator rnd;
+  test::FixedClock clock;
+  NoDrawing surface;
+  NoReadouts display;
+  Simulation sim{rnd, clock};
+  std::optional<Laboratory> lab;
+  SeededGas(std::uint32_t seed, std::array<std::string, 4> counts, bool measured) : rnd(seed) {
+    sim.startUp(surface);
+    sim.setDefaultSpeciesColors();
+    sim.SetUpSpecies(test::rows(counts));
+    sim.PlaceParticles(surface);
+    if (!measured) return;
+    lab.emplace(sim);
+    lab->runStarted(seed);
+  }
+  void run(int ticks) {
+    for (int t = 0; t < ticks; ++t) {
+      sim.Timer1_Timer(surface, display);
+      if (lab) lab->afterTick();
+    }
+  }
 };
 
 // A gas placed by hand: discs in species order, one radius, one proximity.
 struct HandGas {
   test::ScriptedRandom rnd;
   test::FixedClock clock;
-  NoSurface surface;
+  NoDrawing surface;
   test::RecordingDisplay display;
   Simulation sim{rnd, clock};
   State& s = sim.state();
@@ -204,29 +222,14 @@ TEST(Experiments, EqualEnergiesKeepDirectionsAndTotal) {
 // Boltzmann's H theorem: equal energies put every disc on one ring of reduced speed, far above
 // the Maxwellian's H; collisions bring H back down to it.
 TEST(Experiments, HFallsBackToTheMaxwelliansAfterEqualEnergies) {
-  SeededGenerator rnd(9);
-  test::FixedClock clock;
-  NoSurface surface;
-  test::RecordingDisplay display;
-  Simulation sim(rnd, clock);
-  sim.startUp(surface);
-  sim.setDefaultSpeciesColors();
-  sim.SetUpSpecies(test::rows({"100", "20", "5", "1"}));
-  sim.PlaceParticles(surface);
-  Laboratory lab(sim);
-  lab.runStarted(9);
-  auto run = [&](int ticks) {
-    for (int t = 0; t < ticks; ++t) {
-      sim.Timer1_Timer(surface, display);
-      lab.afterTick();
-    }
-  };
-  run(2000);
+  SeededGas gas(9, {"100", "20", "5", "1"}, true);
+  Laboratory& lab = *gas.lab;
+  gas.run(2000);
   EXPECT_NEAR(lab.results().hNow, lab.results().hMaxwellian, 0.1);
   lab.equalEnergies();
-  run(1);
+  gas.run(1);
   EXPECT_GT(lab.results().hNow, lab.results().hMaxwellian + 1);
-  run(2000);
+  gas.run(2000);
   EXPECT_NEAR(lab.results().hNow, lab.results().hMaxwellian, 0.1);
 }
 
@@ -244,27 +247,12 @@ TEST(Laboratory, DiscsOutsideTheBoxAreCounted) {
 // those of the same gas unmeasured.
 TEST(Laboratory, MeasuringChangesNothing) {
   auto run = [](bool measured) {
-    SeededGenerator rnd(5);
-    test::FixedClock clock;
-    NoSurface surface;
-    test::RecordingDisplay display;
-    Simulation sim(rnd, clock);
-    sim.startUp(surface);
-    sim.setDefaultSpeciesColors();
-    sim.SetUpSpecies(test::rows({"32", "8", "2", "1"}));
-    sim.PlaceParticles(surface);
-    std::optional<Laboratory> lab;
-    if (measured) {
-      lab.emplace(sim);
-      lab->runStarted(0);
-    }
-    for (int t = 0; t < 1000; ++t) {
-      sim.Timer1_Timer(surface, display);
-      if (lab) lab->afterTick();
-    }
+    SeededGas gas(5, {"32", "8", "2", "1"}, measured);
+    gas.run(1000);
     std::vector<double> out;
+    const State& s = gas.sim.state();
     for (int i = 1; i <= 43; ++i)
-      for (const Cell* c : {&sim.state().posX(i), &sim.state().posY(i), &sim.state().velX(i)})
+      for (const Cell* c : {&s.posX(i), &s.posY(i), &s.velX(i)})
         out.push_back(c->toDouble());
     return out;
   };

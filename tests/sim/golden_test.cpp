@@ -23,13 +23,6 @@ struct Checksum {
   }
 };
 
-struct NullSurface : DrawingSurface {
-  void setBackColor(Color) override {}
-  void setFillColor(Color) override {}
-  void circle(float, float, float) override {}
-  void circle(float, float, float, Color) override {}
-};
-
 // Counts what it hears, and nothing more.
 struct CountingObserver : GasObserver {
   long turns = 0, exchanges = 0;
@@ -48,7 +41,7 @@ struct CountingObserver : GasObserver {
 void goldenRun(GasObserver* observer) {
   SeededGenerator rnd;
   test::FixedClock clock;
-  NullSurface surface;
+  NoDrawing surface;
   test::RecordingDisplay display;
   Simulation sim(rnd, clock);
   sim.setObserver(observer);

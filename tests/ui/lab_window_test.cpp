@@ -195,7 +195,7 @@ class LabWindowTest : public QObject {
       if (s->isVisible() && s->name().startsWith("event: ")) marks << s->name();
     QVERIFY2(marks.contains("event: equal energies"), qPrintable(marks.join(", ")));
     QVERIFY2(marks.contains("event: heat species 2 x3"), qPrintable(marks.join(", ")));
-    QCOMPARE(lab->pressure->marks->count(), lab->equipartition->marks->count());
+    QCOMPARE(lab->pressure->time.marks->count(), lab->equipartition->time.marks->count());
 
     // Refused where typed: the button goes grey, the field red, and the gas is untouched.
     const double vx = t.w.model().state().velX(40).toDouble();
