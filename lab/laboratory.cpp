@@ -86,13 +86,9 @@ void Laboratory::runStarted(std::uint64_t seed) {
   count_[0] = n_;
   radius_ = n_ > 0 ? numberOf(s.partRadius(1)) : 0;
   sigma_ = proximity();
-  energyAtStart_ = 0;
+  markEnergy();
   kTNow_.fill(0);
   hNow_ = notKnown;
-  for (int j = 1; j <= n_; ++j) {
-    const double vx = numberOf(s.velX(j)), vy = numberOf(s.velY(j));
-    energyAtStart_ += 0.5 * mass_[static_cast<std::size_t>(j)] * (vx * vx + vy * vy);
-  }
   unfolder_.reset(n_);
   h_.reset(n_);
   vxNow_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
@@ -114,6 +110,21 @@ void Laboratory::runStarted(std::uint64_t seed) {
   for (BinnedSeries* series : {&impulseSeries_, &exchanges_, &newContacts_, &repeats_})
     series->clear();
   msd_.reset(speciesOf_);
+}
+
+double Laboratory::totalEnergy() const {
+  const State& s = sim_.state();
+  double e = 0;
+  for (int i = 1; i <= n_; ++i) {
+    const double vx = numberOf(s.velX(i)), vy = numberOf(s.velY(i));
+    e += 0.5 * mass_[static_cast<std::size_t>(i)] * (vx * vx + vy * vy);
+  }
+  return e;
+}
+
+void Laboratory::markEnergy() {
+  energyAtStart_ = totalEnergy();
+  energyTick_ = tick_;
 }
 
 void Laboratory::restartAverages(const std::string& why) {
@@ -178,7 +189,9 @@ void Laboratory::afterTick() {
   }
   if (proximity() != sigma_) {
     sigma_ = proximity();
-    restartAverages("proximity " + std::to_string(sigma_).substr(0, 6));
+    char what[48];
+    std::snprintf(what, sizeof what, "proximity %g", sigma_);
+    restartAverages(what);
   }
 
   std::array<double, 5> energy{};
@@ -258,6 +271,7 @@ std::string Laboratory::heat(int species, double factor) {
     if (std::sqrt(factor) * std::hypot(numberOf(s.velX(i)), numberOf(s.velY(i))) > limit)
       return "That would make a disc faster than 10,000 units per tick.";
   heatParticles(s, first, last, factor);
+  markEnergy();
   char what[64];
   std::snprintf(what, sizeof what, "%s species %d x%g", factor >= 1 ? "heat" : "cool", species,
                 factor);
@@ -268,6 +282,7 @@ std::string Laboratory::heat(int species, double factor) {
 void Laboratory::equalEnergies() {
   if (!started_) return;
   equalizeEnergies(sim_.state(), n_);
+  markEnergy();
   restartAverages("equal energies");
 }
 
@@ -398,7 +413,8 @@ Results Laboratory::results() const {
   r.energyAtStart = energyAtStart_;
   r.momentumX = mx;
   r.momentumY = my;
-  if (tick_ > 0 && energyAtStart_ > 0) r.driftPer10k = (e / energyAtStart_ - 1) * 1e4 / tick_;
+  if (tick_ > energyTick_ && energyAtStart_ > 0)
+    r.driftPer10k = (e / energyAtStart_ - 1) * 1e4 / static_cast<double>(tick_ - energyTick_);
   return r;
 }
 

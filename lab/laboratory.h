@@ -82,8 +82,9 @@ struct Results {
   double hNow = notKnown, hMaxwellian = notKnown;
   int hSpan = 0;  // ticks of speeds behind hNow
 
-  double energy = notKnown, energyAtStart = notKnown;  // Σ½mv²
-  double driftPer10k = notKnown;  // relative change of the energy per 10,000 ticks
+  // Σ½mv² now, and at the start of the run or the last experiment, which sets it anew.
+  double energy = notKnown, energyAtStart = notKnown;
+  double driftPer10k = notKnown;  // relative change of the energy per 10,000 ticks since then
   double momentumX = notKnown, momentumY = notKnown;
   int outside = 0;            // centres outside the box
   double worstExcursion = 0;  // farthest a centre is beyond a wall now
@@ -131,6 +132,9 @@ class Laboratory : public GasObserver {
 
  private:
   void beginAverages();
+  double totalEnergy() const;
+  // The energy that later drift is measured against: the gas's now.
+  void markEnergy();
   double proximity() const;
   std::array<int, 5> speciesFirst() const;
   Distribution distribution(const Histogram& h, double mass, double kT, bool speed) const;
@@ -148,7 +152,9 @@ class Laboratory : public GasObserver {
   std::vector<int> speciesOf_;  // per particle, 1..4
   std::vector<double> mass_;    // per particle
   std::array<double, 5> speciesMass_{};
-  double radius_ = 0, sigma_ = 0, energyAtStart_ = 0;
+  double radius_ = 0, sigma_ = 0;
+  double energyAtStart_ = 0;  // at the run's start or the last experiment, at energyTick_
+  long energyTick_ = 0;
 
   std::array<double, 5> kTNow_{};  // the last tick's, gas and species
   double hNow_ = notKnown;

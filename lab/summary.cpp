@@ -123,9 +123,10 @@ std::vector<Row> summarize(const Results& r) {
   }
 
   out.section = "integrity";
-  out.add("energy.start", "total energy at the start", energyUnit, r.energyAtStart);
+  out.add("energy.start", "total energy at the start (or last experiment)", energyUnit,
+          r.energyAtStart);
   out.add("energy.now", "total energy now", energyUnit, r.energy);
-  out.add("energy.drift", "energy drift per 10,000 ticks", "relative", r.driftPer10k);
+  out.add("energy.drift", "energy drift per 10,000 ticks since then", "relative", r.driftPer10k);
   out.add("momentum.x", "total momentum, x", "amu·u/tick", r.momentumX);
   out.add("momentum.y", "total momentum, y", "amu·u/tick", r.momentumY);
   out.add("outside", "centres outside the box", "", static_cast<double>(r.outside));
