@@ -161,14 +161,19 @@ MeanSquaredDisplacement::Fit MeanSquaredDisplacement::fit(int group, int fromLag
     --start;
   }
   if (use.size() - start < 3) return f;
-  return fitOver(group, lags_[use[start]], lags_[use.back()]);
+  return fitCurve(group, msd, lags_[use[start]], lags_[use.back()]);
 }
 
 MeanSquaredDisplacement::Fit MeanSquaredDisplacement::fitOver(int group, int fromLag,
                                                               int toLag) const {
+  return fitCurve(group, curve(group), fromLag, toLag);
+}
+
+MeanSquaredDisplacement::Fit MeanSquaredDisplacement::fitCurve(int group,
+                                                               const std::vector<double>& msd,
+                                                               int fromLag, int toLag) const {
   Fit f;
   if (members_[static_cast<std::size_t>(group)] == 0) return f;
-  const std::vector<double> msd = curve(group);
   std::vector<std::size_t> use;
   for (std::size_t l = 0; l < lags_.size(); ++l)
     if (lags_[l] >= fromLag && lags_[l] <= toLag && msd[l] > 0) use.push_back(l);

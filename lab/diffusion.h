@@ -69,6 +69,8 @@ class MeanSquaredDisplacement {
     std::vector<double> n;
   };
   std::size_t slot(std::size_t block, std::size_t lag, int group) const;
+  // fitOver on a curve already worked out.
+  Fit fitCurve(int group, const std::vector<double>& msd, int fromLag, int toLag) const;
   void mergeBlocks();
 
   std::vector<int> lags_;

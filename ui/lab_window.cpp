@@ -260,13 +260,13 @@ void LabWindow::heatFactor_Change() {
 }
 
 void LabWindow::heat_Click() {
-  const NumericText f = readNumericText(heatFactor->text().toStdString());
   if (!factorTaken()) {
     note->setText(factorRefusal);
     return;
   }
+  const double factor = readNumericText(heatFactor->text().toStdString()).value;
   const int species = heatSpecies->currentData().toInt();
-  const std::string why = lab_.heat(species, f.value);
+  const std::string why = lab_.heat(species, factor);
   note->setText(
       why.empty()
           ? QString("Species %1: energy times %2.").arg(species).arg(heatFactor->text().trimmed())
