@@ -2,6 +2,7 @@
 #include "boltzmann_h.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "theory.h"
 
@@ -46,7 +47,7 @@ void HTracker::add(const std::vector<double>& u) {
 }
 
 double HTracker::h() const {
-  if (inside_ == 0) return 0;
+  if (inside_ == 0) return std::numeric_limits<double>::quiet_NaN();
   std::array<double, rings> p{};
   for (std::size_t k = 0; k < p.size(); ++k)
     p[k] = static_cast<double>(counts_[k]) / static_cast<double>(inside_);

@@ -21,7 +21,8 @@ class HTracker {
   void reset(int particles);
   // One tick's reduced speeds of particles 1..n (u[0] unused).
   void add(const std::vector<double>& u);
-  // H over the last `span` ticks, and the same sum for a Maxwellian in the same rings.
+  // H over the last `span` ticks (not known without a speed to count), and the same sum for a
+  // Maxwellian in the same rings.
   double h() const;
   double maxwellian() const { return maxwellian_; }
   int span() const { return span_; }

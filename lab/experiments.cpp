@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "experiments.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace km::lab {
 
-void heatParticles(State& s, int first, int last, double factor) {
-  if (first > last || !(factor >= 0)) return;
+Heating planHeating(const State& s, int first, int last, double factor) {
+  Heating h;
+  if (first > last || !(factor >= 0)) return h;
   double mass = 0, px = 0, py = 0;
   for (int i = first; i <= last; ++i) {
     const double m = s.partMass(i).toDouble();
@@ -14,11 +16,29 @@ void heatParticles(State& s, int first, int last, double factor) {
     px += m * s.velX(i).toDouble();
     py += m * s.velY(i).toDouble();
   }
-  const double meanX = mass > 0 ? px / mass : 0, meanY = mass > 0 ? py / mass : 0;
+  double meanX = 0, meanY = 0;
+  if (last > first && mass > 0) {
+    meanX = px / mass;
+    meanY = py / mass;
+  }
   const double scale = std::sqrt(factor);
   for (int i = first; i <= last; ++i) {
-    s.velX(i) = meanX + scale * (s.velX(i).toDouble() - meanX);
-    s.velY(i) = meanY + scale * (s.velY(i).toDouble() - meanY);
+    const double m = s.partMass(i).toDouble();
+    const double ux = s.velX(i).toDouble() - meanX, uy = s.velY(i).toDouble() - meanY;
+    h.energyBefore += 0.5 * m * (ux * ux + uy * uy);
+    h.vx.push_back(meanX + scale * ux);
+    h.vy.push_back(meanY + scale * uy);
+    h.energyAfter += 0.5 * m * factor * (ux * ux + uy * uy);
+    h.fastest = std::max(h.fastest, std::hypot(h.vx.back(), h.vy.back()));
+  }
+  return h;
+}
+
+void applyHeating(State& s, int first, const Heating& h) {
+  for (std::size_t k = 0; k < h.vx.size(); ++k) {
+    const int i = first + static_cast<int>(k);
+    s.velX(i) = h.vx[k];
+    s.velY(i) = h.vy[k];
   }
 }
 

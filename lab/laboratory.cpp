@@ -66,50 +66,43 @@ void Laboratory::runStarted(std::uint64_t seed) {
   started_ = true;
   seed_ = seed;
   tick_ = 0;
-  n_ = std::clamp(sim_.lastParticle(), 0, 500);
-  speciesOf_.assign(static_cast<std::size_t>(n_) + 1, 0);
-  mass_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
-  count_.fill(0);
+  placed_ = std::clamp(s.placedCount, 0, 500);
+  speciesOf_.assign(static_cast<std::size_t>(placed_) + 1, 0);
+  mass_.assign(static_cast<std::size_t>(placed_) + 1, 0.0);
   speciesMass_.fill(0);
-  // Particles come in species order, as many of each as its count's whole part.
-  int i = 1;
-  for (int sp = 1; sp <= 4 && i <= n_; ++sp) {
-    const int c = passesUpTo(s.speciesCount(sp));
-    for (int k = 0; k < c && i <= n_; ++k, ++i) {
-      speciesOf_[static_cast<std::size_t>(i)] = sp;
-      mass_[static_cast<std::size_t>(i)] = numberOf(s.partMass(i));
-      ++count_[static_cast<std::size_t>(sp)];
-      speciesMass_[static_cast<std::size_t>(sp)] = mass_[static_cast<std::size_t>(i)];
-    }
+  for (int i = 1; i <= placed_; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    speciesOf_[k] = std::clamp(sim_.particleSpecies(i), 1, 4);
+    mass_[k] = numberOf(s.partMass(i));
+    if (speciesMass_[static_cast<std::size_t>(speciesOf_[k])] == 0)
+      speciesMass_[static_cast<std::size_t>(speciesOf_[k])] = mass_[k];
   }
-  n_ = i - 1;
-  count_[0] = n_;
-  radius_ = n_ > 0 ? numberOf(s.partRadius(1)) : 0;
+  n_ = std::clamp(sim_.lastParticle(), 0, placed_);
+  countSpecies();
+  radius_ = placed_ > 0 ? numberOf(s.partRadius(1)) : 0;
   sigma_ = proximity();
   markEnergy();
   kTNow_.fill(0);
   hNow_ = notKnown;
-  unfolder_.reset(n_);
+  unfolder_.reset(placed_);
   h_.reset(n_);
-  vxNow_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
-  vyNow_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
+  for (std::vector<double>* v : {&vxNow_, &vyNow_, &ux_, &uy_, &reduced_})
+    v->assign(static_cast<std::size_t>(placed_) + 1, 0.0);
   met_.fill(0);
-  ux_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
-  uy_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
-  reduced_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
   history_.clear();
   history_.events.push_back({0, "run: " + std::to_string(n_) + " discs"});
+  heldKind_ = Change::None;
   restartTick_ = 0;
-  averaging_ = false;
   impulse_ = 0;
   contacts_.reset();
-  for (BinnedSeries& k : kT_)
-    k.clear();
-  for (BinnedSeries& k : speciesContacts_)
-    k.clear();
-  for (BinnedSeries* series : {&impulseSeries_, &exchanges_, &newContacts_, &repeats_})
-    series->clear();
-  msd_.reset(speciesOf_);
+  clearAverages();
+}
+
+void Laboratory::countSpecies() {
+  count_.fill(0);
+  for (int i = 1; i <= n_; ++i)
+    ++count_[static_cast<std::size_t>(speciesOf_[static_cast<std::size_t>(i)])];
+  count_[0] = n_;
 }
 
 double Laboratory::totalEnergy() const {
@@ -128,24 +121,45 @@ void Laboratory::markEnergy() {
 }
 
 void Laboratory::restartAverages(const std::string& why) {
-  if (!started_) return;
-  history_.events.push_back({tick_, why});
-  // H from here on sees only the gas as the experiment left it.
-  h_.reset(n_);
-  restartTick_ = tick_;
-  averaging_ = false;
+  logEvent(why, Change::None);
 }
 
-void Laboratory::beginAverages() {
-  averaging_ = true;
+void Laboratory::holdChangeEvents(bool hold) {
+  holdChanges_ = hold;
+  if (!hold) heldKind_ = Change::None;
+}
+
+void Laboratory::logEvent(const std::string& why, Change kind) {
+  if (!started_) return;
+  if (holdChanges_ && kind != Change::None && kind == heldKind_ && !history_.events.empty())
+    history_.events.back() = {tick_, why};
+  else
+    history_.events.push_back({tick_, why});
+  heldKind_ = holdChanges_ ? kind : Change::None;
+  // H from here on sees only the gas as the change left it.
+  h_.reset(n_);
+  restartTick_ = tick_;
+  clearAverages();
+}
+
+void Laboratory::clearAverages() {
+  averaging_ = false;
   for (BinnedSeries& k : kT_)
     k.clear(tick_);
   for (BinnedSeries& k : speciesContacts_)
     k.clear(tick_);
   for (BinnedSeries* series : {&impulseSeries_, &exchanges_, &newContacts_, &repeats_})
     series->clear(tick_);
-  msd_.reset(speciesOf_);
+  for (auto* histograms : {&speed_, &vx_, &vy_})
+    for (Histogram& h : *histograms)
+      h.reset(0, 1, fineBins);
+  msd_.reset(std::vector<int>(speciesOf_.begin(), speciesOf_.begin() + n_ + 1));
   contacts_.restartLongest();
+}
+
+void Laboratory::beginAverages() {
+  clearAverages();
+  averaging_ = true;
   // Ranges wide enough for the Maxwellian at the gas's present temperature.
   const double gasKT = kTNow_[0];
   for (int sp = 1; sp <= 4; ++sp) {
@@ -157,14 +171,16 @@ void Laboratory::beginAverages() {
   }
 }
 
+// Contacts are heard for every placed disc: a count raised during this tick has already set
+// discs going that the laboratory takes in only after the tick.
 void Laboratory::wallTurn(int i, Axis axis, double at, double before, double after) {
-  if (i < 1 || i > n_) return;
+  if (i < 1 || i > placed_) return;
   impulse_ += mass_[static_cast<std::size_t>(i)] * std::fabs(after - before);
   unfolder_.turn(i, axis, at, before, after);
 }
 
 void Laboratory::pairExchange(int i, int j) {
-  if (i < 1 || j < 1 || i > n_ || j > n_) return;
+  if (i < 1 || j < 1 || i > placed_ || j > placed_) return;
   if (!contacts_.exchange(i, j)) return;
   met_[static_cast<std::size_t>(speciesOf_[static_cast<std::size_t>(i)])] += 1;
   met_[static_cast<std::size_t>(speciesOf_[static_cast<std::size_t>(j)])] += 1;
@@ -174,24 +190,20 @@ void Laboratory::afterTick() {
   if (!started_) return;
   const State& s = sim_.state();
   ++tick_;
-  // A lower count typed during the run shrinks the gas at once; a new proximity changes its
-  // physics. Either starts the averages afresh.
-  const int last = std::clamp(sim_.lastParticle(), 0, n_);
+  // A count typed during the run changes at once how many discs the engine moves; a new
+  // proximity changes their physics. Either starts the averages and the energy afresh.
+  const int last = std::clamp(sim_.lastParticle(), 0, placed_);
   if (last != n_) {
     n_ = last;
-    count_.fill(0);
-    for (int i = 1; i <= n_; ++i)
-      ++count_[static_cast<std::size_t>(speciesOf_[static_cast<std::size_t>(i)])];
-    count_[0] = n_;
-    speciesOf_.resize(static_cast<std::size_t>(n_) + 1);
-    h_.reset(n_);
-    restartAverages("gas now " + std::to_string(n_) + " discs");
+    countSpecies();
+    markEnergy();
+    logEvent("gas now " + std::to_string(n_) + " discs", Change::Count);
   }
   if (proximity() != sigma_) {
     sigma_ = proximity();
     char what[48];
     std::snprintf(what, sizeof what, "proximity %g", sigma_);
-    restartAverages(what);
+    logEvent(what, Change::Proximity);
   }
 
   std::array<double, 5> energy{};
@@ -258,19 +270,23 @@ void Laboratory::afterTick() {
 
 std::string Laboratory::heat(int species, double factor) {
   if (!started_) return "No gas is running.";
+  const std::string name = "Species " + std::to_string(species);
   if (species < 1 || species > 4 || count_[static_cast<std::size_t>(species)] == 0)
-    return "Species " + std::to_string(species) + " has no particles in this run.";
+    return name + " has no particles in this run.";
   if (!(factor >= 0.01 && factor <= 100)) return "The factor must be a number from 0.01 to 100.";
+  const int count = count_[static_cast<std::size_t>(species)];
   const int first = speciesFirst()[static_cast<std::size_t>(species)];
-  const int last = first + count_[static_cast<std::size_t>(species)] - 1;
+  State& s = sim_.state();
+  const Heating plan = planHeating(s, first, first + count - 1, factor);
+  if (!(plan.energyBefore > 0))
+    return count == 1 ? name + "'s one disc is at rest: there is no motion to heat or cool."
+                      : name +
+                            "'s discs all move alike: there is no motion about their mean "
+                            "velocity to heat or cool.";
   // Speeds far beyond the box's size per tick make the gas meaningless and, heated again and
   // again, would overflow.
-  const double limit = 10000;
-  State& s = sim_.state();
-  for (int i = first; i <= last; ++i)
-    if (std::sqrt(factor) * std::hypot(numberOf(s.velX(i)), numberOf(s.velY(i))) > limit)
-      return "That would make a disc faster than 10,000 units per tick.";
-  heatParticles(s, first, last, factor);
+  if (!(plan.fastest <= 10000)) return "That would make a disc faster than 10,000 units per tick.";
+  applyHeating(s, first, plan);
   markEnergy();
   char what[64];
   std::snprintf(what, sizeof what, "%s species %d x%g", factor >= 1 ? "heat" : "cool", species,
@@ -290,6 +306,8 @@ Distribution Laboratory::distribution(const Histogram& h, double mass, double kT
                                       bool speed) const {
   Distribution d;
   d.samples = h.total();
+  // Without samples or motion there is no distribution to show: never the last run's.
+  if (d.samples == 0 || !(kT > 0) || !(mass > 0)) return d;
   const int per = h.bins() / chartBins;
   d.binWidth = h.binWidth() * per;
   d.measured = h.densities(per);
@@ -299,20 +317,22 @@ Distribution Laboratory::distribution(const Histogram& h, double mass, double kT
   for (int k = 0; k < chartBins; ++k) {
     const double a = h.low() + d.binWidth * k, b = a + d.binWidth;
     d.centres.push_back((a + b) / 2);
-    d.theory.push_back(kT > 0 && mass > 0 ? (cdf(b) - cdf(a)) / d.binWidth : notKnown);
+    d.theory.push_back((cdf(b) - cdf(a)) / d.binWidth);
   }
-  if (d.samples > 0 && kT > 0 && mass > 0) d.ks = h.ksDistance(cdf);
+  d.ks = h.ksDistance(cdf);
   return d;
 }
 
 Results Laboratory::results() const {
   Results r;
+  r.running = started_;
   r.seed = seed_;
   r.ticks = tick_;
   r.warmup = settings_.warmup;
   r.particles = n_;
   r.lags = msd_.lags();
   if (!started_) return r;
+  r.warmupLeft = averaging_ ? 0 : std::max(0L, settings_.warmup + 1 - (tick_ - restartTick_));
   r.measuredTicks = kT_[0].ticks();
   r.radius = radius_;
   r.sigma = sigma_;

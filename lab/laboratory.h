@@ -53,9 +53,11 @@ struct SpeciesResult {
 };
 
 struct Results {
+  bool running = false;    // a run has been placed and is measured
   long ticks = 0;          // since the run began
   long measuredTicks = 0;  // in the averages
   long warmup = 0;
+  long warmupLeft = 0;  // ticks until the averages begin; 0 once they have
   int particles = 0;
   double radius = notKnown, sigma = notKnown;
   double side = notKnown;  // L = 1000 − 2·radius, the square the centres reach
@@ -114,10 +116,14 @@ class Laboratory : public GasObserver {
 
   // A run was placed: reads its layout and starts every measurement and the history afresh.
   void runStarted(std::uint64_t seed);
-  // After every tick of the simulation.
+  // After every tick of the simulation. A change of the discs the engine moves (a count typed
+  // during the run) or of the proximity is an event that restarts the averages.
   void afterTick();
   // Starts the averages afresh (the history goes on), and marks the history.
   void restartAverages(const std::string& why);
+  // While held (someone is typing a count or a proximity), a change of the same kind as the
+  // event just logged replaces it, so that typing "100" makes one event and not three.
+  void holdChangeEvents(bool hold);
   // Heats or cools species 1..4 by a factor in energy; "" when done, else why not.
   std::string heat(int species, double factor);
   void equalEnergies();
@@ -131,7 +137,12 @@ class Laboratory : public GasObserver {
   void pairExchange(int i, int j) override;
 
  private:
+  enum class Change { None, Count, Proximity };
+  void logEvent(const std::string& why, Change kind);
+  void clearAverages();
   void beginAverages();
+  // Counts of each species among the discs the engine moves now, particles 1..n_.
+  void countSpecies();
   double totalEnergy() const;
   // The energy that later drift is measured against: the gas's now.
   void markEnergy();
@@ -147,10 +158,11 @@ class Laboratory : public GasObserver {
   long restartTick_ = 0;  // when the averages last restarted
   bool averaging_ = false;
 
-  int n_ = 0;                   // particles measured
-  std::array<int, 5> count_{};  // per species
-  std::vector<int> speciesOf_;  // per particle, 1..4
-  std::vector<double> mass_;    // per particle
+  int placed_ = 0;              // particles the run placed: the most the engine can move
+  int n_ = 0;                   // particles the engine moves now, 1..n_, all measured
+  std::array<int, 5> count_{};  // per species, among 1..n_
+  std::vector<int> speciesOf_;  // per placed particle, 1..4
+  std::vector<double> mass_;    // per placed particle
   std::array<double, 5> speciesMass_{};
   double radius_ = 0, sigma_ = 0;
   double energyAtStart_ = 0;  // at the run's start or the last experiment, at energyTick_
@@ -172,6 +184,8 @@ class Laboratory : public GasObserver {
   std::array<Histogram, 5> speed_, vx_, vy_;
 
   History history_;
+  bool holdChanges_ = false;
+  Change heldKind_ = Change::None;  // of the last event, while it may still be replaced
   // Scratch, reused every tick.
   std::vector<double> vxNow_, vyNow_, ux_, uy_, reduced_;
 };

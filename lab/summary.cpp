@@ -62,6 +62,16 @@ std::string measuredText(double value, double error) {
   return format("%.*f", value, decimals) + " ± " + format("%.*f", error, decimals);
 }
 
+std::string waitingText(const Results& r) {
+  if (!r.running) return "No gas yet: press \"Run Simulation\" in the main window.";
+  if (r.particles == 0) return "No discs are moving: every count is 0.";
+  if (r.warmupLeft > 0)
+    return "Warming up: the averages begin in " + std::to_string(r.warmupLeft) +
+           (r.warmupLeft == 1 ? " tick." : " ticks.");
+  if (!(r.kTNow > 0)) return "Nothing moves: the gas has no energy of motion to measure.";
+  return "";
+}
+
 std::vector<Row> summarize(const Results& r) {
   Rows out;
   auto sp = [](const SpeciesResult& s) { return "species" + std::to_string(s.species); };

@@ -27,6 +27,10 @@ struct Row {
 std::string measuredText(double value, double error);
 std::string numberText(double value);
 
+// Why the averages hold nothing yet, in words for the user ("" when they hold data): no run,
+// no discs, the warm-up, or a gas with no motion.
+std::string waitingText(const Results& r);
+
 // Every measurement of the results, in the order of a report.
 std::vector<Row> summarize(const Results& r);
 

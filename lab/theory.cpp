@@ -2,6 +2,7 @@
 #include "theory.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -31,10 +32,12 @@ double packingFraction(int n, double sigma, double side) {
 }
 
 double hendersonZ(double eta) {
+  if (!(eta < closePacking)) return std::numeric_limits<double>::quiet_NaN();
   return (1 + eta * eta / 8) / ((1 - eta) * (1 - eta));
 }
 
 double contactValue(double eta) {
+  if (!(eta < closePacking)) return std::numeric_limits<double>::quiet_NaN();
   return (1 - 7 * eta / 16) / ((1 - eta) * (1 - eta));
 }
 

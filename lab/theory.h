@@ -18,9 +18,12 @@ double componentCdf(double v, double mass, double kT);
 
 // Packing fraction of n discs of diameter sigma in a square of side L.
 double packingFraction(int n, double sigma, double side);
-// Henderson's equation of state for hard discs: Z = (1 + η²/8) / (1 − η)².
+// The densest packing of discs in the plane, π/(2√3): no fluid, nor any gas, lies beyond it.
+inline constexpr double closePacking = 0.9068996821171089;
+// Henderson's equation of state for hard discs: Z = (1 + η²/8) / (1 − η)²; not known at or
+// beyond close packing.
 double hendersonZ(double eta);
-// The pair distribution at contact that goes with it: (1 − 7η/16) / (1 − η)².
+// The pair distribution at contact that goes with it: (1 − 7η/16) / (1 − η)²; likewise.
 double contactValue(double eta);
 
 // Enskog's rate of collisions of one disc with the discs of a partner species:

@@ -68,12 +68,14 @@ void Simulation::SetUpSpecies(const SpeciesTexts& rows) {
   s_.speciesMass(0) = total;
 
   int n = 0;
+  speciesOfParticle_.fill(0);
   for (int k = 0; k <= 3; ++k) {
     int count = passesUpTo(s_.speciesCount(k + 1));
     for (int j = 1; j <= count; ++j) {
       ++n;
       s_.partMass(n) = s_.speciesMass(k + 1);
       s_.partColor(n) = s_.speciesColor(k + 1);
+      speciesOfParticle_[static_cast<std::size_t>(n)] = k + 1;
     }
   }
 }

@@ -69,6 +69,11 @@ class Simulation {
   // Last particle the tick and the collision test reach: the smaller of speciesCount(0) and
   // the number placed by the latest PlaceParticles.
   int lastParticle() const;
+  // The species (1..4) that the latest SetUpSpecies gave particle i, 0 for none. Counts typed
+  // during a run change which particles move, never which species a particle belongs to.
+  int particleSpecies(int i) const {
+    return i >= 1 && i <= 500 ? speciesOfParticle_[static_cast<std::size_t>(i)] : 0;
+  }
 
  private:
   void moveAndDraw(int i, DrawingSurface& surface);
@@ -98,6 +103,7 @@ class Simulation {
   HardDiscs hardDiscs_;
   DiscGas discGas_;
   std::array<Cell, 501> oldX_, oldY_;  // positions before the exact tick's advance
+  std::array<int, 501> speciesOfParticle_{};
 };
 
 // A position that is a Double of at most this magnitude: differences and their squares of

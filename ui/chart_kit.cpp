@@ -129,6 +129,36 @@ void fitAxis(QValueAxis* axis, double low, double high) {
   axis->applyNiceNumbers();
 }
 
+ChartNotice::ChartNotice(QChart* chart) : chart_(chart), item_(new QGraphicsSimpleTextItem(chart)) {
+  QFont f = item_->font();
+  f.setPointSize(12);
+  item_->setFont(f);
+  item_->setBrush(QColor(230, 230, 230));
+  item_->setZValue(10);
+  item_->hide();
+  moved_ = QObject::connect(chart, &QChart::plotAreaChanged, [this] { place(); });
+}
+
+ChartNotice::~ChartNotice() {
+  QObject::disconnect(moved_);
+}
+
+void ChartNotice::show(const QString& text) {
+  if (item_->text() != text) item_->setText(text);
+  item_->setVisible(!text.isEmpty());
+  place();
+}
+
+QString ChartNotice::text() const {
+  return item_->isVisible() ? item_->text() : QString();
+}
+
+void ChartNotice::place() {
+  const QRectF area = chart_->plotArea();
+  const QRectF box = item_->boundingRect();
+  item_->setPos(area.center() - QPointF(box.width() / 2, box.height() / 2));
+}
+
 EventMarks::EventMarks(QChart* chart, QValueAxis* x, QValueAxis* y) : chart_(chart), x_(x), y_(y) {}
 
 void EventMarks::show(const std::vector<lab::Event>& events) {
@@ -167,6 +197,7 @@ TimeChart::TimeChart(const QString& title, const QString& valueTitle, const QStr
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
   marks = std::make_unique<EventMarks>(chart, x, y);
+  notice = std::make_unique<ChartNotice>(chart);
   view = chartView(chart, name);
 }
 

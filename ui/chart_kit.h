@@ -54,6 +54,24 @@ void recolor(QLineSeries* series, const QColor& color);
 // Sets an axis to span the values with a margin; a flat or empty span gets a unit around it.
 void fitAxis(QValueAxis* axis, double low, double high);
 
+// A line of text centred on a chart's plot area, saying why the chart shows nothing.
+class ChartNotice {
+ public:
+  explicit ChartNotice(QChart* chart);
+  ~ChartNotice();
+  ChartNotice(const ChartNotice&) = delete;
+  ChartNotice& operator=(const ChartNotice&) = delete;
+  // Shows the text; "" hides the notice.
+  void show(const QString& text);
+  QString text() const;
+
+ private:
+  void place();
+  QChart* chart_;
+  QGraphicsSimpleTextItem* item_;
+  QMetaObject::Connection moved_;
+};
+
 // Vertical marks on a time chart for the events of the history that fall in its x range, each
 // a dashed grey line series named "event: …" with its words written beside it.
 class EventMarks {
@@ -86,6 +104,7 @@ struct TimeChart {
   QValueAxis *x, *y;
   LabChartView* view;
   std::unique_ptr<EventMarks> marks;
+  std::unique_ptr<ChartNotice> notice;
 };
 
 // The x axis of a time chart: 0 to just past `ticks` in four to eight round steps.

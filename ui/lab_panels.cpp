@@ -38,6 +38,15 @@ struct Span {
   }
 };
 
+// Why the averages hold nothing, or "".
+QString waiting(const lab::Results& r) {
+  return QString::fromStdString(lab::waitingText(r));
+}
+// Why a chart of the run's history shows nothing: before a run, or with no discs.
+QString noHistory(const lab::Results& r) {
+  return r.running && r.particles > 0 ? QString() : waiting(r);
+}
+
 QLineSeries* horizontal(QLineSeries* s, double x0, double x1, double y) {
   if (std::isfinite(y))
     s->replace(QList<QPointF>{{x0, y}, {x1, y}});
@@ -66,6 +75,7 @@ SpeedPanel::SpeedPanel(QWidget* parent) : LabPanel(parent) {
     attach(chart, measured[k], x_[k], y_[k]);
     attach(chart, theory[k], x_[k], y_[k]);
     views_[k] = chartView(chart, QString("speeds-species-%1").arg(sp));
+    notices_[k] = std::make_unique<ChartNotice>(chart);
     grid->addWidget(views_[k], (sp - 1) / 2, (sp - 1) % 2);
   }
   auto* layout = new QVBoxLayout(this);
@@ -101,14 +111,31 @@ void SpeedPanel::refresh(const LabView& v) {
     recolor(theory[k], v.colors[k]);
     rename(measured[k], "measured (KS " + brief(d.ks) + ")");
     rename(theory[k], which == 0 ? "Maxwell–Boltzmann" : "Gaussian");
-    const QString title =
-        QString("Species %1: %2 discs, kT %3").arg(s.species).arg(s.count).arg(number(s.kT.value));
+    const QString title = QString("Species %1: %2 disc%3, kT %4")
+                              .arg(s.species)
+                              .arg(s.count)
+                              .arg(s.count == 1 ? "" : "s")
+                              .arg(number(s.kT.value));
     if (views_[k]->chart()->title() != title) views_[k]->chart()->setTitle(title);
     measured[k]->replace(steps);
     theory[k]->replace(law);
+    measured[k]->setVisible(!steps.isEmpty());
+    theory[k]->setVisible(!steps.isEmpty());
+    const QString why = waiting(v.results);
+    notices_[k]->show(!steps.isEmpty() ? QString()
+                      : why.isEmpty()  ? QString("No speeds measured yet.")
+                                       : why);
     if (x_[k]->titleText() != axis) x_[k]->setTitleText(axis);
     fitAxis(x_[k], xs.low, xs.high);
     fitAxis(y_[k], 0, ys.high);
+  }
+  // Without a gas, one empty chart says why.
+  if (v.results.species.empty()) {
+    present[1] = true;
+    views_[1]->chart()->setTitle("Speeds");
+    measured[1]->setVisible(false);
+    theory[1]->setVisible(false);
+    notices_[1]->show(waiting(v.results));
   }
   for (std::size_t k = 1; k < 5; ++k)
     views_[k]->setVisible(present[k]);
@@ -137,6 +164,7 @@ EquipartitionPanel::EquipartitionPanel(QWidget* parent) : LabPanel(parent) {
     hideFromLegend(bars, errorBar[sp]);
   }
   bars_ = chartView(bars, "equipartition");
+  notice_ = std::make_unique<ChartNotice>(bars);
 
   overTime[0] = time.add(lineSeries("the gas", gasColor, true));
   for (int sp = 1; sp <= 4; ++sp)
@@ -175,6 +203,8 @@ void EquipartitionPanel::refresh(const LabView& v) {
     errorBar[k]->setVisible(present[k]);
     overTime[k]->setVisible(present[k]);
   }
+  notice_->show(waiting(v.results));
+  time.notice->show(noHistory(v.results));
   rename(gasKT, "the gas: kT " + measured(v.results.kT));
   horizontal(gasKT, 0.5, 4.5, v.results.kT.value);
   ys.add(v.results.kT.value);
@@ -196,6 +226,7 @@ PressurePanel::PressurePanel(QWidget* parent) : LabPanel(parent) {
 void PressurePanel::refresh(const LabView& v) {
   const lab::Results& r = v.results;
   const QList<QPointF> points = toPoints(lab::binMeans(v.history.z));
+  time.notice->show(noHistory(r));
   z->replace(points);
   rename(z, "Z measured: " + measured(r.Z));
   rename(henderson, "hard discs (Henderson): " + number(r.zHenderson));
@@ -234,6 +265,7 @@ DiffusionPanel::DiffusionPanel(QWidget* parent) : LabPanel(parent) {
   enskog->setPen(pen);
   attach(chart, enskog, x_, y_);
   view_ = chartView(chart, "diffusion");
+  notice_ = std::make_unique<ChartNotice>(chart);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(view_);
 }
@@ -265,6 +297,7 @@ void DiffusionPanel::refresh(const LabView& v) {
         .arg(f.fromLag)
         .arg(f.toLag);
   };
+  notice_->show(r.measuredTicks > 1 ? QString() : waiting(r));
   curve(msd[0], r.tracerMsd);
   rename(msd[0], "particle 1");
   line(fit[0], r.tracer, r.tracer.D);
@@ -319,6 +352,7 @@ CollisionPanel::CollisionPanel(QWidget* parent) : LabPanel(parent) {
 
 void CollisionPanel::refresh(const LabView& v) {
   const lab::Results& r = v.results;
+  time.notice->show(noHistory(r));
   const QList<QPointF> e = toPoints(lab::binMeans(v.history.exchanges));
   const QList<QPointF> n = toPoints(lab::binMeans(v.history.newContacts));
   exchanges->replace(e);
@@ -347,6 +381,7 @@ HPanel::HPanel(QWidget* parent) : LabPanel(parent) {
 void HPanel::refresh(const LabView& v) {
   const lab::Results& r = v.results;
   const QList<QPointF> points = toPoints(lab::binMeans(v.history.h));
+  time.notice->show(noHistory(r));
   h->replace(points);
   rename(h, QString("H over the last %1 ticks of speeds: %2").arg(r.hSpan).arg(number(r.hNow)));
   rename(maxwellian, "Maxwellian: " + number(r.hMaxwellian));
@@ -374,11 +409,16 @@ IntegrityPanel::IntegrityPanel(QWidget* parent) : LabPanel(parent) {
 void IntegrityPanel::refresh(const LabView& v) {
   const lab::Results& r = v.results;
   const QList<QPointF> points = toPoints(lab::binMeans(v.history.energy));
+  time.notice->show(noHistory(r));
   energy->replace(points);
   Span ys;
   ys.add(points);
   ys.add(r.energyAtStart);
   time.fit(r.ticks, ys.low, ys.high, v.history.events);
+  if (!r.running) {
+    figures->setText(waiting(r));
+    return;
+  }
   figures->setText(QString("Energy now %1, at the start %2; drift %3 per 10,000 ticks.\n"
                            "Momentum (%4, %5).   Centres outside the box: %6 (farthest %7 units).\n"
                            "Seed %8.   Rule: %9.   Ticks averaged %10 of %11.")

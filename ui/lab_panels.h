@@ -42,6 +42,7 @@ class SpeedPanel : public LabPanel {
  private:
   std::array<LabChartView*, 5> views_{};
   std::array<QValueAxis*, 5> x_{}, y_{};
+  std::array<std::unique_ptr<ChartNotice>, 5> notices_;
 };
 
 // Each species' kT with its error beside the gas's, and each species' kT over time.
@@ -58,6 +59,7 @@ class EquipartitionPanel : public LabPanel {
  private:
   LabChartView* bars_;
   QValueAxis* barY_;
+  std::unique_ptr<ChartNotice> notice_;
 };
 
 // Z over time beside the ideal gas and Henderson's hard discs.
@@ -82,6 +84,7 @@ class DiffusionPanel : public LabPanel {
  private:
   LabChartView* view_;
   QLogValueAxis *x_, *y_;
+  std::unique_ptr<ChartNotice> notice_;
 };
 
 // Exchanges and new contacts per tick against Enskog's rate, and the bound-pair share.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lab_window.h"
 
+#include <QBuffer>
 #include <QButtonGroup>
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,7 +10,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -17,25 +17,13 @@
 #include "kinetic_model.h"
 #include "summary.h"
 #include "tables.h"
+#include "whole_file.h"
 
 namespace km {
 namespace {
 
 constexpr double lowestFactor = 0.01, highestFactor = 100;
 const char* const factorRefusal = "The factor must be a number from 0.01 to 100.";
-
-// Writes one file whole or not at all: a failed write leaves no half file behind.
-QString writeFile(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return path + ": " + file.errorString();
-  if (file.write(bytes) != bytes.size()) {
-    const QString why = file.errorString();
-    file.cancelWriting();
-    return path + ": " + why;
-  }
-  if (!file.commit()) return path + ": " + file.errorString();
-  return "";
-}
 
 }  // namespace
 
@@ -55,7 +43,7 @@ LabWindow::LabWindow(KineticModel& main)
   lab_.setSettings({warmup->value(), 0});
   // Opened during a run, it measures from now on.
   if (main_.hasRun()) main_RunStarted();
-  fillSpecies();
+  fillSpecies(lab_.results());
   refreshTimer->start();
 }
 
@@ -164,11 +152,23 @@ void LabWindow::createControls() {
 
   refreshTimer = new QTimer(this);
   refreshTimer->setInterval(100);
+  settleTimer = new QTimer(this);
+  settleTimer->setSingleShot(true);
+  settleTimer->setInterval(700);
 }
 
 void LabWindow::wireEvents() {
   connect(&main_, &KineticModel::ticked, this, &LabWindow::main_Ticked);
   connect(&main_, &KineticModel::runStarted, this, &LabWindow::main_RunStarted);
+  for (QLineEdit* field :
+       {static_cast<QLineEdit*>(main_.txtProximity), static_cast<QLineEdit*>(main_.txt_how_many[0]),
+        static_cast<QLineEdit*>(main_.txt_how_many[1]),
+        static_cast<QLineEdit*>(main_.txt_how_many[2]),
+        static_cast<QLineEdit*>(main_.txt_how_many[3])}) {
+    connect(field, &QLineEdit::textEdited, this, &LabWindow::main_FieldEdited);
+    connect(field, &QLineEdit::editingFinished, this, &LabWindow::settleTimer_Timeout);
+  }
+  connect(settleTimer, &QTimer::timeout, this, &LabWindow::settleTimer_Timeout);
   connect(refreshTimer, &QTimer::timeout, this, &LabWindow::refreshTimer_Timeout);
   connect(pace, &QComboBox::currentIndexChanged, this, &LabWindow::pace_Change);
   connect(step, &QPushButton::clicked, this, &LabWindow::step_Click);
@@ -191,8 +191,20 @@ void LabWindow::main_RunStarted() {
   lab_.runStarted(main_.seed());
   if (main_.model().collisionRule() == CollisionRule::Exact)
     lab_.restartAverages("rule: exact hard discs");
-  fillSpecies();
+  // What the last run's experiments said is not about this one.
+  note->clear();
+  fillSpecies(lab_.results());
   refresh();
+}
+
+void LabWindow::main_FieldEdited() {
+  lab_.holdChangeEvents(true);
+  settleTimer->start();
+}
+
+void LabWindow::settleTimer_Timeout() {
+  settleTimer->stop();
+  lab_.holdChangeEvents(false);
 }
 
 void LabWindow::refreshTimer_Timeout() {
@@ -295,7 +307,10 @@ void LabWindow::exportData_Click() {
   if (folder.isEmpty()) return;
   const QString why = exportData(folder);
   if (!why.isEmpty()) showMessage_("Kinetic Model", "The data could not be written:\n\n" + why);
-  note->setText(why.isEmpty() ? "Data written to " + folder : "Export failed.");
+  note->setText(
+      why.isEmpty()
+          ? "Data written to " + folder
+          : QString("Export failed: %1 of 5 files not written.").arg(why.count('\n') + 1));
 }
 
 void LabWindow::saveCharts_Click() {
@@ -315,10 +330,11 @@ QString LabWindow::exportData(const QString& folder) {
       {"histograms.csv", lab::histogramsCsv(r)},
       {"msd.csv", lab::msdCsv(r)},
       {"summary.csv", lab::summaryCsv(lab::summarize(r))}};
+  // Each file whole or not at all; every one that failed is named with the system's reason.
   QStringList failed;
   for (const auto& [name, text] : files) {
-    const QString why = writeFile(QDir(folder).filePath(name), QByteArray::fromStdString(text));
-    if (!why.isEmpty()) failed << why;
+    const std::string why = lab::writeWholeFile(QDir(folder).filePath(name).toStdString(), text);
+    if (!why.empty()) failed << QString("%1: %2").arg(name, QString::fromStdString(why));
   }
   return failed.join("\n");
 }
@@ -331,23 +347,38 @@ QString LabWindow::saveCharts(const QString& folder) {
       // A species without particles has no chart to save.
       if (!view->isVisibleTo(panel)) continue;
       if (view->size().isEmpty() || !view->isVisible()) view->resize(880, 600);
-      const QString path = QDir(folder).filePath(view->objectName() + ".png");
-      QSaveFile file(path);
-      if (!file.open(QIODevice::WriteOnly) || !view->grab().save(&file, "PNG") || !file.commit())
-        failed << path + ": " + file.errorString();
+      const QString name = view->objectName() + ".png";
+      QByteArray png;
+      QBuffer buffer(&png);
+      buffer.open(QIODevice::WriteOnly);
+      view->grab().save(&buffer, "PNG");
+      const std::string why = lab::writeWholeFile(QDir(folder).filePath(name).toStdString(),
+                                                  std::string_view(png.constData(), png.size()));
+      if (!why.empty()) failed << QString("%1: %2").arg(name, QString::fromStdString(why));
     }
   return failed.join("\n");
 }
 
-void LabWindow::fillSpecies() {
-  const int chosen = heatSpecies->currentData().toInt();
-  heatSpecies->clear();
-  for (const lab::SpeciesResult& s : lab_.results().species)
-    heatSpecies->addItem(
-        QString("species %1 (%2 disc%3)").arg(s.species).arg(s.count).arg(s.count == 1 ? "" : "s"),
-        s.species);
-  const int at = heatSpecies->findData(chosen);
-  if (at >= 0) heatSpecies->setCurrentIndex(at);
+void LabWindow::fillSpecies(const lab::Results& r) {
+  QStringList names;
+  QList<int> species;
+  for (const lab::SpeciesResult& s : r.species) {
+    names << QString("species %1 (%2 disc%3)")
+                 .arg(s.species)
+                 .arg(s.count)
+                 .arg(s.count == 1 ? "" : "s");
+    species << s.species;
+  }
+  const QString shown = names.join('\n');
+  if (shown != speciesShown_) {
+    speciesShown_ = shown;
+    const int chosen = heatSpecies->currentData().toInt();
+    heatSpecies->clear();
+    for (int k = 0; k < names.size(); ++k)
+      heatSpecies->addItem(names[k], species[k]);
+    const int at = heatSpecies->findData(chosen);
+    if (at >= 0) heatSpecies->setCurrentIndex(at);
+  }
   heat->setEnabled(heatSpecies->count() > 0 && factorTaken());
   equalEnergies->setEnabled(heatSpecies->count() > 0);
 }
@@ -374,6 +405,8 @@ QString LabWindow::rule() const {
 void LabWindow::refresh(bool every) {
   if (!every && !isVisible()) return;
   const lab::Results r = lab_.results();
+  // Counts typed during the run change the species on offer.
+  fillSpecies(r);
   const SpeciesColors c = colors();
   const LabView view{r, lab_.history(), c, rule()};
   if (every) {

@@ -43,6 +43,10 @@ class LabWindow : public QWidget {
   // Event procedures.
   void main_Ticked();
   void main_RunStarted();
+  // A count or the proximity is being typed in the main window: its changes make one event
+  // once typing pauses or the field is left.
+  void main_FieldEdited();
+  void settleTimer_Timeout();
   void refreshTimer_Timeout();
   void pace_Change(int index);
   void step_Click();
@@ -81,6 +85,7 @@ class LabWindow : public QWidget {
   QPushButton* saveChartsButton;
   QLabel* note;  // what the last experiment or refusal said
   QTimer* refreshTimer;
+  QTimer* settleTimer;  // single shot: typing in the main window has paused
 
   // Intervals of the pace choices, in ms: full speed, 250, 60 and 10 ticks per second.
   static constexpr int paceIntervals[4] = {1, 4, 17, 100};
@@ -88,7 +93,7 @@ class LabWindow : public QWidget {
  private:
   void createControls();
   void wireEvents();
-  void fillSpecies();
+  void fillSpecies(const lab::Results& r);
   bool factorTaken() const;
   SpeciesColors colors() const;
   std::vector<LabPanel*> panels() const;
@@ -99,6 +104,7 @@ class LabWindow : public QWidget {
   FolderPicker pickFolder_;
   MessageSink showMessage_;
   long shownTick_ = -1;
+  QString speciesShown_;  // the species list as last offered
   int refreshes_ = 0;
 };
 

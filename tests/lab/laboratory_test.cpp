@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "fakes.h"
@@ -52,12 +53,15 @@ struct HandGas {
   HandGas(const std::vector<Disc>& discs, double radius, double proximity) {
     sim.startUp(surface);
     sim.setDefaultSpeciesColors();
-    for (int sp = 0; sp <= 4; ++sp)
-      s.speciesCount(sp) = 0.0;
+    // Species in order, as the set-up gives them; then each disc as written.
+    std::array<int, 4> counts{};
+    for (const Disc& d : discs)
+      ++counts[static_cast<std::size_t>(d.species - 1)];
+    sim.SetUpSpecies(test::rows({std::to_string(counts[0]), std::to_string(counts[1]),
+                                 std::to_string(counts[2]), std::to_string(counts[3])}));
     int i = 0;
     for (const Disc& d : discs) {
       ++i;
-      s.speciesCount(d.species) = s.speciesCount(d.species).toDouble() + 1;
       s.partMass(i) = d.mass;
       s.partRadius(i) = radius;
       s.partColor(i) = RGB(0, 255, 0);
@@ -66,7 +70,6 @@ struct HandGas {
       s.velX(i) = d.vx;
       s.velY(i) = d.vy;
     }
-    s.speciesCount(0) = static_cast<double>(i);
     s.placedCount = i;
     s.collProx = proximity;
   }
@@ -106,6 +109,22 @@ TEST(Laboratory, OneExactDiscHasTheIdealGasZ) {
   const Results r = lab.results();
   EXPECT_NEAR(r.pressure.value, 20.0 * 20 / 2000 / 4000, 1e-15);
   EXPECT_NEAR(r.Z.value, 1, 1e-12);
+}
+
+// A disc of radius 10 reaches centres 10..990: side 980. Under the exact rule it turns at
+// exactly those places, every 98 ticks at 10 units a tick, so P = 2·m·v / (98 · 4·980) and
+// Z = P·L² / (N·kT) = 1; the packing fraction is taken over the same 980².
+TEST(Laboratory, TheSideIsWhatTheCentresReach) {
+  HandGas gas({{1, 1, 500, 500, 10, 0}}, 10, 20);
+  gas.sim.setCollisionRule(CollisionRule::Exact);
+  Laboratory lab(gas.sim);
+  lab.runStarted(0);
+  gas.run(lab, 1960);
+  const Results r = lab.results();
+  EXPECT_EQ(r.side, 980);
+  EXPECT_NEAR(r.pressure.value, 20.0 * 20 / 1960 / (4 * 980), 1e-15);
+  EXPECT_NEAR(r.Z.value, 1, 1e-12);
+  EXPECT_DOUBLE_EQ(r.eta, std::numbers::pi * 20 * 20 / (4 * 980.0 * 980.0));
 }
 
 // With the walls unfolded, a disc that meets nothing but walls moves in a straight line:
@@ -191,6 +210,31 @@ TEST(Experiments, HeatingScalesEnergyAboutTheMeanAndKeepsMomentum) {
   EXPECT_EQ(lab.heat(2, 0.25), "");
 }
 
+// A species of one disc has no motion about its own mean: its velocity itself is scaled. What
+// cannot change (a disc at rest, discs that all move alike) is refused and left as it was.
+TEST(Experiments, HeatingOneDiscScalesItsVelocityAndNothingIsNeverReportedDone) {
+  HandGas gas({{1, 1, 300, 300, 3, 4},
+               {1, 1, 500, 300, 3, 4},
+               {2, 4, 600, 600, 1, -2},
+               {3, 16, 700, 700, 0, 0}},
+              12, 0);
+  Laboratory lab(gas.sim);
+  lab.runStarted(0);
+  const State& s = gas.s;
+  EXPECT_EQ(lab.heat(2, 100), "");
+  EXPECT_NEAR(s.velX(3).toDouble(), 10, 1e-12);
+  EXPECT_NEAR(s.velY(3).toDouble(), -20, 1e-12);
+  EXPECT_NEAR(lab.results().energy, 12.5 + 12.5 + 100 * 10, 1e-9);
+  const std::size_t events = lab.history().events.size();
+  EXPECT_EQ(lab.heat(3, 4), "Species 3's one disc is at rest: there is no motion to heat or cool.");
+  EXPECT_EQ(lab.heat(1, 4),
+            "Species 1's discs all move alike: there is no motion about their mean velocity to "
+            "heat or cool.");
+  EXPECT_EQ(s.velX(1).toDouble(), 3);
+  EXPECT_EQ(s.velY(4).toDouble(), 0);
+  EXPECT_EQ(lab.history().events.size(), events);  // no event for what did not happen
+}
+
 TEST(Experiments, NoDiscIsSentFasterThanTenThousandUnitsATick) {
   HandGas gas({{1, 1, 300, 300, 1500, 0}, {1, 1, 600, 600, -1500, 0}}, 12, 0);
   Laboratory lab(gas.sim);
@@ -241,6 +285,142 @@ TEST(Laboratory, DiscsOutsideTheBoxAreCounted) {
   EXPECT_EQ(r.outside, 2);
   EXPECT_EQ(r.worstExcursion, 5);
   EXPECT_EQ(r.seed, 42u);
+}
+
+// A count typed during a run changes at once which discs the engine moves, the first ones
+// placed; the laboratory measures exactly those, lowered or raised, each change an event.
+TEST(Laboratory, FollowsTheDiscsTheEngineMovesWhateverTheCountsDo) {
+  SeededGas gas(3, {"32", "8", "2", "1"}, true);
+  Laboratory& lab = *gas.lab;
+  lab.setSettings({0, 0});
+  gas.run(50);
+  gas.sim.takeSpeciesCount(0, "2");  // 2 + 8 + 2 + 1 = 13 discs
+  gas.run(20);
+  EXPECT_EQ(lab.results().particles, 13);
+  gas.sim.takeSpeciesCount(0, "20");  // 31 discs: the first 31 placed, all of species 1
+  const State& s = gas.sim.state();
+  const double x31 = s.posX(31).toDouble(), x32 = s.posX(32).toDouble();
+  gas.run(30);
+  EXPECT_NE(s.posX(31).toDouble(), x31);
+  EXPECT_EQ(s.posX(32).toDouble(), x32);
+  const Results r = lab.results();
+  EXPECT_EQ(r.particles, 31);
+  ASSERT_EQ(r.species.size(), 1u);
+  EXPECT_EQ(r.species[0].species, 1);
+  EXPECT_EQ(r.species[0].count, 31);
+  double energy = 0;
+  for (int i = 1; i <= 31; ++i) {
+    const double vx = s.velX(i).toDouble(), vy = s.velY(i).toDouble();
+    energy += 0.5 * s.partMass(i).toDouble() * (vx * vx + vy * vy);
+  }
+  EXPECT_DOUBLE_EQ(r.energy, energy);
+  EXPECT_DOUBLE_EQ(r.kTNow, energy / 31);
+  // The averages restarted with the change: 29 ticks of all 31 discs in the histograms.
+  EXPECT_EQ(r.measuredTicks, 29);
+  EXPECT_EQ(r.species[0].speed.samples, 29 * 31);
+  const std::vector<Event>& events = lab.history().events;
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[1].what, "gas now 13 discs");
+  EXPECT_EQ(events[1].tick, 51);
+  EXPECT_EQ(events[2].what, "gas now 31 discs");
+  EXPECT_EQ(events[2].tick, 71);
+}
+
+// A laboratory opened after the counts were retyped still knows each disc's species.
+TEST(Laboratory, OpenedDuringARunTakesEachDiscsOwnSpecies) {
+  SeededGas gas(3, {"32", "8", "2", "1"}, false);
+  gas.run(10);
+  gas.sim.takeSpeciesCount(0, "20");
+  Laboratory lab(gas.sim);
+  lab.runStarted(3);
+  const Results r = lab.results();
+  EXPECT_EQ(r.particles, 31);
+  ASSERT_EQ(r.species.size(), 1u);
+  EXPECT_EQ(r.species[0].count, 31);
+  EXPECT_EQ(r.species[0].mass, 1);
+}
+
+// Exact hard discs keep their energy: after counts are lowered, the drift is measured from
+// the gas that is left, not from the energy the removed discs took with them.
+TEST(Laboratory, ALoweredCountIsNoEnergyDrift) {
+  SeededGas gas(4, {"100", "0", "0", "0"}, false);
+  gas.sim.setCollisionRule(CollisionRule::Exact);
+  Laboratory lab(gas.sim);
+  lab.runStarted(4);
+  gas.lab.reset();
+  for (int t = 0; t < 100; ++t) {
+    gas.sim.Timer1_Timer(gas.surface, gas.display);
+    lab.afterTick();
+  }
+  gas.sim.takeSpeciesCount(0, "60");
+  for (int t = 0; t < 100; ++t) {
+    gas.sim.Timer1_Timer(gas.surface, gas.display);
+    lab.afterTick();
+  }
+  const Results r = lab.results();
+  EXPECT_EQ(r.particles, 60);
+  EXPECT_NEAR(r.energyAtStart, r.energy, 1e-9 * r.energy);
+  EXPECT_LT(std::fabs(r.driftPer10k), 1e-9);
+}
+
+// Typing "100" into the proximity makes three changes; while typing is held they log one
+// event with the last value, and each restarts the averages. Unheld, each is its own event.
+TEST(Laboratory, TypedChangesMakeOneEventWhileHeld) {
+  SeededGas gas(2, {"32", "8", "2", "1"}, true);
+  Laboratory& lab = *gas.lab;
+  gas.run(10);
+  lab.holdChangeEvents(true);
+  for (const char* typed : {"1", "10", "100"}) {
+    gas.sim.takeProximity(typed);
+    gas.run(5);
+  }
+  lab.holdChangeEvents(false);
+  ASSERT_EQ(lab.history().events.size(), 2u);
+  EXPECT_EQ(lab.history().events[1].what, "proximity 100");
+  EXPECT_EQ(lab.history().events[1].tick, 21);
+  EXPECT_EQ(lab.results().measuredTicks, 4);
+  gas.sim.takeProximity("20");
+  gas.run(5);
+  gas.sim.takeProximity("24");
+  gas.run(5);
+  ASSERT_EQ(lab.history().events.size(), 4u);
+  EXPECT_EQ(lab.history().events[2].what, "proximity 20");
+}
+
+// A new run shows none of the last run's averages until it has its own: during its warm-up,
+// and when nothing moves (velocity range 0), every distribution is empty and H is not known.
+TEST(Laboratory, ANewRunShowsNoneOfTheLastRunsAverages) {
+  SeededGas gas(6, {"32", "8", "2", "1"}, true);
+  Laboratory& lab = *gas.lab;
+  lab.setSettings({10, 0});
+  gas.run(300);
+  ASSERT_GT(lab.results().species[0].speed.samples, 0);
+  lab.setSettings({999999, 0});
+  gas.sim.SetUpSpecies(test::rows({"32", "8", "2", "1"}));
+  gas.sim.PlaceParticles(gas.surface);
+  lab.runStarted(7);
+  gas.run(5);
+  Results r = lab.results();
+  EXPECT_EQ(r.warmupLeft, 999995);
+  for (const SpeciesResult& sp : r.species) {
+    EXPECT_EQ(sp.speed.samples, 0);
+    EXPECT_TRUE(sp.speed.centres.empty());
+    EXPECT_TRUE(sp.vx.measured.empty());
+    EXPECT_TRUE(std::isnan(sp.kT.value));
+  }
+  EXPECT_EQ(r.measuredTicks, 0);
+
+  gas.sim.takeVelocityScale("0");
+  gas.sim.SetUpSpecies(test::rows({"32", "8", "2", "1"}));
+  gas.sim.PlaceParticles(gas.surface);
+  lab.setSettings({0, 0});
+  lab.runStarted(8);
+  gas.run(20);
+  r = lab.results();
+  EXPECT_EQ(r.kTNow, 0);
+  EXPECT_TRUE(std::isnan(r.hNow));
+  for (const SpeciesResult& sp : r.species)
+    EXPECT_TRUE(sp.speed.centres.empty());
 }
 
 // Measuring reads the gas and never changes it: positions after 1,000 ticks are bit for bit

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -76,6 +77,26 @@ TEST(Theory, KolmogorovSmirnovTellsMaxwellianFromUniform) {
   for (double d : maxwellian.densities(8))
     total += d * maxwellian.binWidth() * 8;
   EXPECT_NEAR(total, 1, 1e-12);
+}
+
+// The distance is read at every bin edge against the law there: samples spread evenly over
+// [0, 1) match the uniform law at every edge, while reading each edge one bin early would be a
+// whole bin's share (a quarter) off.
+TEST(Theory, KolmogorovSmirnovReadsEachEdgeWhereItIs) {
+  Histogram even;
+  even.reset(0, 1, 4);
+  for (int k = 0; k < 1000; ++k)
+    even.add((k + 0.5) / 1000);
+  auto uniform = [](double v) { return std::clamp(v, 0.0, 1.0); };
+  EXPECT_LT(even.ksDistance(uniform), 1e-12);
+  auto shifted = [](double v) { return std::clamp(v + 0.25, 0.0, 1.0); };
+  EXPECT_NEAR(even.ksDistance(shifted), 0.25, 1e-12);
+  // Samples below the range count from the first edge on.
+  Histogram low;
+  low.reset(0, 1, 4);
+  low.add(-1);
+  low.add(0.9);
+  EXPECT_NEAR(low.ksDistance(uniform), 0.5, 1e-12);
 }
 
 }  // namespace

@@ -114,8 +114,13 @@ TEST(Collide, MassZeroPartnerIsDivisionByZeroAfterTheFirstParticleChanged) {
 TEST(CheckCollisions, StrictProximity) {
   EXPECT_FALSE(Pair(100, 100, 124, 100).collides());
   EXPECT_TRUE(Pair(100, 100, 123.999, 100).collides());
-  EXPECT_FALSE(Pair(100, 100, 100 + 24 * 0.6, 100 + 24 * 0.8).collides());  // exactly 24 apart
-  EXPECT_TRUE(Pair(100, 100, 100 + 23.99 * 0.6, 100 + 23.99 * 0.8).collides());
+  // Along a diagonal, at offsets exact in binary: 15² + 20² is exactly 25².
+  Pair diagonal(100, 100, 115, 120);
+  diagonal.s.collProx = 25.0;
+  EXPECT_FALSE(diagonal.collides());  // exactly the proximity apart: no collision
+  Pair inside(100, 100, 115, 119.9990234375);
+  inside.s.collProx = 25.0;
+  EXPECT_TRUE(inside.collides());
   EXPECT_FALSE(Pair(100, 100, 118, 118).collides());  // inside the box tests, outside the circle
   EXPECT_FALSE(Pair(100, 100, 900, 900).collides());
 }

@@ -240,6 +240,7 @@ class LabWindowTest : public QObject {
     Rig t;
     t.run();
     LabWindow* lab = t.lab();
+    lab->warmup->setValue(100);
     t.ticks(300);
     QTemporaryDir dir;
     lab->setFolderPicker([&](QWidget*, const QString&) { return dir.path(); });
@@ -269,11 +270,15 @@ class LabWindowTest : public QObject {
     bool ok = false;
     QVERIFY(fields(rows[300])[1].toDouble(&ok) > 0 && ok);
 
-    // A folder that cannot be written: the user is told, and the gas goes on.
+    // A folder that cannot be written: the user is told of every file and why, and the gas
+    // goes on.
     lab->setFolderPicker([](QWidget*, const QString&) { return QString("/nonexistent/folder"); });
     lab->exportButton->click();
     QCOMPARE(t.messages.size(), 1);
     QVERIFY(t.messages[0].contains("could not be written"));
+    for (const auto& [name, header] : expected)
+      QVERIFY2(t.messages[0].contains(QString(name) + ": No such file or directory"),
+               qPrintable(t.messages[0]));
     t.ticks(10);
     QCOMPARE(lab->laboratory().ticks(), 310L);
     lab->saveChartsButton->click();
