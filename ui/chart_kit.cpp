@@ -3,30 +3,35 @@
 
 #include <QElapsedTimer>
 #include <QGraphicsSimpleTextItem>
-#include <QLegendMarker>
 #include <QPainter>
 #include <QPen>
+#include <QScatterSeries>
+#include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace km {
+namespace {
+const QColor chartBackground(32, 34, 40);
+// The property that keeps a series out of its chart's legend.
+const char* const unlisted = "kmUnlisted";
+}  // namespace
 
 QChart* labChart(const QString& title) {
   auto* chart = new QChart;
   chart->setTheme(QChart::ChartThemeDark);
   chart->setAnimationOptions(QChart::NoAnimation);
   // A plain background paints much faster than the theme's gradient.
-  chart->setBackgroundBrush(QColor(32, 34, 40));
+  chart->setBackgroundBrush(chartBackground);
   chart->setBackgroundRoundness(0);
   QFont f = chart->titleFont();
-  f.setPointSize(12);
+  f.setPointSize(11);
   f.setBold(true);
   chart->setTitleFont(f);
   chart->setTitle(title);
-  QFont legend = chart->legend()->font();
-  legend.setPointSize(10);
-  chart->legend()->setFont(legend);
-  chart->legend()->setAlignment(Qt::AlignRight);
+  // The legend is drawn beneath the chart by ChartLegend; the chart's own keeps the markers.
+  chart->legend()->hide();
   return chart;
 }
 
@@ -47,8 +52,55 @@ LabChartView* chartView(QChart* chart, const QString& name) {
   auto* view = new LabChartView(chart);
   view->setObjectName(name);
   view->setRenderHint(QPainter::Antialiasing, false);
-  view->setMinimumSize(320, 240);
+  view->setMinimumSize(300, 220);
+  view->box = new QWidget;
+  view->box->setObjectName(name + "-box");
+  QPalette dark = view->box->palette();
+  dark.setColor(QPalette::Window, chartBackground);
+  dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+  view->box->setPalette(dark);
+  view->box->setAutoFillBackground(true);
+  view->legend = new ChartLegend(chart);
+  view->legend->setPalette(dark);
+  auto* layout = new QVBoxLayout(view->box);
+  layout->setContentsMargins(0, 0, 0, 6);
+  layout->setSpacing(0);
+  layout->addWidget(view, 1);
+  layout->addWidget(view->legend);
   return view;
+}
+
+ChartLegend::ChartLegend(QChart* chart) : chart_(chart) {
+  setWordWrap(true);
+  setTextFormat(Qt::RichText);
+  setContentsMargins(12, 0, 12, 0);
+  QFont f = font();
+  f.setPointSize(10);
+  setFont(f);
+}
+
+void ChartLegend::sync() {
+  QStringList entries;
+  for (QAbstractSeries* series : chart_->series()) {
+    if (!series->isVisible() || series->name().isEmpty() || series->property(unlisted).toBool())
+      continue;
+    QColor color;
+    QString stroke = "━━";
+    if (auto* scatter = qobject_cast<QScatterSeries*>(series)) {
+      color = scatter->color();
+      stroke = "●";
+    } else if (auto* line = qobject_cast<QLineSeries*>(series)) {
+      color = line->pen().color();
+      if (line->pen().style() != Qt::SolidLine) stroke = "╺╸╺╸";
+    }
+    // Each entry kept on one line: its spaces and dashes do not break.
+    QString name = series->name().toHtmlEscaped();
+    name.replace(' ', QChar(0x00A0)).replace('-', QChar(0x2011)).replace(QChar(0x2013), "–\u2060");
+    entries
+        << QString("<span style=\"color:%1\">%2</span>&nbsp;%3").arg(color.name(), stroke, name);
+  }
+  const QString text = entries.join(" &nbsp; &nbsp; ");
+  if (text != this->text()) setText(text);
 }
 
 QValueAxis* valueAxis(const QString& title) {
@@ -77,9 +129,8 @@ void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractA
   series->attachAxis(y);
 }
 
-void hideFromLegend(QChart* chart, QAbstractSeries* series) {
-  for (QLegendMarker* m : chart->legend()->markers(series))
-    m->setVisible(false);
+void hideFromLegend(QAbstractSeries* series) {
+  series->setProperty(unlisted, true);
 }
 
 QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most) {
@@ -127,6 +178,21 @@ void fitAxis(QValueAxis* axis, double low, double high) {
   if (axis->min() <= from && axis->max() >= to && (to - from) >= 0.5 * shown) return;
   axis->setRange(from, to);
   axis->applyNiceNumbers();
+  axis->setLabelFormat(labelFormat(axis->min(), axis->max(), axis->tickCount()));
+}
+
+QString labelFormat(double min, double max, int ticks) {
+  const double step = ticks > 1 ? (max - min) / (ticks - 1) : max - min;
+  if (!(step > 0) || !std::isfinite(step)) return "%.4g";
+  // As many decimals as the step needs, so neighbouring labels never read alike.
+  int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+  while (decimals < 12) {
+    const double scaled = step * std::pow(10, decimals);
+    if (std::fabs(scaled - std::round(scaled)) < 1e-6 * scaled) break;
+    ++decimals;
+  }
+  if (std::max(std::fabs(min), std::fabs(max)) >= 1e9) return "%.4g";
+  return QString("%.%1f").arg(decimals);
 }
 
 ChartNotice::ChartNotice(QChart* chart) : chart_(chart), item_(new QGraphicsSimpleTextItem(chart)) {
@@ -171,23 +237,35 @@ void EventMarks::show(const std::vector<lab::Event>& events) {
   while (lines_.size() < inside.size()) {
     QLineSeries* line = lineSeries("", QColor(190, 190, 190), true, 1);
     attach(chart_, line, x_, y_);
-    hideFromLegend(chart_, line);
+    hideFromLegend(line);
     lines_.push_back(line);
     auto* text = new QGraphicsSimpleTextItem(chart_);
     text->setBrush(QColor(220, 220, 220));
     labels_.push_back(text);
   }
+  // Each label goes on the first of three rows where it clears the one before it; one that
+  // fits on none is left out (its line stays), so that close events never smear together.
+  constexpr int rows = 3;
+  std::array<double, rows> rowEnd;
+  rowEnd.fill(-1e300);
   for (std::size_t k = 0; k < lines_.size(); ++k) {
     const bool used = k < inside.size();
     lines_[k]->setVisible(used);
-    labels_[k]->setVisible(used);
+    labels_[k]->setVisible(false);
     if (!used) continue;
     const double t = static_cast<double>(inside[k]->tick);
     rename(lines_[k], "event: " + QString::fromStdString(inside[k]->what));
     lines_[k]->replace(QList<QPointF>{{t, y_->min()}, {t, y_->max()}});
     labels_[k]->setText(QString::fromStdString(inside[k]->what));
     const QPointF top = chart_->mapToPosition(QPointF(t, y_->max()), lines_[k]);
-    labels_[k]->setPos(top + QPointF(3, 2 + 14.0 * static_cast<double>(k % 3)));
+    const double left = top.x() + 3, width = labels_[k]->boundingRect().width();
+    for (int row = 0; row < rows; ++row) {
+      if (left <= rowEnd[static_cast<std::size_t>(row)] + 6) continue;
+      rowEnd[static_cast<std::size_t>(row)] = left + width;
+      labels_[k]->setPos(QPointF(left, top.y() + 2 + 15.0 * row));
+      labels_[k]->setVisible(true);
+      break;
+    }
   }
   shown_ = static_cast<int>(inside.size());
 }

@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QColor>
+#include <QLabel>
 #include <QLineSeries>
 #include <QList>
 #include <QPointF>
@@ -20,12 +21,28 @@ namespace km {
 // and particle 1.
 using SpeciesColors = std::array<QColor, 5>;
 
-// A chart view that keeps count of the time it spends painting.
+// A chart's legend as a label beneath it: each visible, named series not kept out of it, as a
+// stroke in its colour (dashed for a theory line) and its name, wrapped to the width, so that
+// no name is ever cut short however narrow the chart.
+class ChartLegend : public QLabel {
+ public:
+  explicit ChartLegend(QChart* chart);
+  // Reads the names and colours again; the text changes only when they did.
+  void sync();
+
+ private:
+  QChart* chart_;
+};
+
+// A chart view that keeps count of the time it spends painting. It sits in a box with its
+// legend beneath it: the box is what a layout holds and what a saved picture shows.
 class LabChartView : public QChartView {
  public:
   using QChartView::QChartView;
   // Nanoseconds spent painting since the last call.
   qint64 takePaintTime();
+  QWidget* box = nullptr;
+  ChartLegend* legend = nullptr;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -43,8 +60,8 @@ QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed = 
                         qreal width = 2);
 // Adds a series to a chart on the given axes.
 void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y);
-// Hides a series' entry in its chart's legend.
-void hideFromLegend(QChart* chart, QAbstractSeries* series);
+// Keeps a series out of its chart's legend.
+void hideFromLegend(QAbstractSeries* series);
 
 // The points of a time series, at most `most` of them: neighbours are averaged in equal groups.
 QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most = 200);
@@ -52,7 +69,11 @@ QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most = 200);
 void rename(QAbstractSeries* series, const QString& name);
 void recolor(QLineSeries* series, const QColor& color);
 // Sets an axis to span the values with a margin; a flat or empty span gets a unit around it.
+// Its labels get as many decimals as its ticks need to read apart.
 void fitAxis(QValueAxis* axis, double low, double high);
+// The printf form of an axis's labels from min to max in `ticks` ticks: "%.2f" for steps of
+// 0.05, "%.0f" for steps of 50.
+QString labelFormat(double min, double max, int ticks);
 
 // A line of text centred on a chart's plot area, saying why the chart shows nothing.
 class ChartNotice {

@@ -65,7 +65,6 @@ SpeedPanel::SpeedPanel(QWidget* parent) : LabPanel(parent) {
   for (int sp = 1; sp <= 4; ++sp) {
     const auto k = static_cast<std::size_t>(sp);
     QChart* chart = labChart(QString("Species %1").arg(sp));
-    chart->legend()->setAlignment(Qt::AlignBottom);
     x_[k] = valueAxis("speed [units/tick]");
     y_[k] = valueAxis("density [ticks/unit]");
     chart->addAxis(x_[k], Qt::AlignBottom);
@@ -76,7 +75,7 @@ SpeedPanel::SpeedPanel(QWidget* parent) : LabPanel(parent) {
     attach(chart, theory[k], x_[k], y_[k]);
     views_[k] = chartView(chart, QString("speeds-species-%1").arg(sp));
     notices_[k] = std::make_unique<ChartNotice>(chart);
-    grid->addWidget(views_[k], (sp - 1) / 2, (sp - 1) % 2);
+    grid->addWidget(views_[k]->box, (sp - 1) / 2, (sp - 1) % 2);
   }
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(quantity);
@@ -138,7 +137,7 @@ void SpeedPanel::refresh(const LabView& v) {
     notices_[1]->show(waiting(v.results));
   }
   for (std::size_t k = 1; k < 5; ++k)
-    views_[k]->setVisible(present[k]);
+    views_[k]->box->setVisible(present[k]);
 }
 
 EquipartitionPanel::EquipartitionPanel(QWidget* parent) : LabPanel(parent) {
@@ -161,7 +160,7 @@ EquipartitionPanel::EquipartitionPanel(QWidget* parent) : LabPanel(parent) {
     errorBar[sp] = lineSeries("", Qt::white, false, 3);
     attach(bars, kT[sp], barX, barY_);
     attach(bars, errorBar[sp], barX, barY_);
-    hideFromLegend(bars, errorBar[sp]);
+    hideFromLegend(errorBar[sp]);
   }
   bars_ = chartView(bars, "equipartition");
   notice_ = std::make_unique<ChartNotice>(bars);
@@ -170,8 +169,8 @@ EquipartitionPanel::EquipartitionPanel(QWidget* parent) : LabPanel(parent) {
   for (int sp = 1; sp <= 4; ++sp)
     overTime[sp] = time.add(lineSeries("", Qt::white));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(bars_, 1);
-  layout->addWidget(time.view, 1);
+  layout->addWidget(bars_->box, 1);
+  layout->addWidget(time.view->box, 1);
 }
 
 void EquipartitionPanel::refresh(const LabView& v) {
@@ -220,7 +219,7 @@ PressurePanel::PressurePanel(QWidget* parent) : LabPanel(parent) {
   ideal = time.add(lineSeries("ideal gas, Z = 1", gasColor, true));
   henderson = time.add(lineSeries("hard discs (Henderson)", QColor(120, 200, 255), true));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(time.view);
+  layout->addWidget(time.view->box);
 }
 
 void PressurePanel::refresh(const LabView& v) {
@@ -267,7 +266,7 @@ DiffusionPanel::DiffusionPanel(QWidget* parent) : LabPanel(parent) {
   view_ = chartView(chart, "diffusion");
   notice_ = std::make_unique<ChartNotice>(chart);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(view_);
+  layout->addWidget(view_->box);
 }
 
 void DiffusionPanel::refresh(const LabView& v) {
@@ -347,7 +346,7 @@ CollisionPanel::CollisionPanel(QWidget* parent) : LabPanel(parent) {
   boundShare = lineSeries("bound-pair share (right)", QColor(255, 120, 200), false, 1);
   attach(time.chart, boundShare, time.x, share);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(time.view);
+  layout->addWidget(time.view->box);
 }
 
 void CollisionPanel::refresh(const LabView& v) {
@@ -375,7 +374,7 @@ HPanel::HPanel(QWidget* parent) : LabPanel(parent) {
   h = time.add(lineSeries("H measured", QColor(255, 200, 60)));
   maxwellian = time.add(lineSeries("Maxwellian", gasColor, true));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(time.view);
+  layout->addWidget(time.view->box);
 }
 
 void HPanel::refresh(const LabView& v) {
@@ -402,7 +401,7 @@ IntegrityPanel::IntegrityPanel(QWidget* parent) : LabPanel(parent) {
   f.setPointSize(11);
   figures->setFont(f);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(time.view, 1);
+  layout->addWidget(time.view->box, 1);
   layout->addWidget(figures);
 }
 

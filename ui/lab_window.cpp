@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -116,6 +117,8 @@ void LabWindow::createControls() {
   equalEnergies->setToolTip(
       "Gives every disc the gas's mean energy, directions kept: watch Maxwell–Boltzmann return.");
   auto* experimentLayout = new QFormLayout(experimentBox);
+  // Labels above their fields leave the species list the box's whole width.
+  experimentLayout->setRowWrapPolicy(QFormLayout::WrapAllRows);
   experimentLayout->addRow("species", heatSpecies);
   experimentLayout->addRow("factor in energy", heatFactor);
   experimentLayout->addRow(heat);
@@ -143,12 +146,26 @@ void LabWindow::createControls() {
                                                     exportButton, saveChartsButton, note})
     side->addWidget(w);
   side->addStretch(1);
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(tabs, 1);
+  // Below the size at which every chart and control reads whole, the window scrolls rather
+  // than squeezing them.
+  auto* content = new QWidget;
+  content->setObjectName("labContent");
+  content->setMinimumSize(minimumContent);
+  auto* contentLayout = new QHBoxLayout(content);
+  contentLayout->addWidget(tabs, 1);
   auto* sideWidget = new QWidget;
   sideWidget->setLayout(side);
   sideWidget->setFixedWidth(290);
-  layout->addWidget(sideWidget);
+  contentLayout->addWidget(sideWidget);
+  scroll = new QScrollArea;
+  scroll->setObjectName("labScroll");
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidget(content);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll);
+  setMinimumSize(360, 280);
 
   refreshTimer = new QTimer(this);
   refreshTimer->setInterval(100);
@@ -345,13 +362,16 @@ QString LabWindow::saveCharts(const QString& folder) {
   for (LabPanel* panel : panels())
     for (LabChartView* view : panel->views()) {
       // A species without particles has no chart to save.
-      if (!view->isVisibleTo(panel)) continue;
-      if (view->size().isEmpty() || !view->isVisible()) view->resize(880, 600);
+      if (!view->box->isVisibleTo(panel)) continue;
+      if (view->box->size().isEmpty() || !view->box->isVisible()) {
+        view->box->resize(880, 640);
+        view->box->layout()->activate();
+      }
       const QString name = view->objectName() + ".png";
       QByteArray png;
       QBuffer buffer(&png);
       buffer.open(QIODevice::WriteOnly);
-      view->grab().save(&buffer, "PNG");
+      view->box->grab().save(&buffer, "PNG");
       const std::string why = lab::writeWholeFile(QDir(folder).filePath(name).toStdString(),
                                                   std::string_view(png.constData(), png.size()));
       if (!why.empty()) failed << QString("%1: %2").arg(name, QString::fromStdString(why));
@@ -409,11 +429,16 @@ void LabWindow::refresh(bool every) {
   fillSpecies(r);
   const SpeciesColors c = colors();
   const LabView view{r, lab_.history(), c, rule()};
+  auto show = [&](LabPanel* p) {
+    p->refresh(view);
+    for (LabChartView* v : p->views())
+      v->legend->sync();
+  };
   if (every) {
     for (LabPanel* p : panels())
-      p->refresh(view);
+      show(p);
   } else if (auto* p = dynamic_cast<LabPanel*>(tabs->currentWidget())) {
-    p->refresh(view);
+    show(p);
   }
   shownTick_ = lab_.ticks();
   ++refreshes_;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -64,6 +65,7 @@ class LabWindow : public QWidget {
   QString exportData(const QString& folder);
   QString saveCharts(const QString& folder);
 
+  QScrollArea* scroll;
   QTabWidget* tabs;
   SpeedPanel* speeds;
   EquipartitionPanel* equipartition;
@@ -87,6 +89,9 @@ class LabWindow : public QWidget {
   QTimer* refreshTimer;
   QTimer* settleTimer;  // single shot: typing in the main window has paused
 
+  // The smallest size at which every chart, legend and control reads whole; below it the
+  // window scrolls.
+  static constexpr QSize minimumContent{1040, 720};
   // Intervals of the pace choices, in ms: full speed, 250, 60 and 10 ticks per second.
   static constexpr int paceIntervals[4] = {1, 4, 17, 100};
 

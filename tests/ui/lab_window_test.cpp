@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QGraphicsSimpleTextItem>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
 #include <cmath>
 
@@ -56,6 +59,17 @@ QStringList fields(const QString& line) {
       out.last() += c;
   }
   return out;
+}
+
+// A legend's words as a reader sees them: the rich text's plain text with its unbreakable
+// spaces and dashes read as ordinary ones.
+QString legendWords(const QString& richText) {
+  QTextDocument doc;
+  doc.setHtml(richText);
+  return doc.toPlainText()
+      .replace(QChar(0x00A0), ' ')
+      .replace(QChar(0x2011), '-')
+      .remove(QChar(0x2060));
 }
 
 QList<QPointF> pointsOf(QLineSeries* s) {
@@ -287,6 +301,147 @@ class LabWindowTest : public QObject {
     lab->saveChartsButton->click();
     QCOMPARE(t.messages.size(), 2);
     QVERIFY(!QImage(dir.filePath("pressure.png")).isNull());
+  }
+
+  // Counts typed into the main window during a run: the laboratory measures the discs the
+  // engine moves, the species list follows, and typing "20" makes one event once it pauses.
+  void typedCountsAreFollowedAsOneEvent() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    t.ticks(10);
+    QLineEdit* count = t.w.txt_how_many[0];
+    count->selectAll();
+    QTest::keyClick(count, Qt::Key_2);
+    t.ticks(5);
+    QCOMPARE(lab->laboratory().results().particles, 13);
+    QTest::keyClick(count, Qt::Key_0);
+    t.ticks(5);
+    QCOMPARE(lab->laboratory().results().particles, 31);
+    QTRY_VERIFY(!lab->settleTimer->isActive());
+    std::vector<std::string> events;
+    for (const km::lab::Event& e : lab->laboratory().history().events)
+      events.push_back(e.what);
+    QCOMPARE(events, (std::vector<std::string>{"run: 43 discs", "gas now 31 discs"}));
+    lab->refresh();
+    QCOMPARE(lab->heatSpecies->count(), 1);
+    QCOMPARE(lab->heatSpecies->itemText(0), QString("species 1 (31 discs)"));
+    // Typed again after the pause: a new event.
+    count->selectAll();
+    QTest::keyClicks(count, "32");
+    t.ticks(5);
+    QTRY_VERIFY(!lab->settleTimer->isActive());
+    QCOMPARE(lab->laboratory().history().events.back().what, std::string("gas now 43 discs"));
+    lab->refresh();
+    QCOMPARE(lab->heatSpecies->count(), 4);
+  }
+
+  // A new run shows nothing of the last one: during its warm-up the charts are empty and say
+  // why, the export holds no histogram rows, and the last experiment's words are gone.
+  void aNewRunShowsNothingOfTheLast() {
+    Rig t;
+    LabWindow* lab = t.lab();
+    lab->refresh(true);
+    QVERIFY(lab->integrity->figures->text().startsWith("No gas yet"));
+    t.run();
+    lab->warmup->setValue(10);
+    t.ticks(200);
+    lab->equalEnergies->click();
+    t.ticks(50);
+    lab->refresh(true);
+    QVERIFY(!lab->speeds->measured[1]->points().isEmpty());
+    lab->warmup->setValue(999999);
+    t.run();
+    t.ticks(20);
+    lab->refresh(true);
+    QCOMPARE(lab->note->text(), QString());
+    for (int k = 1; k <= 4; ++k) {
+      QVERIFY(lab->speeds->measured[k]->points().isEmpty());
+      QVERIFY(!lab->speeds->measured[k]->isVisible());
+    }
+    QTemporaryDir dir;
+    lab->setFolderPicker([&](QWidget*, const QString&) { return dir.path(); });
+    lab->exportButton->click();
+    QFile histograms(dir.filePath("histograms.csv"));
+    QVERIFY(histograms.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(histograms.readAll()).count('\n'), 1);
+    lab->saveChartsButton->click();
+    QVERIFY(t.messages.isEmpty());
+    // The saved chart says why it is empty.
+    QVERIFY(!QImage(dir.filePath("speeds-species-1.png")).isNull());
+  }
+
+  // Every legend shows each name whole at the default size and at the smallest the window
+  // lays out; below that the window scrolls instead of squeezing the charts.
+  void legendsReadWholeAndSmallWindowsScroll() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->warmup->setValue(10);
+    t.ticks(400);
+    for (const QSize size : {QSize(1180, 760), LabWindow::minimumContent}) {
+      lab->resize(size);
+      for (int tab = 0; tab < lab->tabs->count(); ++tab) {
+        lab->tabs->setCurrentIndex(tab);
+        lab->refresh();
+        QApplication::processEvents();
+        for (km::LabChartView* v :
+             static_cast<km::LabPanel*>(lab->tabs->currentWidget())->views()) {
+          if (!v->box->isVisible()) continue;
+          km::ChartLegend* legend = v->legend;
+          QVERIFY2(legend->height() >= legend->heightForWidth(legend->width()),
+                   qPrintable(v->objectName()));
+          const QString shown = legendWords(legend->text());
+          for (QAbstractSeries* s : v->chart()->series())
+            if (s->isVisible() && !s->name().isEmpty() && !s->name().startsWith("event: "))
+              QVERIFY2(shown.contains(s->name()), qPrintable(s->name() + " in " + shown));
+          QVERIFY(!shown.contains("event"));
+        }
+      }
+    }
+    lab->resize(600, 400);
+    QApplication::processEvents();
+    QVERIFY(lab->scroll->widget()->width() >= LabWindow::minimumContent.width());
+    QVERIFY(lab->scroll->widget()->height() >= LabWindow::minimumContent.height());
+    QVERIFY(lab->scroll->horizontalScrollBar()->maximum() > 0);
+  }
+
+  // Events close together keep their labels apart: no two shown labels overlap.
+  void closeEventsDoNotSmear() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->resize(1180, 760);
+    lab->tabs->setCurrentWidget(lab->pressure);
+    t.ticks(500);
+    for (int k = 0; k < 6; ++k) {
+      lab->laboratory().restartAverages("experiment number " + std::to_string(k));
+      t.ticks(3);
+    }
+    lab->refresh();
+    QApplication::processEvents();
+    QList<QRectF> shown;
+    for (QGraphicsItem* item : lab->pressure->time.chart->childItems())
+      if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+        if (text->isVisible() && text->text().startsWith("experiment"))
+          shown << text->sceneBoundingRect();
+    QVERIFY(shown.size() >= 2);
+    for (int a = 0; a < shown.size(); ++a)
+      for (int b = a + 1; b < shown.size(); ++b)
+        QVERIFY(!shown[a].intersects(shown[b]));
+  }
+
+  // Axis labels carry as many decimals as their step needs, so neighbours never read alike.
+  void axisLabelsReadApart() {
+    const struct {
+      double min, max;
+      int ticks;
+      const char* format;
+    } rows[] = {{190.18, 190.26, 5, "%.2f"}, {0, 200, 5, "%.0f"}, {0, 1, 5, "%.2f"},
+                {0, 1, 6, "%.1f"},           {-3, 3, 7, "%.0f"},  {1e-7, 5e-7, 5, "%.7f"},
+                {0, 2e10, 5, "%.4g"},        {5, 5, 5, "%.4g"}};
+    for (const auto& r : rows)
+      QCOMPARE(km::labelFormat(r.min, r.max, r.ticks), QString(r.format));
   }
 
   // The laboratory only watches: with it open, the gas after 1,000 ticks is bit for bit the
