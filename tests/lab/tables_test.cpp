@@ -5,8 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <random>
+#include <sstream>
 
+#include "summary.h"
 #include "tables.h"
 
 namespace km::lab {
@@ -63,6 +66,47 @@ TEST(PlainNumber, EveryTextReadsBackToItsDouble) {
     check(unit(gen) * std::pow(10.0, exponent(gen)));
     check(static_cast<double>(whole(gen)));
   }
+}
+
+// Every unit the reports write, in the rows and in the CSV headers, is plain ASCII of one
+// notation ("amu*u^2/tick^2"), and a quantity has the same unit in every table.
+TEST(Units, OneAsciiFormInEveryTable) {
+  Results r;
+  r.species.resize(2);
+  r.species[0].species = 1;
+  r.species[1].species = 3;
+  r.lags = {1, 2};
+  auto ascii = [](const std::string& unit) {
+    return unit.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789*/^") == std::string::npos;
+  };
+  std::map<std::string, std::string> unitOf, columnUnit;  // by row key, by column name
+  for (const Row& row : summarize(r)) {
+    EXPECT_TRUE(ascii(row.unit)) << row.key << " [" << row.unit << "]";
+    unitOf[row.key] = row.unit;
+  }
+  int columns = 0;
+  for (const std::string& csv : {timeSeriesCsv(History{}), histogramsCsv(r), msdCsv(r)}) {
+    std::istringstream header(csv.substr(0, csv.find('\n')));
+    std::string column;
+    while (std::getline(header, column, ',')) {
+      const auto open = column.find(" [");
+      if (open == std::string::npos) continue;
+      ASSERT_EQ(column.back(), ']') << column;
+      const std::string unit = column.substr(open + 2, column.size() - open - 3);
+      EXPECT_TRUE(ascii(unit)) << column;
+      columnUnit[column.substr(0, open)] = unit;
+      ++columns;
+    }
+  }
+  EXPECT_GT(columns, 15);
+  EXPECT_EQ(unitOf["kT.gas"], columnUnit["kT_gas"]);
+  EXPECT_EQ(unitOf["kT.species3"], columnUnit["kT_species3"]);
+  EXPECT_EQ(unitOf["energy.now"], columnUnit["energy"]);
+  EXPECT_EQ(unitOf["exchanges"], columnUnit["exchanges"]);
+  EXPECT_EQ(unitOf["kT.gas"], "amu*u^2/tick^2");
+  EXPECT_EQ(unitOf["D.species1"], "u^2/tick");
+  EXPECT_EQ(unitOf["pressure"], "amu/tick^2");
+  EXPECT_EQ(unitOf["momentum.x"], "amu*u/tick");
 }
 
 }  // namespace
