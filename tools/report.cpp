@@ -74,15 +74,24 @@ void writeTable(std::ostream& out, const Options& o, const lab::Results& r,
   out << settingsLine(o) << "\n";
   out << r.particles << " discs, " << r.warmup << " ticks of warm-up, then " << r.measuredTicks
       << " ticks averaged; errors are standard errors from block averages\n";
+  auto quantityText = [](const lab::Row& row) {
+    return row.label + (row.unit.empty() ? "" : " [" + row.unit + "]");
+  };
+  // Columns as wide as their widest entry, so that every value and theory lines up.
+  std::size_t quantityWidth = 0, valueWidth = 0;
+  for (const lab::Row& row : rows) {
+    quantityWidth = std::max(quantityWidth, columns(quantityText(row)));
+    valueWidth = std::max(valueWidth, columns(measuredText(row.value, row.error)));
+  }
   std::string section;
   for (const lab::Row& row : rows) {
     if (row.section != section) {
       section = row.section;
       out << "\n" << section << "\n";
     }
-    std::string quantity = row.label + (row.unit.empty() ? "" : " [" + row.unit + "]");
-    std::string line = "  " + pad(quantity, 60) + " " +
-                       pad(measuredText(row.value, row.error), 22) + " " + theoryText(row);
+    std::string line = "  " + pad(quantityText(row), quantityWidth) + "   " +
+                       pad(measuredText(row.value, row.error), valueWidth) + "   " +
+                       theoryText(row);
     line.erase(line.find_last_not_of(' ') + 1);
     out << line << "\n";
   }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 #include <sstream>
 
 #include "measure_options.h"
@@ -91,6 +93,47 @@ TEST(Report, JsonAndCsvCarryEveryRow) {
   std::string line;
   std::getline(lines, line);
   EXPECT_EQ(line, "section,key,quantity,unit,value,error,theory,theory_name,theory2,theory2_name");
+}
+
+// Display columns of a UTF-8 text.
+std::size_t columns(const std::string& s) {
+  return static_cast<std::size_t>(
+      std::count_if(s.begin(), s.end(), [](char ch) { return (ch & 0xC0) != 0x80; }));
+}
+
+// Every value of the table starts in one column, the longest quantity's included, and so does
+// every theory.
+TEST(Report, TableValuesAndTheoriesLineUp) {
+  Options o;
+  o.warmup = 10;
+  o.ticks = 200;
+  const lab::Results r = run(o);
+  const std::vector<lab::Row> rows = lab::summarize(r);
+  std::ostringstream table;
+  writeTable(table, o, r, rows);
+  const std::string text = table.str();
+  std::set<std::size_t> valueColumns, theoryColumns;
+  std::size_t longest = 0, from = 0;
+  for (const lab::Row& row : rows) {
+    const std::string quantity = row.label + (row.unit.empty() ? "" : " [" + row.unit + "]");
+    longest = std::max(longest, columns(quantity));
+    const std::size_t at = text.find("\n  " + quantity + " ", from);
+    ASSERT_NE(at, std::string::npos) << quantity;
+    const std::size_t end = text.find('\n', at + 1);
+    const std::string line = text.substr(at + 1, end - at - 1);
+    from = end;
+    const std::size_t value = line.find_first_not_of(' ', 2 + quantity.size());
+    ASSERT_NE(value, std::string::npos) << line;
+    const std::string measured = lab::measuredText(row.value, row.error);
+    EXPECT_EQ(line.substr(value, measured.size()), measured) << line;
+    valueColumns.insert(columns(line.substr(0, value)));
+    if (std::isfinite(row.theory))
+      theoryColumns.insert(
+          columns(line.substr(0, line.find(lab::numberText(row.theory), value + measured.size()))));
+  }
+  EXPECT_EQ(valueColumns.size(), 1u);
+  EXPECT_GT(*valueColumns.begin(), 2 + longest);
+  EXPECT_EQ(theoryColumns.size(), 1u);
 }
 
 // The start-up gas, run headless: every species carries the gas's kT and the light species'
