@@ -13,15 +13,15 @@
 int main(int argc, char** argv) {
   using namespace km::measure;
   const Parsed p = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
-  if (p.options.help) {
-    std::cout << usage;
-    return 0;
-  }
   if (!p.problems.empty()) {
     for (const std::string& problem : p.problems)
       std::cerr << "kinetic-measure: " << problem << "\n";
     std::cerr << "Try kinetic-measure --help.\n";
     return 2;
+  }
+  if (p.options.help) {
+    std::cout << usage;
+    return 0;
   }
   const Options& o = p.options;
   const bool terminal = isatty(STDERR_FILENO) != 0;

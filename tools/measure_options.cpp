@@ -76,6 +76,10 @@ Parsed parseOptions(const std::vector<std::string>& args) {
     bool known = false;
     for (const char* w : withValue)
       known = known || name == w;
+    if (name.empty() || name[0] != '-' || name == "-") {
+      problem("unexpected argument \"" + args[k] + "\"");
+      continue;
+    }
     if (!known) {
       problem("unknown option \"" + args[k] + "\"");
       continue;

@@ -29,7 +29,8 @@ struct Parsed {
 };
 
 // Reads the command line (without the program's name). Counts, masses, radius and velocity
-// range are judged as "Run Simulation" judges them.
+// range are judged as "Run Simulation" judges them, except with --help; unknown options,
+// arguments that are no option and bad option values are problems with --help too.
 Parsed parseOptions(const std::vector<std::string>& args);
 
 extern const char* const usage;

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs PROGRAM with options it must refuse: each must end with exit status 2 and a message.
-foreach(args "--counts;1,2" "--seed;-1" "--ticks;0" "--masses;0,4,16,64" "--rule;fast" "--bogus")
+foreach(args "--counts;1,2" "--seed;-1" "--ticks;0" "--masses;0,4,16,64" "--rule;fast" "--bogus"
+             "extra" "--help;extra" "--help;--bogus")
   execute_process(COMMAND ${PROGRAM} ${args} RESULT_VARIABLE status ERROR_VARIABLE err
                   OUTPUT_VARIABLE out)
   if(NOT status EQUAL 2)

@@ -54,6 +54,18 @@ TEST(MeasureOptions, RefusesWhatRunSimulationRefusesAndMore) {
                                                      {"--frobnicate"}};
   for (const auto& args : bad)
     EXPECT_FALSE(parse(args).problems.empty()) << args[0] << " " << args.back();
+  // An argument that is no option is refused, with --help as without.
+  const std::vector<std::pair<std::vector<std::string>, std::string>> stray = {
+      {{"extra"}, "extra"},
+      {{"--help", "extra"}, "extra"},
+      {{"extra", "--help"}, "extra"},
+      {{"-"}, "-"},
+      {{"--ticks", "5", "7"}, "7"}};
+  for (const auto& [args, word] : stray) {
+    const Parsed p = parse(args);
+    ASSERT_EQ(p.problems.size(), 1u) << word;
+    EXPECT_EQ(p.problems[0], "unexpected argument \"" + word + "\"");
+  }
   // Every problem is told, not only the first.
   EXPECT_EQ(parse({"--radius", "-5", "--ticks", "0", "--format", "xml"}).problems.size(), 3u);
 }
