@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
         writeCsv(std::cout, rows);
         break;
     }
+  } catch (const Refused& e) {
+    std::cerr << "kinetic-measure: " << e.what() << "\n";
+    return 2;
   } catch (const km::RunError& e) {
     std::cerr << "kinetic-measure: the simulation stopped: " << km::errorKindName(e.kind()) << ": "
               << e.what() << "\n";

@@ -42,7 +42,7 @@ lab::Results run(const Options& o, const std::function<void(long, long)>& progre
   if (o.rule == "exact") {
     sim.setCollisionRule(CollisionRule::Exact);
     const std::string why = sim.separateOverlaps();
-    if (!why.empty()) throw std::runtime_error(why);
+    if (!why.empty()) throw Refused(why);
   }
 
   lab::Laboratory lab(sim);

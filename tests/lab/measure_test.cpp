@@ -204,7 +204,7 @@ TEST(MeasureRun, AGasTooDenseForExactDiscsIsRefused) {
   o.proximity = "60";
   o.rule = "exact";
   o.ticks = 10;
-  EXPECT_THROW(run(o), std::runtime_error);
+  EXPECT_THROW(run(o), Refused);
 }
 
 }  // namespace
