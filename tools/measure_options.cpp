@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "conversions.h"
+
 namespace km::measure {
 
 const char* const usage = R"(Usage: kinetic-measure [options]
@@ -53,6 +55,24 @@ bool wholeNumber(const std::string& text, Int low, Int high, Int& out) {
 }
 
 }  // namespace
+
+RunNumbers runNumbers(const Options& o) {
+  auto number = [](std::string_view text) {
+    const NumericText n = readNumericText(text);
+    return n.status == NumericText::Ok ? n.value : std::nan("");
+  };
+  RunNumbers n;
+  for (std::size_t k = 0; k < 4; ++k) {
+    // The set-up keeps a count as Str writes it and reads that back.
+    const double typed = number(o.input.rows.counts[k]);
+    n.counts[k] = std::isfinite(typed) ? number(Str(Cell(typed))) : typed;
+    n.masses[k] = number(o.input.rows.masses[k]);
+  }
+  n.radius = number(o.input.radius);
+  n.proximity = number(o.proximity);
+  n.velocityRange = number(o.input.velocityRange);
+  return n;
+}
 
 Parsed parseOptions(const std::vector<std::string>& args) {
   Parsed p;

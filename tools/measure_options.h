@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,6 +23,14 @@ struct Options {
   Format format = Format::Table;
   bool help = false;
 };
+
+// The numbers the run reads from the typed texts (NaN for a text that is no number).
+struct RunNumbers {
+  std::array<double, 4> counts{};  // as the set-up keeps them: 15 significant digits
+  std::array<double, 4> masses{};  // amu
+  double radius = 0, proximity = 0, velocityRange = 0;
+};
+RunNumbers runNumbers(const Options& o);
 
 struct Parsed {
   Options options;

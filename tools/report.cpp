@@ -47,7 +47,7 @@ std::string pad(const std::string& s, std::size_t width) {
   return w >= width ? s : s + std::string(width - w, ' ');
 }
 
-std::string jsonNumber(double v) {
+std::string jsonNumber(const double& v) {
   return std::isfinite(v) ? lab::plainNumber(v) : "null";
 }
 
@@ -64,6 +64,15 @@ std::string jsonString(const std::string& s) {
       out += ch;
   }
   return out + "\"";
+}
+
+// "[a, b, c, d]", each item as `text` writes it.
+template <class T>
+std::string jsonList(const std::array<T, 4>& items, std::string (*text)(const T&)) {
+  std::string out = "[";
+  for (const T& item : items)
+    out += (out.size() > 1 ? ", " : "") + text(item);
+  return out + "]";
 }
 
 }  // namespace
@@ -99,17 +108,18 @@ void writeTable(std::ostream& out, const Options& o, const lab::Results& r,
 
 void writeJson(std::ostream& out, const Options& o, const lab::Results& r,
                const std::vector<lab::Row>& rows) {
-  const auto& c = o.input.rows.counts;
-  const auto& m = o.input.rows.masses;
-  out << "{\n  \"settings\": {\"counts\": [" << jsonString(c[0]) << ", " << jsonString(c[1]) << ", "
-      << jsonString(c[2]) << ", " << jsonString(c[3]) << "], \"masses\": [" << jsonString(m[0])
-      << ", " << jsonString(m[1]) << ", " << jsonString(m[2]) << ", " << jsonString(m[3])
-      << "], \"radius\": " << jsonString(o.input.radius)
+  const RunNumbers n = runNumbers(o);
+  out << "{\n  \"settings\": {\"counts\": " << jsonList(n.counts, jsonNumber)
+      << ", \"masses\": " << jsonList(n.masses, jsonNumber)
+      << ", \"radius\": " << jsonNumber(n.radius) << ", \"proximity\": " << jsonNumber(n.proximity)
+      << ", \"vel_range\": " << jsonNumber(n.velocityRange) << ", \"rule\": " << jsonString(o.rule)
+      << ", \"seed\": " << o.seed << ", \"warmup\": " << o.warmup << ", \"ticks\": " << o.ticks
+      << ", \"particles\": " << r.particles
+      << ",\n    \"typed\": {\"counts\": " << jsonList(o.input.rows.counts, jsonString)
+      << ", \"masses\": " << jsonList(o.input.rows.masses, jsonString)
+      << ", \"radius\": " << jsonString(o.input.radius)
       << ", \"proximity\": " << jsonString(o.proximity)
-      << ", \"vel_range\": " << jsonString(o.input.velocityRange)
-      << ", \"rule\": " << jsonString(o.rule) << ", \"seed\": " << o.seed
-      << ", \"warmup\": " << o.warmup << ", \"ticks\": " << o.ticks
-      << ", \"particles\": " << r.particles << "},\n  \"measurements\": [";
+      << ", \"vel_range\": " << jsonString(o.input.velocityRange) << "}},\n  \"measurements\": [";
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const lab::Row& row = rows[k];
     out << (k ? ",\n    " : "\n    ") << "{\"section\": " << jsonString(row.section)

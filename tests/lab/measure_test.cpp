@@ -107,6 +107,26 @@ TEST(Report, JsonAndCsvCarryEveryRow) {
   EXPECT_EQ(line, "section,key,quantity,unit,value,error,theory,theory_name,theory2,theory2_name");
 }
 
+// The settings in JSON are the numbers the run reads, the texts as typed beside them: a count
+// is kept to 15 significant digits, so 2.00000000000000049 runs as 2.
+TEST(Report, JsonSettingsAreTheNumbersTheRunTakes) {
+  const Parsed p = parse({"--counts", " 1E1,2.00000000000000049,0,0", "--masses", "1,4.0,16,0.5",
+                          "--radius", "1.2D1", "--proximity", "+24.5", "--vel-range", "20.",
+                          "--warmup", "0", "--ticks", "20"});
+  ASSERT_TRUE(p.problems.empty()) << p.problems.front();
+  const lab::Results r = run(p.options);
+  std::ostringstream json;
+  writeJson(json, p.options, r, lab::summarize(r));
+  const std::string settings = json.str().substr(0, json.str().find("\"measurements\""));
+  for (const char* part :
+       {"\"counts\": [10, 2, 0, 0]", "\"masses\": [1, 4, 16, 0.5]", "\"radius\": 12",
+        "\"proximity\": 24.5", "\"vel_range\": 20,", "\"particles\": 12",
+        "\"typed\": {\"counts\": [\" 1E1\", \"2.00000000000000049\", \"0\", \"0\"], \"masses\": "
+        "[\"1\", \"4.0\", \"16\", \"0.5\"], \"radius\": \"1.2D1\", \"proximity\": \"+24.5\", "
+        "\"vel_range\": \"20.\"}"})
+    EXPECT_NE(settings.find(part), std::string::npos) << part << "\n" << settings;
+}
+
 // Display columns of a UTF-8 text.
 std::size_t columns(const std::string& s) {
   return static_cast<std::size_t>(
