@@ -25,6 +25,10 @@ Runs a gas of hard discs without a window and prints its measurements beside kin
   --format table|json|csv                                  (default table)
   --help               this text
 Counts, masses, radius and velocity range take what "Run Simulation" takes.
+On a terminal the run shows its progress on standard error. Ctrl+C (or SIGTERM) stops it at
+the next tick and prints the measurements so far, marked as interrupted.
+Exit status: 0 done, 1 the model failed during the run, 2 refused input, 128 + signal when
+stopped by a signal (130 for Ctrl+C).
 )";
 
 namespace {

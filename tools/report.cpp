@@ -77,10 +77,14 @@ std::string jsonList(const std::array<T, 4>& items, std::string (*text)(const T&
 
 }  // namespace
 
-void writeTable(std::ostream& out, const Options& o, const lab::Results& r,
+void writeTable(std::ostream& out, const Options& o, const Outcome& run,
                 const std::vector<lab::Row>& rows) {
+  const lab::Results& r = run.results;
   out << "Kinetic Model measurements\n";
   out << settingsLine(o) << "\n";
+  if (run.stopped)
+    out << "Interrupted after " << r.ticks << " of " << run.total
+        << " ticks: the measurements so far\n";
   out << r.particles << " discs, " << r.warmup << " ticks of warm-up, then " << r.measuredTicks
       << " ticks averaged; errors are standard errors from block averages\n";
   auto quantityText = [](const lab::Row& row) {
@@ -106,8 +110,9 @@ void writeTable(std::ostream& out, const Options& o, const lab::Results& r,
   }
 }
 
-void writeJson(std::ostream& out, const Options& o, const lab::Results& r,
+void writeJson(std::ostream& out, const Options& o, const Outcome& run,
                const std::vector<lab::Row>& rows) {
+  const lab::Results& r = run.results;
   const RunNumbers n = runNumbers(o);
   out << "{\n  \"settings\": {\"counts\": " << jsonList(n.counts, jsonNumber)
       << ", \"masses\": " << jsonList(n.masses, jsonNumber)
@@ -115,6 +120,7 @@ void writeJson(std::ostream& out, const Options& o, const lab::Results& r,
       << ", \"vel_range\": " << jsonNumber(n.velocityRange) << ", \"rule\": " << jsonString(o.rule)
       << ", \"seed\": " << o.seed << ", \"warmup\": " << o.warmup << ", \"ticks\": " << o.ticks
       << ", \"particles\": " << r.particles
+      << ", \"interrupted_after\": " << (run.stopped ? std::to_string(r.ticks) : "null")
       << ",\n    \"typed\": {\"counts\": " << jsonList(o.input.rows.counts, jsonString)
       << ", \"masses\": " << jsonList(o.input.rows.masses, jsonString)
       << ", \"radius\": " << jsonString(o.input.radius)

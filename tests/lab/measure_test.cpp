@@ -89,10 +89,11 @@ TEST(Report, JsonAndCsvCarryEveryRow) {
   Options o;
   o.warmup = 10;
   o.ticks = 200;
-  const lab::Results r = run(o);
+  const Outcome done = run(o);
+  const lab::Results& r = done.results;
   const std::vector<lab::Row> rows = lab::summarize(r);
   std::ostringstream json, csv;
-  writeJson(json, o, r, rows);
+  writeJson(json, o, done, rows);
   writeCsv(csv, rows);
   for (const lab::Row& row : rows) {
     EXPECT_NE(json.str().find("\"" + row.key + "\""), std::string::npos) << row.key;
@@ -114,9 +115,9 @@ TEST(Report, JsonSettingsAreTheNumbersTheRunTakes) {
                           "--radius", "1.2D1", "--proximity", "+24.5", "--vel-range", "20.",
                           "--warmup", "0", "--ticks", "20"});
   ASSERT_TRUE(p.problems.empty()) << p.problems.front();
-  const lab::Results r = run(p.options);
+  const Outcome done = run(p.options);
   std::ostringstream json;
-  writeJson(json, p.options, r, lab::summarize(r));
+  writeJson(json, p.options, done, lab::summarize(done.results));
   const std::string settings = json.str().substr(0, json.str().find("\"measurements\""));
   for (const char* part :
        {"\"counts\": [10, 2, 0, 0]", "\"masses\": [1, 4, 16, 0.5]", "\"radius\": 12",
@@ -139,10 +140,11 @@ TEST(Report, TableValuesAndTheoriesLineUp) {
   Options o;
   o.warmup = 10;
   o.ticks = 200;
-  const lab::Results r = run(o);
+  const Outcome done = run(o);
+  const lab::Results& r = done.results;
   const std::vector<lab::Row> rows = lab::summarize(r);
   std::ostringstream table;
-  writeTable(table, o, r, rows);
+  writeTable(table, o, done, rows);
   const std::string text = table.str();
   std::set<std::size_t> valueColumns, theoryColumns;
   std::size_t longest = 0, from = 0;
@@ -174,7 +176,7 @@ TEST(MeasureRun, DefaultGasShowsEquipartitionAndMaxwellBoltzmann) {
   Options o;
   o.warmup = 2000;
   o.ticks = 60000;
-  const lab::Results r = run(o);
+  const lab::Results r = run(o).results;
   ASSERT_EQ(r.species.size(), 4u);
   for (const lab::SpeciesResult& s : r.species) {
     ASSERT_TRUE(std::isfinite(s.kTRatio.error)) << s.species;
@@ -195,7 +197,7 @@ TEST(MeasureRun, ExactRuleGivesHardDiscPhysics) {
   o.rule = "exact";
   o.warmup = 1000;
   o.ticks = 30000;
-  const lab::Results r = run(o);
+  const lab::Results r = run(o).results;
   EXPECT_NEAR(r.Z.value / r.zHenderson, 1, 0.05);
   ASSERT_EQ(r.species.size(), 1u);
   EXPECT_NEAR(r.species[0].diffusion.D / r.species[0].enskogD, 1, 0.15);
@@ -211,10 +213,46 @@ TEST(MeasureRun, SpecifiedRuleBindsPairs) {
   o.input.rows = {{"200", "0", "0", "0"}, {"1", "1", "1", "1"}};
   o.warmup = 1000;
   o.ticks = 20000;
-  const lab::Results r = run(o);
+  const lab::Results r = run(o).results;
   EXPECT_GT(r.boundShare.value, 0.5);
   EXPECT_LT(r.Z.value, 1.1);
   EXPECT_GT(r.longestBoundRun, 50);
+}
+
+// A stop asked for ends the run before the next tick; the reports say after how many ticks.
+TEST(MeasureRun, StopEndsTheRunAndTheReportsSaySo) {
+  Options o;
+  o.warmup = 100;
+  o.ticks = 1000;
+  long calls = 0, lastDone = 0, lastTotal = 0;
+  Control control;
+  control.stop = [&] { return calls == 300; };
+  control.progress = [&](long done, long total) {
+    ++calls;
+    lastDone = done;
+    lastTotal = total;
+  };
+  const Outcome stopped = run(o, control);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_EQ(stopped.results.ticks, 300);
+  EXPECT_EQ(stopped.total, 1100);
+  EXPECT_EQ(lastDone, 300);
+  EXPECT_EQ(lastTotal, 1100);
+  const std::vector<lab::Row> rows = lab::summarize(stopped.results);
+  std::ostringstream json, table;
+  writeJson(json, o, stopped, rows);
+  writeTable(table, o, stopped, rows);
+  EXPECT_NE(json.str().find("\"interrupted_after\": 300,"), std::string::npos);
+  EXPECT_NE(table.str().find("\nInterrupted after 300 of 1100 ticks"), std::string::npos);
+
+  const Outcome whole = run(o);
+  EXPECT_FALSE(whole.stopped);
+  EXPECT_EQ(whole.results.ticks, 1100);
+  std::ostringstream wholeJson, wholeTable;
+  writeJson(wholeJson, o, whole, rows);
+  writeTable(wholeTable, o, whole, rows);
+  EXPECT_NE(wholeJson.str().find("\"interrupted_after\": null,"), std::string::npos);
+  EXPECT_EQ(wholeTable.str().find("Interrupted"), std::string::npos);
 }
 
 TEST(MeasureRun, AGasTooDenseForExactDiscsIsRefused) {
