@@ -143,10 +143,10 @@ BENCHMARK(exactTick)->Apply([](auto* b) { atSizes(b, {43, 100, 500}); });
 
 // Prints the table as usual, then per size the engine's median over the plain-double median and
 // the exact rule's median over the engine's (specified rule).
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public PlainConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    PlainConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
       if (r.aggregate_name != "median") continue;
       const std::string name = r.run_name.function_name;
@@ -157,7 +157,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     }
   }
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    PlainConsoleReporter::Finalize();
     std::printf("\n%-10s %14s %14s %8s %14s %8s\n", "particles", "engine (us)", "plain (us)",
                 "ratio", "exact (us)", "exact/engine");
     for (const auto& [size, e] : engine_) {

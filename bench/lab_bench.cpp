@@ -42,17 +42,17 @@ void tickThenLab(benchmark::State& st) {
 BENCHMARK(tickThenLab)->Apply([](auto* b) { atSizes(b, {43, 500}); });
 
 // The table as usual, then the laboratory's time over the engine's, medians per size.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public PlainConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    PlainConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs)
       if (r.aggregate_name == "median")
         figures_[std::atoi(r.run_name.args.c_str())] = {r.counters.at("tick_us"),
                                                         r.counters.at("lab_us")};
   }
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    PlainConsoleReporter::Finalize();
     std::printf("\n%-10s %12s %12s %12s\n", "particles", "tick (us)", "lab (us)", "lab / tick");
     for (const auto& [n, f] : figures_)
       std::printf("%-10d %12.1f %12.2f %11.1f%%\n", n, f.first, f.second, 100 * f.second / f.first);

@@ -14,6 +14,13 @@ inline void atSizes(benchmark::internal::Benchmark* b, std::initializer_list<int
   b->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 }
 
+// The console table without colour codes: --benchmark_color reaches only the reporter the
+// library makes itself, not one passed in, and these tables are read from logs and pipes.
+class PlainConsoleReporter : public benchmark::ConsoleReporter {
+ public:
+  PlainConsoleReporter() : ConsoleReporter(OO_Tabular) {}
+};
+
 // Runs every benchmark of the program, reporting through `reporter`.
 inline int runAll(int argc, char** argv, benchmark::BenchmarkReporter& reporter) {
   benchmark::Initialize(&argc, argv);

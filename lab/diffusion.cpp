@@ -21,8 +21,11 @@ void Unfolder::turn(int i, Axis axis, double at, double before, double after) {
 }
 
 MeanSquaredDisplacement::MeanSquaredDisplacement() {
-  for (double l = 1; l <= maxLag; l *= std::sqrt(2.0)) {
-    const int lag = static_cast<int>(std::lround(l));
+  // round(2^(k/2)), each power worked out afresh: a running product of sqrt(2) drifts above
+  // 2^13 by the last step and would lose maxLag.
+  for (int k = 0;; ++k) {
+    const int lag = static_cast<int>(std::lround(std::ldexp(k % 2 ? std::sqrt(2.0) : 1.0, k / 2)));
+    if (lag > maxLag) break;
     if (lags_.empty() || lags_.back() != lag) lags_.push_back(lag);
   }
   ring_.resize(maxLag / originSpacing + 1);

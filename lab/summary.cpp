@@ -8,7 +8,7 @@
 namespace km::lab {
 namespace {
 
-const char* const energyUnit = "amu·u²/tick²";
+const char* const energyUnit = "amu*u^2/tick^2";
 
 struct Rows {
   std::vector<Row> rows;
@@ -97,7 +97,7 @@ std::vector<Row> summarize(const Results& r) {
       r.hMaxwellian, "Maxwellian");
 
   out.section = "pressure";
-  out.add("pressure", "pressure on the walls", "amu/tick²", r.pressure);
+  out.add("pressure", "pressure on the walls", "amu/tick^2", r.pressure);
   Row& z = out.add("Z", "compressibility Z = P·L²/(N·kT)", "", r.Z);
   theory(z, r.zHenderson, "Henderson");
   z.theory2 = 1;
@@ -122,9 +122,9 @@ std::vector<Row> summarize(const Results& r) {
     if (f.fromLag == 0) return "D of " + who + " (no diffusive range yet)";
     return "D of " + who + ", lags " + std::to_string(f.fromLag) + "-" + std::to_string(f.toLag);
   };
-  out.add("D.tracer", fitLabel("particle 1", r.tracer), "u²/tick", r.tracer.D, r.tracer.error);
+  out.add("D.tracer", fitLabel("particle 1", r.tracer), "u^2/tick", r.tracer.D, r.tracer.error);
   for (const SpeciesResult& s : r.species) {
-    Row& d = out.add("D." + sp(s), fitLabel(words(s), s.diffusion), "u²/tick", s.diffusion.D,
+    Row& d = out.add("D." + sp(s), fitLabel(words(s), s.diffusion), "u^2/tick", s.diffusion.D,
                      s.diffusion.error);
     theory(d, s.enskogD, "Enskog");
     out.add("msd_log_slope." + sp(s), "d ln MSD / d ln lag over the fit, " + words(s), "",
@@ -137,8 +137,8 @@ std::vector<Row> summarize(const Results& r) {
           r.energyAtStart);
   out.add("energy.now", "total energy now", energyUnit, r.energy);
   out.add("energy.drift", "energy drift per 10,000 ticks since then", "relative", r.driftPer10k);
-  out.add("momentum.x", "total momentum, x", "amu·u/tick", r.momentumX);
-  out.add("momentum.y", "total momentum, y", "amu·u/tick", r.momentumY);
+  out.add("momentum.x", "total momentum, x", "amu*u/tick", r.momentumX);
+  out.add("momentum.y", "total momentum, y", "amu*u/tick", r.momentumY);
   out.add("outside", "centres outside the box", "", static_cast<double>(r.outside));
   out.add("excursion", "farthest centre beyond a wall", "u", r.worstExcursion);
   out.add("seed", "seed of the run", "", static_cast<double>(r.seed));

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tables.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace km::lab {
 
 std::string plainNumber(double v) {
   if (!std::isfinite(v)) return "";
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.10g", v);
-  return buf;
+  // A whole number the double holds exactly keeps its digits (tick 100000, not 1e+05), which
+  // the shortest form alone would not.
+  const bool whole = v == std::trunc(v) && std::fabs(v) < 0x1p53;
+  const auto end = whole ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed).ptr
+                         : std::to_chars(buf, buf + sizeof buf, v).ptr;
+  return std::string(buf, end);
 }
 
 namespace {

@@ -9,9 +9,10 @@
 namespace km::lab {
 
 // The laboratory's data as CSV tables, each with a header row of column names with their
-// units in brackets, one row per line, numbers in plain decimal, unknown values empty.
+// units in brackets, one row per line, numbers as plainNumber writes them, unknown values empty.
 
-// A number in plain decimal to ten significant digits; empty when it is not finite.
+// The shortest text that reads back to the same double ("0.1", "1e-300"), whole numbers below
+// 2^53 in plain digits ("2040"); empty when the number is not finite.
 std::string plainNumber(double v);
 
 // tick, kT of the gas and of each species, Z, exchanges, new contacts, bound share, energy, H:

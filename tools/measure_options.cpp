@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "conversions.h"
+
 namespace km::measure {
 
 const char* const usage = R"(Usage: kinetic-measure [options]
@@ -23,6 +25,10 @@ Runs a gas of hard discs without a window and prints its measurements beside kin
   --format table|json|csv                                  (default table)
   --help               this text
 Counts, masses, radius and velocity range take what "Run Simulation" takes.
+On a terminal the run shows its progress on standard error. Ctrl+C (or SIGTERM) stops it at
+the next tick and prints the measurements so far, marked as interrupted.
+Exit status: 0 done, 1 the model failed during the run, 2 refused input, 128 + signal when
+stopped by a signal (130 for Ctrl+C).
 )";
 
 namespace {
@@ -54,6 +60,24 @@ bool wholeNumber(const std::string& text, Int low, Int high, Int& out) {
 
 }  // namespace
 
+RunNumbers runNumbers(const Options& o) {
+  auto number = [](std::string_view text) {
+    const NumericText n = readNumericText(text);
+    return n.status == NumericText::Ok ? n.value : std::nan("");
+  };
+  RunNumbers n;
+  for (std::size_t k = 0; k < 4; ++k) {
+    // The set-up keeps a count as Str writes it and reads that back.
+    const double typed = number(o.input.rows.counts[k]);
+    n.counts[k] = std::isfinite(typed) ? number(Str(Cell(typed))) : typed;
+    n.masses[k] = number(o.input.rows.masses[k]);
+  }
+  n.radius = number(o.input.radius);
+  n.proximity = number(o.proximity);
+  n.velocityRange = number(o.input.velocityRange);
+  return n;
+}
+
 Parsed parseOptions(const std::vector<std::string>& args) {
   Parsed p;
   Options& o = p.options;
@@ -76,6 +100,10 @@ Parsed parseOptions(const std::vector<std::string>& args) {
     bool known = false;
     for (const char* w : withValue)
       known = known || name == w;
+    if (name.empty() || name[0] != '-' || name == "-") {
+      problem("unexpected argument \"" + args[k] + "\"");
+      continue;
+    }
     if (!known) {
       problem("unknown option \"" + args[k] + "\"");
       continue;

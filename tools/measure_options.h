@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,13 +24,22 @@ struct Options {
   bool help = false;
 };
 
+// The numbers the run reads from the typed texts (NaN for a text that is no number).
+struct RunNumbers {
+  std::array<double, 4> counts{};  // as the set-up keeps them: 15 significant digits
+  std::array<double, 4> masses{};  // amu
+  double radius = 0, proximity = 0, velocityRange = 0;
+};
+RunNumbers runNumbers(const Options& o);
+
 struct Parsed {
   Options options;
   std::vector<std::string> problems;  // each a sentence for the user; empty when all is well
 };
 
 // Reads the command line (without the program's name). Counts, masses, radius and velocity
-// range are judged as "Run Simulation" judges them.
+// range are judged as "Run Simulation" judges them, except with --help; unknown options,
+// arguments that are no option and bad option values are problems with --help too.
 Parsed parseOptions(const std::vector<std::string>& args);
 
 extern const char* const usage;

@@ -26,7 +26,7 @@ struct Midnight : Clock {
 
 }  // namespace
 
-lab::Results run(const Options& o, const std::function<void(long, long)>& progress) {
+Outcome run(const Options& o, const Control& control) {
   FixedSeed rnd(o.seed);
   Midnight clock;
   NoDrawing surface;
@@ -42,20 +42,25 @@ lab::Results run(const Options& o, const std::function<void(long, long)>& progre
   if (o.rule == "exact") {
     sim.setCollisionRule(CollisionRule::Exact);
     const std::string why = sim.separateOverlaps();
-    if (!why.empty()) throw std::runtime_error(why);
+    if (!why.empty()) throw Refused(why);
   }
 
   lab::Laboratory lab(sim);
   lab.setSettings({o.warmup, o.ticks});
   lab.runStarted(o.seed);
-  const long total = o.warmup + o.ticks;
-  const long every = std::max(1L, total / 200);
-  for (long t = 1; t <= total; ++t) {
+  Outcome out;
+  out.total = o.warmup + o.ticks;
+  for (long t = 1; t <= out.total; ++t) {
+    if (control.stop && control.stop()) {
+      out.stopped = true;
+      break;
+    }
     sim.Timer1_Timer(surface, readouts);
     lab.afterTick();
-    if (progress && t % every == 0) progress(t, total);
+    if (control.progress) control.progress(t, out.total);
   }
-  return lab.results();
+  out.results = lab.results();
+  return out;
 }
 
 }  // namespace km::measure

@@ -47,7 +47,7 @@ std::string pad(const std::string& s, std::size_t width) {
   return w >= width ? s : s + std::string(width - w, ' ');
 }
 
-std::string jsonNumber(double v) {
+std::string jsonNumber(const double& v) {
   return std::isfinite(v) ? lab::plainNumber(v) : "null";
 }
 
@@ -66,41 +66,66 @@ std::string jsonString(const std::string& s) {
   return out + "\"";
 }
 
+// "[a, b, c, d]", each item as `text` writes it.
+template <class T>
+std::string jsonList(const std::array<T, 4>& items, std::string (*text)(const T&)) {
+  std::string out = "[";
+  for (const T& item : items)
+    out += (out.size() > 1 ? ", " : "") + text(item);
+  return out + "]";
+}
+
 }  // namespace
 
-void writeTable(std::ostream& out, const Options& o, const lab::Results& r,
+void writeTable(std::ostream& out, const Options& o, const Outcome& run,
                 const std::vector<lab::Row>& rows) {
+  const lab::Results& r = run.results;
   out << "Kinetic Model measurements\n";
   out << settingsLine(o) << "\n";
+  if (run.stopped)
+    out << "Interrupted after " << r.ticks << " of " << run.total
+        << " ticks: the measurements so far\n";
   out << r.particles << " discs, " << r.warmup << " ticks of warm-up, then " << r.measuredTicks
       << " ticks averaged; errors are standard errors from block averages\n";
+  auto quantityText = [](const lab::Row& row) {
+    return row.label + (row.unit.empty() ? "" : " [" + row.unit + "]");
+  };
+  // Columns as wide as their widest entry, so that every value and theory lines up.
+  std::size_t quantityWidth = 0, valueWidth = 0;
+  for (const lab::Row& row : rows) {
+    quantityWidth = std::max(quantityWidth, columns(quantityText(row)));
+    valueWidth = std::max(valueWidth, columns(measuredText(row.value, row.error)));
+  }
   std::string section;
   for (const lab::Row& row : rows) {
     if (row.section != section) {
       section = row.section;
       out << "\n" << section << "\n";
     }
-    std::string quantity = row.label + (row.unit.empty() ? "" : " [" + row.unit + "]");
-    std::string line = "  " + pad(quantity, 60) + " " +
-                       pad(measuredText(row.value, row.error), 22) + " " + theoryText(row);
+    std::string line = "  " + pad(quantityText(row), quantityWidth) + "   " +
+                       pad(measuredText(row.value, row.error), valueWidth) + "   " +
+                       theoryText(row);
     line.erase(line.find_last_not_of(' ') + 1);
     out << line << "\n";
   }
 }
 
-void writeJson(std::ostream& out, const Options& o, const lab::Results& r,
+void writeJson(std::ostream& out, const Options& o, const Outcome& run,
                const std::vector<lab::Row>& rows) {
-  const auto& c = o.input.rows.counts;
-  const auto& m = o.input.rows.masses;
-  out << "{\n  \"settings\": {\"counts\": [" << jsonString(c[0]) << ", " << jsonString(c[1]) << ", "
-      << jsonString(c[2]) << ", " << jsonString(c[3]) << "], \"masses\": [" << jsonString(m[0])
-      << ", " << jsonString(m[1]) << ", " << jsonString(m[2]) << ", " << jsonString(m[3])
-      << "], \"radius\": " << jsonString(o.input.radius)
+  const lab::Results& r = run.results;
+  const RunNumbers n = runNumbers(o);
+  out << "{\n  \"settings\": {\"counts\": " << jsonList(n.counts, jsonNumber)
+      << ", \"masses\": " << jsonList(n.masses, jsonNumber)
+      << ", \"radius\": " << jsonNumber(n.radius) << ", \"proximity\": " << jsonNumber(n.proximity)
+      << ", \"vel_range\": " << jsonNumber(n.velocityRange) << ", \"rule\": " << jsonString(o.rule)
+      << ", \"seed\": " << o.seed << ", \"warmup\": " << o.warmup << ", \"ticks\": " << o.ticks
+      << ", \"particles\": " << r.particles
+      << ", \"interrupted_after\": " << (run.stopped ? std::to_string(r.ticks) : "null")
+      << ",\n    \"typed\": {\"counts\": " << jsonList(o.input.rows.counts, jsonString)
+      << ", \"masses\": " << jsonList(o.input.rows.masses, jsonString)
+      << ", \"radius\": " << jsonString(o.input.radius)
       << ", \"proximity\": " << jsonString(o.proximity)
-      << ", \"vel_range\": " << jsonString(o.input.velocityRange)
-      << ", \"rule\": " << jsonString(o.rule) << ", \"seed\": " << o.seed
-      << ", \"warmup\": " << o.warmup << ", \"ticks\": " << o.ticks
-      << ", \"particles\": " << r.particles << "},\n  \"measurements\": [";
+      << ", \"vel_range\": " << jsonString(o.input.velocityRange) << "}},\n  \"measurements\": [";
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const lab::Row& row = rows[k];
     out << (k ? ",\n    " : "\n    ") << "{\"section\": " << jsonString(row.section)

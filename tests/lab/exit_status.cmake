@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs PROGRAM with options it must refuse: each must end with exit status 2 and a message.
-foreach(args "--counts;1,2" "--seed;-1" "--ticks;0" "--masses;0,4,16,64" "--rule;fast" "--bogus")
+# Runs PROGRAM with command lines it must refuse (bad options, stray arguments, a gas too
+# dense for the exact rule): each must end with exit status 2 and a message.
+foreach(args "--counts;1,2" "--seed;-1" "--ticks;0" "--masses;0,4,16,64" "--rule;fast" "--bogus"
+             "extra" "--help;extra" "--help;--bogus" "--proximity;1000000000;--rule;exact")
   execute_process(COMMAND ${PROGRAM} ${args} RESULT_VARIABLE status ERROR_VARIABLE err
                   OUTPUT_VARIABLE out)
   if(NOT status EQUAL 2)

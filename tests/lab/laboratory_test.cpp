@@ -149,6 +149,26 @@ TEST(Laboratory, BallisticDiscHasMsdSpeedSquaredTimesLagSquared) {
   EXPECT_TRUE(std::isnan(r.species[0].diffusion.D));
 }
 
+// Lags are round(2^(k/2)) without repeats, 26 of them from 1 to exactly 8192, and the last
+// lag is measured: a particle moving at 5 units a tick has MSD 25·lag² there too.
+TEST(MeanSquaredDisplacement, LagsRiseLogSpacedUpToMaxLag) {
+  MeanSquaredDisplacement msd;
+  const std::vector<int> expected = {1,   2,    3,    4,    6,    8,    11,   16,  23,
+                                     32,  45,   64,   91,   128,  181,  256,  362, 512,
+                                     724, 1024, 1448, 2048, 2896, 4096, 5793, 8192};
+  EXPECT_EQ(msd.lags(), expected);
+  EXPECT_EQ(msd.lags().back(), MeanSquaredDisplacement::maxLag);
+  for (std::size_t l = 1; l < msd.lags().size(); ++l)
+    EXPECT_LT(msd.lags()[l - 1], msd.lags()[l]);
+
+  msd.reset({0, 1});
+  for (int t = 0; t <= MeanSquaredDisplacement::maxLag + 16; ++t)
+    msd.add({0, 5.0 * t}, {0, 100});
+  const std::vector<double> curve = msd.curve(1);
+  const double last = MeanSquaredDisplacement::maxLag;
+  EXPECT_DOUBLE_EQ(curve.back(), 25 * last * last);
+}
+
 TEST(Laboratory, EquipartitionOfAHandBuiltState) {
   // Species 1: energies 12.5 and 0 (kT 6.25); species 2: 2 (kT 2); the gas: 14.5 / 3.
   HandGas gas({{1, 1, 300, 300, 3, 4}, {1, 1, 600, 600, 0, 0}, {2, 4, 400, 700, 1, 0}}, 12, 0);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 #include <sstream>
 
 #include "measure_options.h"
@@ -52,6 +54,18 @@ TEST(MeasureOptions, RefusesWhatRunSimulationRefusesAndMore) {
                                                      {"--frobnicate"}};
   for (const auto& args : bad)
     EXPECT_FALSE(parse(args).problems.empty()) << args[0] << " " << args.back();
+  // An argument that is no option is refused, with --help as without.
+  const std::vector<std::pair<std::vector<std::string>, std::string>> stray = {
+      {{"extra"}, "extra"},
+      {{"--help", "extra"}, "extra"},
+      {{"extra", "--help"}, "extra"},
+      {{"-"}, "-"},
+      {{"--ticks", "5", "7"}, "7"}};
+  for (const auto& [args, word] : stray) {
+    const Parsed p = parse(args);
+    ASSERT_EQ(p.problems.size(), 1u) << word;
+    EXPECT_EQ(p.problems[0], "unexpected argument \"" + word + "\"");
+  }
   // Every problem is told, not only the first.
   EXPECT_EQ(parse({"--radius", "-5", "--ticks", "0", "--format", "xml"}).problems.size(), 3u);
 }
@@ -75,10 +89,11 @@ TEST(Report, JsonAndCsvCarryEveryRow) {
   Options o;
   o.warmup = 10;
   o.ticks = 200;
-  const lab::Results r = run(o);
+  const Outcome done = run(o);
+  const lab::Results& r = done.results;
   const std::vector<lab::Row> rows = lab::summarize(r);
   std::ostringstream json, csv;
-  writeJson(json, o, r, rows);
+  writeJson(json, o, done, rows);
   writeCsv(csv, rows);
   for (const lab::Row& row : rows) {
     EXPECT_NE(json.str().find("\"" + row.key + "\""), std::string::npos) << row.key;
@@ -93,13 +108,75 @@ TEST(Report, JsonAndCsvCarryEveryRow) {
   EXPECT_EQ(line, "section,key,quantity,unit,value,error,theory,theory_name,theory2,theory2_name");
 }
 
+// The settings in JSON are the numbers the run reads, the texts as typed beside them: a count
+// is kept to 15 significant digits, so 2.00000000000000049 runs as 2.
+TEST(Report, JsonSettingsAreTheNumbersTheRunTakes) {
+  const Parsed p = parse({"--counts", " 1E1,2.00000000000000049,0,0", "--masses", "1,4.0,16,0.5",
+                          "--radius", "1.2D1", "--proximity", "+24.5", "--vel-range", "20.",
+                          "--warmup", "0", "--ticks", "20"});
+  ASSERT_TRUE(p.problems.empty()) << p.problems.front();
+  const Outcome done = run(p.options);
+  std::ostringstream json;
+  writeJson(json, p.options, done, lab::summarize(done.results));
+  const std::string settings = json.str().substr(0, json.str().find("\"measurements\""));
+  for (const char* part :
+       {"\"counts\": [10, 2, 0, 0]", "\"masses\": [1, 4, 16, 0.5]", "\"radius\": 12",
+        "\"proximity\": 24.5", "\"vel_range\": 20,", "\"particles\": 12",
+        "\"typed\": {\"counts\": [\" 1E1\", \"2.00000000000000049\", \"0\", \"0\"], \"masses\": "
+        "[\"1\", \"4.0\", \"16\", \"0.5\"], \"radius\": \"1.2D1\", \"proximity\": \"+24.5\", "
+        "\"vel_range\": \"20.\"}"})
+    EXPECT_NE(settings.find(part), std::string::npos) << part << "\n" << settings;
+}
+
+// Display columns of a UTF-8 text.
+std::size_t columns(const std::string& s) {
+  return static_cast<std::size_t>(
+      std::count_if(s.begin(), s.end(), [](char ch) { return (ch & 0xC0) != 0x80; }));
+}
+
+// Every value of the table starts in one column, the longest quantity's included, and so does
+// every theory.
+TEST(Report, TableValuesAndTheoriesLineUp) {
+  Options o;
+  o.warmup = 10;
+  o.ticks = 200;
+  const Outcome done = run(o);
+  const lab::Results& r = done.results;
+  const std::vector<lab::Row> rows = lab::summarize(r);
+  std::ostringstream table;
+  writeTable(table, o, done, rows);
+  const std::string text = table.str();
+  std::set<std::size_t> valueColumns, theoryColumns;
+  std::size_t longest = 0, from = 0;
+  for (const lab::Row& row : rows) {
+    const std::string quantity = row.label + (row.unit.empty() ? "" : " [" + row.unit + "]");
+    longest = std::max(longest, columns(quantity));
+    const std::size_t at = text.find("\n  " + quantity + " ", from);
+    ASSERT_NE(at, std::string::npos) << quantity;
+    const std::size_t end = text.find('\n', at + 1);
+    const std::string line = text.substr(at + 1, end - at - 1);
+    from = end;
+    const std::size_t value = line.find_first_not_of(' ', 2 + quantity.size());
+    ASSERT_NE(value, std::string::npos) << line;
+    const std::string measured = lab::measuredText(row.value, row.error);
+    EXPECT_EQ(line.substr(value, measured.size()), measured) << line;
+    valueColumns.insert(columns(line.substr(0, value)));
+    if (std::isfinite(row.theory))
+      theoryColumns.insert(
+          columns(line.substr(0, line.find(lab::numberText(row.theory), value + measured.size()))));
+  }
+  EXPECT_EQ(valueColumns.size(), 1u);
+  EXPECT_GT(*valueColumns.begin(), 2 + longest);
+  EXPECT_EQ(theoryColumns.size(), 1u);
+}
+
 // The start-up gas, run headless: every species carries the gas's kT and the light species'
 // speeds follow the two-dimensional Maxwell–Boltzmann law.
 TEST(MeasureRun, DefaultGasShowsEquipartitionAndMaxwellBoltzmann) {
   Options o;
   o.warmup = 2000;
   o.ticks = 60000;
-  const lab::Results r = run(o);
+  const lab::Results r = run(o).results;
   ASSERT_EQ(r.species.size(), 4u);
   for (const lab::SpeciesResult& s : r.species) {
     ASSERT_TRUE(std::isfinite(s.kTRatio.error)) << s.species;
@@ -120,7 +197,7 @@ TEST(MeasureRun, ExactRuleGivesHardDiscPhysics) {
   o.rule = "exact";
   o.warmup = 1000;
   o.ticks = 30000;
-  const lab::Results r = run(o);
+  const lab::Results r = run(o).results;
   EXPECT_NEAR(r.Z.value / r.zHenderson, 1, 0.05);
   ASSERT_EQ(r.species.size(), 1u);
   EXPECT_NEAR(r.species[0].diffusion.D / r.species[0].enskogD, 1, 0.15);
@@ -136,10 +213,46 @@ TEST(MeasureRun, SpecifiedRuleBindsPairs) {
   o.input.rows = {{"200", "0", "0", "0"}, {"1", "1", "1", "1"}};
   o.warmup = 1000;
   o.ticks = 20000;
-  const lab::Results r = run(o);
+  const lab::Results r = run(o).results;
   EXPECT_GT(r.boundShare.value, 0.5);
   EXPECT_LT(r.Z.value, 1.1);
   EXPECT_GT(r.longestBoundRun, 50);
+}
+
+// A stop asked for ends the run before the next tick; the reports say after how many ticks.
+TEST(MeasureRun, StopEndsTheRunAndTheReportsSaySo) {
+  Options o;
+  o.warmup = 100;
+  o.ticks = 1000;
+  long calls = 0, lastDone = 0, lastTotal = 0;
+  Control control;
+  control.stop = [&] { return calls == 300; };
+  control.progress = [&](long done, long total) {
+    ++calls;
+    lastDone = done;
+    lastTotal = total;
+  };
+  const Outcome stopped = run(o, control);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_EQ(stopped.results.ticks, 300);
+  EXPECT_EQ(stopped.total, 1100);
+  EXPECT_EQ(lastDone, 300);
+  EXPECT_EQ(lastTotal, 1100);
+  const std::vector<lab::Row> rows = lab::summarize(stopped.results);
+  std::ostringstream json, table;
+  writeJson(json, o, stopped, rows);
+  writeTable(table, o, stopped, rows);
+  EXPECT_NE(json.str().find("\"interrupted_after\": 300,"), std::string::npos);
+  EXPECT_NE(table.str().find("\nInterrupted after 300 of 1100 ticks"), std::string::npos);
+
+  const Outcome whole = run(o);
+  EXPECT_FALSE(whole.stopped);
+  EXPECT_EQ(whole.results.ticks, 1100);
+  std::ostringstream wholeJson, wholeTable;
+  writeJson(wholeJson, o, whole, rows);
+  writeTable(wholeTable, o, whole, rows);
+  EXPECT_NE(wholeJson.str().find("\"interrupted_after\": null,"), std::string::npos);
+  EXPECT_EQ(wholeTable.str().find("Interrupted"), std::string::npos);
 }
 
 TEST(MeasureRun, AGasTooDenseForExactDiscsIsRefused) {
@@ -149,7 +262,7 @@ TEST(MeasureRun, AGasTooDenseForExactDiscsIsRefused) {
   o.proximity = "60";
   o.rule = "exact";
   o.ticks = 10;
-  EXPECT_THROW(run(o), std::runtime_error);
+  EXPECT_THROW(run(o), Refused);
 }
 
 }  // namespace

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "summary.h"
+#include "tables.h"
+
+namespace km::lab {
+namespace {
+
+TEST(PlainNumber, ShortestTextThatReadsBack) {
+  using limits = std::numeric_limits<double>;
+  const std::vector<std::pair<double, std::string>> cases = {
+      {0, "0"},
+      {-0.0, "-0"},
+      {2040, "2040"},
+      {100000, "100000"},
+      {-35, "-35"},
+      {4294967295, "4294967295"},
+      {1e15, "1000000000000000"},
+      {9007199254740992, "9007199254740992"},
+      {1e16, "1e+16"},
+      {1e21, "1e+21"},
+      {0.1, "0.1"},
+      {-2.5, "-2.5"},
+      {1.0 / 3, "0.3333333333333333"},
+      {1.2131064633119797, "1.2131064633119797"},
+      {0.0012804, "0.0012804"},
+      {1e-5, "1e-05"},
+      {1e-300, "1e-300"},
+      {limits::denorm_min(), "5e-324"},
+      {limits::max(), "1.7976931348623157e+308"},
+      {-limits::max(), "-1.7976931348623157e+308"},
+      {limits::quiet_NaN(), ""},
+      {limits::infinity(), ""},
+      {-limits::infinity(), ""},
+  };
+  for (const auto& [v, text] : cases)
+    EXPECT_EQ(plainNumber(v), text) << v;
+}
+
+// Whatever the double, strtod of its text gives it back bit for bit.
+TEST(PlainNumber, EveryTextReadsBackToItsDouble) {
+  std::mt19937_64 gen(20240517);
+  std::uniform_real_distribution<double> unit(-1, 1);
+  std::uniform_int_distribution<int> exponent(-30, 30);
+  std::uniform_int_distribution<long long> whole(-10'000'000'000LL, 10'000'000'000LL);
+  auto check = [](double v) {
+    const std::string text = plainNumber(v);
+    ASSERT_FALSE(text.empty()) << v;
+    const double back = std::strtod(text.c_str(), nullptr);
+    EXPECT_EQ(std::memcmp(&back, &v, sizeof v), 0) << text;
+  };
+  for (int k = 0; k < 2000; ++k) {
+    std::uint64_t bits = gen();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) check(v);
+    check(unit(gen) * std::pow(10.0, exponent(gen)));
+    check(static_cast<double>(whole(gen)));
+  }
+}
+
+// Every unit the reports write, in the rows and in the CSV headers, is plain ASCII of one
+// notation ("amu*u^2/tick^2"), and a quantity has the same unit in every table.
+TEST(Units, OneAsciiFormInEveryTable) {
+  Results r;
+  r.species.resize(2);
+  r.species[0].species = 1;
+  r.species[1].species = 3;
+  r.lags = {1, 2};
+  auto ascii = [](const std::string& unit) {
+    return unit.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789*/^") == std::string::npos;
+  };
+  std::map<std::string, std::string> unitOf, columnUnit;  // by row key, by column name
+  for (const Row& row : summarize(r)) {
+    EXPECT_TRUE(ascii(row.unit)) << row.key << " [" << row.unit << "]";
+    unitOf[row.key] = row.unit;
+  }
+  int columns = 0;
+  for (const std::string& csv : {timeSeriesCsv(History{}), histogramsCsv(r), msdCsv(r)}) {
+    std::istringstream header(csv.substr(0, csv.find('\n')));
+    std::string column;
+    while (std::getline(header, column, ',')) {
+      const auto open = column.find(" [");
+      if (open == std::string::npos) continue;
+      ASSERT_EQ(column.back(), ']') << column;
+      const std::string unit = column.substr(open + 2, column.size() - open - 3);
+      EXPECT_TRUE(ascii(unit)) << column;
+      columnUnit[column.substr(0, open)] = unit;
+      ++columns;
+    }
+  }
+  EXPECT_GT(columns, 15);
+  EXPECT_EQ(unitOf["kT.gas"], columnUnit["kT_gas"]);
+  EXPECT_EQ(unitOf["kT.species3"], columnUnit["kT_species3"]);
+  EXPECT_EQ(unitOf["energy.now"], columnUnit["energy"]);
+  EXPECT_EQ(unitOf["exchanges"], columnUnit["exchanges"]);
+  EXPECT_EQ(unitOf["kT.gas"], "amu*u^2/tick^2");
+  EXPECT_EQ(unitOf["D.species1"], "u^2/tick");
+  EXPECT_EQ(unitOf["pressure"], "amu/tick^2");
+  EXPECT_EQ(unitOf["momentum.x"], "amu*u/tick");
+}
+
+}  // namespace
+}  // namespace km::lab
