@@ -324,18 +324,19 @@ std::string HardDiscs::separate(DiscGas& gas) {
       clampIntoBox(gas.discs[static_cast<std::size_t>(i)]);
     return "";
   }
-  // Centres kept within walls `widest` in from the edges, and no two closer than sigma: the
-  // discs of diameter sigma around them lie in a square of side (1000 - 2 widest) + sigma.
-  const double side = 1000 - 2 * widest + sigma;
-  const double fill = n * std::numbers::pi * sigma * sigma / (4 * side * side);
-  char why[240];
-  if (!(fill <= fillLimit)) {
-    const std::string share =
-        fill < 100 ? std::to_string(std::lround(fill * 100)) + " %" : "many times the area";
+  // The packing fraction over the square the centres reach, as the laboratory gives it. The
+  // pushing reaches a fixed share of the square the discs themselves cover, side L + sigma, so
+  // the most it can reach in terms of L grows as the discs get large against the box.
+  const double side = 1000 - 2 * widest;
+  const double eta = n * std::numbers::pi * sigma * sigma / (4 * side * side);
+  const double reach = fillLimit * (1 + sigma / side) * (1 + sigma / side);
+  char why[320];
+  if (!(eta <= reach)) {
     std::snprintf(why, sizeof why,
-                  "The gas is too dense for hard discs: %d discs with a collision proximity of "
-                  "%g would cover %s of the box, and at most %.0f %% can be pushed apart.",
-                  n, sigma, share.c_str(), fillLimit * 100);
+                  "The gas is too dense for hard discs: %d discs with a collision proximity of %g "
+                  "in the square of side %g that their centres reach have a packing fraction of "
+                  "%.3g; at most %.3g can be pushed apart.",
+                  n, sigma, side, eta, std::floor(reach * 100) / 100);
     return why;
   }
 
@@ -380,8 +381,8 @@ std::string HardDiscs::separate(DiscGas& gas) {
   }
   std::snprintf(why, sizeof why,
                 "The gas is too dense for hard discs: %d discs with a collision proximity of %g "
-                "still overlap after %d rounds of pushing them apart.",
-                n, sigma, sweepLimit);
+                "(packing fraction %.3g) still overlap after %d rounds of pushing them apart.",
+                n, sigma, eta, sweepLimit);
   return why;
 }
 

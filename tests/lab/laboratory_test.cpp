@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <vector>
 
@@ -441,6 +442,37 @@ TEST(Laboratory, ANewRunShowsNoneOfTheLastRunsAverages) {
   EXPECT_TRUE(std::isnan(r.hNow));
   for (const SpeciesResult& sp : r.species)
     EXPECT_TRUE(sp.speed.centres.empty());
+}
+
+// A gas too dense for exact hard discs is refused with the packing fraction the laboratory
+// prints for it (N·π·σ²/4 over the square the centres reach), however large the proximity.
+TEST(Laboratory, TheDensityRefusalGivesThePrintedPackingFraction) {
+  const struct {
+    const char* count;
+    const char* radius;
+    const char* proximity;
+  } rows[] = {{"500", "22", "44"}, {"43", "12", "1000000000"}, {"200", "12", "100"}};
+  for (const auto& row : rows) {
+    SeededGas gas(1, {row.count, "0", "0", "0"}, false);
+    gas.sim.takeParticleRadius(row.radius);
+    gas.sim.takeProximity(row.proximity);
+    gas.sim.SetUpSpecies(test::rows({row.count, "0", "0", "0"}));
+    gas.sim.PlaceParticles(gas.surface);
+    const std::string why = gas.sim.separateOverlaps();
+    Laboratory lab(gas.sim);
+    lab.runStarted(1);
+    char printed[32];
+    std::snprintf(printed, sizeof printed, "%.3g", lab.results().eta);
+    EXPECT_NE(why.find(std::string("packing fraction of ") + printed + ";"), std::string::npos)
+        << why << " / " << printed;
+  }
+  // 500 discs at a packing fraction of 0.74 are pushed apart.
+  SeededGas fits(1, {"500", "0", "0", "0"}, false);
+  fits.sim.takeParticleRadius("20.8");
+  fits.sim.takeProximity("41.6");
+  fits.sim.SetUpSpecies(test::rows({"500", "0", "0", "0"}));
+  fits.sim.PlaceParticles(fits.surface);
+  EXPECT_EQ(fits.sim.separateOverlaps(), "");
 }
 
 // Measuring reads the gas and never changes it: positions after 1,000 ticks are bit for bit
