@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <sched.h>
+#include <sys/mount.h>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QGraphicsSimpleTextItem>
@@ -12,6 +15,8 @@
 #include "bench_gas.h"
 #include "kinetic_model.h"
 #include "lab_window.h"
+#include "summary.h"
+#include "tables.h"
 
 using km::KineticModel;
 using km::LabWindow;
@@ -442,6 +447,49 @@ class LabWindowTest : public QObject {
                 {0, 2e10, 5, "%.4g"},        {5, 5, 5, "%.4g"}};
     for (const auto& r : rows)
       QCOMPARE(km::labelFormat(r.min, r.max, r.ticks), QString(r.format));
+  }
+
+  // Export into a 12 kB file system that fills up part-way: every file is there whole, with
+  // exactly what the laboratory holds, or not at all, and the message names each one that is
+  // not, with the system's reason.
+  void exportIntoAFullDiskLosesNothingSilently() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->warmup->setValue(100);
+    t.ticks(300);
+    QTemporaryDir dir;
+    const QByteArray path = dir.path().toLocal8Bit();
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+        ::mount("tmpfs", path.constData(), "tmpfs", 0, "size=12k") != 0)
+      QSKIP("no tmpfs can be mounted here");
+    lab->setFolderPicker([&](QWidget*, const QString&) { return dir.path(); });
+    lab->exportButton->click();
+    const km::lab::Results r = lab->laboratory().results();
+    const km::lab::History& h = lab->laboratory().history();
+    const std::pair<QString, std::string> files[] = {
+        {"timeseries.csv", km::lab::timeSeriesCsv(h)},
+        {"events.csv", km::lab::eventsCsv(h)},
+        {"histograms.csv", km::lab::histogramsCsv(r)},
+        {"msd.csv", km::lab::msdCsv(r)},
+        {"summary.csv", km::lab::summaryCsv(km::lab::summarize(r))}};
+    QCOMPARE(t.messages.size(), 1);
+    int missing = 0;
+    for (const auto& [name, text] : files) {
+      QFile f(dir.filePath(name));
+      if (f.open(QIODevice::ReadOnly)) {
+        QCOMPARE(f.readAll(), QByteArray::fromStdString(text));
+        QVERIFY(!t.messages[0].contains(name));
+      } else {
+        ++missing;
+        QVERIFY2(t.messages[0].contains(name + ": No space left on device"),
+                 qPrintable(t.messages[0]));
+      }
+    }
+    QVERIFY(missing > 0);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 5 - missing);
+    ::umount(path.constData());
   }
 
   // The laboratory only watches: with it open, the gas after 1,000 ticks is bit for bit the
