@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "experiments.h"
 #include "run_error.h"
@@ -86,7 +87,7 @@ void Laboratory::runStarted(std::uint64_t seed) {
   hNow_ = notKnown;
   unfolder_.reset(placed_);
   h_.reset(n_);
-  for (std::vector<double>* v : {&vxNow_, &vyNow_, &ux_, &uy_, &reduced_})
+  for (std::vector<double>* v : {&vxNow_, &vyNow_, &ux_, &uy_, &reduced_, &x_, &y_})
     v->assign(static_cast<std::size_t>(placed_) + 1, 0.0);
   met_.fill(0);
   history_.clear();
@@ -148,8 +149,10 @@ void Laboratory::clearAverages() {
     k.clear(tick_);
   for (BinnedSeries& k : speciesContacts_)
     k.clear(tick_);
-  for (BinnedSeries* series : {&impulseSeries_, &exchanges_, &newContacts_, &repeats_})
+  for (BinnedSeries* series :
+       {&impulseSeries_, &exchanges_, &newContacts_, &repeats_, &interior_, &interiorKT_})
     series->clear(tick_);
+  profile_.reset(1000 - 2 * radius_, sigma_ > 0 ? sigma_ : 2 * radius_);
   for (auto* histograms : {&speed_, &vx_, &vy_})
     for (Histogram& h : *histograms)
       h.reset(0, 1, fineBins);
@@ -217,8 +220,11 @@ void Laboratory::afterTick() {
     const double e = 0.5 * mass_[k] * (vx * vx + vy * vy);
     energy[static_cast<std::size_t>(speciesOf_[k])] += e;
     energy[0] += e;
-    ux_[k] = unfolder_.x(i, numberOf(px[k]));
-    uy_[k] = unfolder_.y(i, numberOf(py[k]));
+    const double x = numberOf(px[k]), y = numberOf(py[k]);
+    x_[k] = x - radius_;
+    y_[k] = y - radius_;
+    ux_[k] = unfolder_.x(i, x);
+    uy_[k] = unfolder_.y(i, y);
   }
   std::array<double, 5> kT{};
   for (std::size_t sp = 0; sp < 5; ++sp)
@@ -263,6 +269,9 @@ void Laboratory::afterTick() {
       vy_[sp].add(vy);
     }
     msd_.add(ux_, uy_);
+    const int inside = profile_.add(x_, y_, speciesOf_, n_);
+    interior_.add(inside);
+    interiorKT_.add(inside * kT[0]);
   }
   impulse_ = 0;
   met_.fill(0);
@@ -339,9 +348,12 @@ Results Laboratory::results() const {
   r.side = 1000 - 2 * radius_;
   if (r.side > 0 && n_ > 0) {
     r.eta = theory::packingFraction(n_, sigma_, r.side);
-    r.contactValue = theory::contactValue(r.eta);
+    r.contactValue = theory::bulkContactValue(r.eta);
     r.zHenderson = theory::hendersonZ(r.eta);
+    r.zBulk = theory::bulkZ(r.eta);
+    r.zWalled = theory::walledZ(r.eta, sigma_, r.side);
   }
+  r.exactRule = sim_.collisionRule() == CollisionRule::Exact;
   r.kTNow = kTNow_[0];
   r.kT = blockEstimate(kT_[0]);
   const double kT = r.kT.value;
@@ -356,6 +368,24 @@ Results Laboratory::results() const {
     const double toZ = r.side / (4.0 * n_);
     r.Z.value *= toZ;
     r.Z.error *= toZ;
+    r.interiorFrom = profile_.interiorFrom();
+    const double area = profile_.interiorArea();
+    r.interiorCount = blockEstimate(interior_);
+    if (area > 0 && r.interiorCount.value > 0) {
+      // Centres per area, as a packing fraction: n·π·σ²/4.
+      const double toEta = std::numbers::pi * sigma_ * sigma_ / (4 * area);
+      r.etaInterior = {r.interiorCount.value * toEta, r.interiorCount.error * toEta,
+                       r.interiorCount.correlationTicks, r.interiorCount.blocks};
+      r.zInterior = ratioEstimate(impulseSeries_, interiorKT_);
+      const double toZint = area / (4 * r.side);
+      r.zInterior.value *= toZint;
+      r.zInterior.error *= toZint;
+      r.zBulkInterior = theory::bulkZ(r.etaInterior.value);
+      r.zHendersonInterior = theory::hendersonZ(r.etaInterior.value);
+    }
+    const double unit = sigma_ > 0 ? sigma_ : 2 * radius_;
+    for (int b = 0; b < profile_.bins() && unit > 0; ++b)
+      r.profileDistance.push_back((b + 0.5) * profile_.binWidth() / unit);
   }
 
   r.exchanges = blockEstimate(exchanges_);
@@ -370,6 +400,13 @@ Results Laboratory::results() const {
   int present = 0;
   for (int sp = 1; sp <= 4; ++sp)
     present += count_[static_cast<std::size_t>(sp)] > 0;
+  // Enskog's rates are taken at the interior's density, where the layers at the walls have
+  // faded, when the box has an interior; each species keeps its share of the discs.
+  const bool inner = std::isfinite(r.etaInterior.value) && profile_.interiorArea() > 0;
+  const double densityScale =
+      inner && n_ > 0 ? r.interiorCount.value / profile_.interiorArea() / (n_ / (r.side * r.side))
+                      : 1;
+  const double g = inner ? theory::bulkContactValue(r.etaInterior.value) : r.contactValue;
   r.enskogCollisions = 0;
   for (int sp = 1; sp <= 4; ++sp) {
     const auto k = static_cast<std::size_t>(sp);
@@ -387,26 +424,27 @@ Results Laboratory::results() const {
     x.contactRate = blockEstimate(speciesContacts_[k]);
     x.msd = msd_.curve(sp);
     x.diffusion = msd_.fit(sp, r.fitFromLag);
-    if (r.side > 0 && std::isfinite(r.contactValue) && kT > 0) {
+    if (r.side > 0 && std::isfinite(g) && kT > 0) {
       x.enskogRate = 0;
       for (int b = 1; b <= 4; ++b) {
         const auto kb = static_cast<std::size_t>(b);
         if (count_[kb] == 0) continue;
-        const double density = count_[kb] / (r.side * r.side);
-        x.enskogRate += theory::enskogCollisionRate(density, sigma_, r.contactValue, kT, x.mass,
-                                                    speciesMass_[kb]);
+        const double density = densityScale * count_[kb] / (r.side * r.side);
+        x.enskogRate +=
+            theory::enskogCollisionRate(density, sigma_, g, kT, x.mass, speciesMass_[kb]);
       }
       r.enskogCollisions += 0.5 * x.count * x.enskogRate;
       if (present == 1)
         x.enskogD =
-            theory::enskogDiffusion(n_ / (r.side * r.side), sigma_, r.contactValue, kT, x.mass);
+            theory::enskogDiffusion(densityScale * n_ / (r.side * r.side), sigma_, g, kT, x.mass);
     }
+    x.profile = profile_.density(sp, count_[k] / (r.side * r.side));
     // Particle 1 alone is too noisy to find its own straight range: it takes its species'.
     if (n_ > 0 && sp == speciesOf_[1] && x.diffusion.fromLag > 0)
       r.tracer = msd_.fitOver(0, x.diffusion.fromLag, x.diffusion.toLag);
     r.species.push_back(std::move(x));
   }
-  if (!(r.side > 0 && kT > 0)) r.enskogCollisions = notKnown;
+  if (!(r.side > 0 && kT > 0 && std::isfinite(g))) r.enskogCollisions = notKnown;
 
   r.hNow = hNow_;
   r.hMaxwellian = h_.maxwellian();

@@ -13,6 +13,7 @@
 #include "observer.h"
 #include "series.h"
 #include "simulation.h"
+#include "wall_profile.h"
 
 namespace km::lab {
 
@@ -50,6 +51,9 @@ struct SpeciesResult {
   double enskogD = notKnown;     // only in a gas of one species
   Estimate contactRate;          // new contacts per tick of one disc of this species
   double enskogRate = notKnown;  // collisions per tick of one disc of this species
+  // Number density of its centres against the distance from the nearest wall, over its
+  // count / L², at Results::profileDistance.
+  std::vector<double> profile;
 };
 
 struct Results {
@@ -67,14 +71,29 @@ struct Results {
   Estimate kT;
   std::vector<SpeciesResult> species;  // those with particles, in order
 
-  Estimate pressure;  // impulse per tick per unit length of wall
-  Estimate Z;         // P·L² / (N·kT)
+  bool exactRule = false;  // the exact hard-disc rule, else the specified one
+  Estimate pressure;       // impulse per tick per unit length of wall
+  Estimate Z;              // P·L² / (N·kT), over the nominal density
   double zHenderson = notKnown;
+  double zBulk = notKnown;    // the bulk fluid's reference at η
+  double zWalled = notKnown;  // the same less the first-order wall term, for this box
 
-  Estimate exchanges, newContacts;     // per tick
-  Estimate boundShare;                 // exchanges that repeat the previous tick's pair
+  // The interior: centres farther than interiorFrom from every wall, where the layers at the
+  // walls have faded. Pressure is the same throughout a fluid at rest, so Z over the interior
+  // density is the one to set beside a bulk equation of state.
+  double interiorFrom = notKnown;  // u
+  Estimate interiorCount;          // centres in the interior, per tick
+  Estimate etaInterior;            // the interior's packing fraction
+  Estimate zInterior;              // P / (n_interior·kT)
+  double zBulkInterior = notKnown, zHendersonInterior = notKnown;  // at the interior's η
+  std::vector<double> profileDistance;  // bin centres, in σ from the nearest wall
+
+  Estimate exchanges, newContacts;  // per tick
+  // Exchanges that repeat the previous tick's pair: bound pairs under the specified rule,
+  // under the exact rule only discs that meet the same neighbour again within a tick.
+  Estimate boundShare;
   long longestBoundRun = 0;            // ticks in a row
-  double enskogCollisions = notKnown;  // per tick, whole gas
+  double enskogCollisions = notKnown;  // per tick, whole gas, at the interior's density
 
   std::vector<int> lags;
   std::vector<double> tracerMsd;
@@ -182,12 +201,15 @@ class Laboratory : public GasObserver {
   BinnedSeries impulseSeries_, exchanges_, newContacts_, repeats_;
   std::array<BinnedSeries, 5> speciesContacts_;  // new contacts per disc, species 1..4
   std::array<Histogram, 5> speed_, vx_, vy_;
+  WallProfile profile_;
+  BinnedSeries interior_, interiorKT_;  // centres in the interior, and that times kT
 
   History history_;
   bool holdChanges_ = false;
   Change heldKind_ = Change::None;  // of the last event, while it may still be replaced
   // Scratch, reused every tick.
   std::vector<double> vxNow_, vyNow_, ux_, uy_, reduced_;
+  std::vector<double> x_, y_;  // centres from the corner of the square they reach
 };
 
 }  // namespace km::lab

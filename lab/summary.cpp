@@ -98,24 +98,45 @@ std::vector<Row> summarize(const Results& r) {
 
   out.section = "pressure";
   out.add("pressure", "pressure on the walls", "amu/tick^2", r.pressure);
-  Row& z = out.add("Z", "compressibility Z = P·L²/(N·kT)", "", r.Z);
-  theory(z, r.zHenderson, "Henderson");
-  z.theory2 = 1;
-  z.theory2Name = "ideal gas";
-  out.add("eta", "packing fraction", "", r.eta);
+  Row& z = out.add("Z", "compressibility Z = P·L²/(N·kT), nominal density", "", r.Z);
+  theory(z, r.zWalled, "bulk fluid less the walls' first-order term");
+  z.theory2 = r.zBulk;
+  z.theory2Name = "bulk fluid";
+  Row& zi =
+      out.add("Z_interior", "compressibility Z = P/(n·kT), interior density", "", r.zInterior);
+  theory(zi, r.zBulkInterior, "bulk fluid");
+  zi.theory2 = r.zHendersonInterior;
+  zi.theory2Name = "Henderson";
+  out.add("eta", "packing fraction N·π·σ²/(4·L²)", "", r.eta);
+  const std::string inner =
+      std::isfinite(r.interiorFrom)
+          ? " (centres " + numberText(r.interiorFrom) + " u or more from every wall)"
+          : "";
+  out.add("eta_interior", "packing fraction of the interior" + inner, "", r.etaInterior);
+  out.add("Z_henderson", "Henderson's Z at the nominal density", "", r.zHenderson);
 
   out.section = "collisions";
   theory(out.add("exchanges", "exchanges per tick", "1/tick", r.exchanges), r.enskogCollisions,
-         "Enskog");
+         "Enskog, interior density");
   theory(out.add("new_contacts", "new contacts per tick", "1/tick", r.newContacts),
-         r.enskogCollisions, "Enskog");
+         r.enskogCollisions, "Enskog, interior density");
   for (const SpeciesResult& s : r.species)
     theory(out.add("contact_rate." + sp(s), "new contacts per disc per tick, " + words(s), "1/tick",
                    s.contactRate),
-           s.enskogRate, "Enskog");
-  out.add("bound_share", "exchanges repeating the previous tick's pair", "", r.boundShare);
-  out.add("longest_bound_run", "longest run of one pair exchanged tick after tick", "ticks",
-          static_cast<double>(r.longestBoundRun));
+           s.enskogRate, "Enskog, interior density");
+  // Under the exact rule a repeat is no binding: a tick outlasts the mean free time, so a disc
+  // can meet the same neighbour again within one.
+  if (r.exactRule) {
+    out.add("repeat_share", "contacts with the same partner in consecutive ticks (not binding)", "",
+            r.boundShare);
+    out.add("longest_repeat_run", "longest run of one pair in contact tick after tick", "ticks",
+            static_cast<double>(r.longestBoundRun));
+  } else {
+    out.add("bound_share", "bound-pair share: exchanges repeating the previous tick's pair", "",
+            r.boundShare);
+    out.add("longest_bound_run", "longest run of one pair exchanged tick after tick", "ticks",
+            static_cast<double>(r.longestBoundRun));
+  }
 
   out.section = "diffusion";
   auto fitLabel = [](const std::string& who, const MeanSquaredDisplacement::Fit& f) {
@@ -126,7 +147,7 @@ std::vector<Row> summarize(const Results& r) {
   for (const SpeciesResult& s : r.species) {
     Row& d = out.add("D." + sp(s), fitLabel(words(s), s.diffusion), "u^2/tick", s.diffusion.D,
                      s.diffusion.error);
-    theory(d, s.enskogD, "Enskog");
+    theory(d, s.enskogD, "Enskog, interior density");
     out.add("msd_log_slope." + sp(s), "d ln MSD / d ln lag over the fit, " + words(s), "",
             s.diffusion.logSlope)
         .theory = 1;

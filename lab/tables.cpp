@@ -49,7 +49,7 @@ std::string timeSeriesCsv(const History& h) {
   std::string out =
       "tick,kT_gas [amu*u^2/tick^2],kT_species1 [amu*u^2/tick^2],kT_species2 "
       "[amu*u^2/tick^2],kT_species3 [amu*u^2/tick^2],kT_species4 [amu*u^2/tick^2],Z [1],"
-      "exchanges [1/tick],new_contacts [1/tick],bound_share [1],energy [amu*u^2/tick^2],H [1]\n";
+      "exchanges [1/tick],new_contacts [1/tick],repeat_share [1],energy [amu*u^2/tick^2],H [1]\n";
   const std::vector<Point> ticks = binMeans(h.kT[0]);
   const std::size_t rows = ticks.size();
   std::vector<std::vector<std::string>> cols;

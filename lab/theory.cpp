@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "theory.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -39,6 +41,87 @@ double hendersonZ(double eta) {
 double contactValue(double eta) {
   if (!(eta < closePacking)) return std::numeric_limits<double>::quiet_NaN();
   return (1 - 7 * eta / 16) / ((1 - eta) * (1 - eta));
+}
+
+namespace {
+
+// b_k = B_k / B_2^(k−1) for hard discs, k = 1 … 10 (b_1 = b_2 = 1); b_3 and b_4 are known in
+// closed form, b_5 … b_10 to the digits given by Clisby and McCoy (2006).
+constexpr std::array<double, 10> virial = {1,         1,         0.78200443, 0.53223180, 0.33355604,
+                                           0.1988425, 0.1148728, 0.0649930,  0.0362193,  0.0199537};
+
+// The [5/4] Padé approximant P(x) / Q(x) of Σ virial[k]·x^k, x = 2η: Q's coefficients solve the
+// four equations that make the series of P / Q match through x^9.
+struct Pade {
+  std::array<double, 6> p{};
+  std::array<double, 5> q{};
+  Pade() {
+    constexpr int L = 5, M = 4;
+    std::array<std::array<double, M + 1>, M> a{};  // augmented rows
+    for (int i = 0; i < M; ++i) {
+      const int k = L + 1 + i;
+      for (int j = 1; j <= M; ++j)
+        a[static_cast<std::size_t>(i)][static_cast<std::size_t>(j - 1)] =
+            virial[static_cast<std::size_t>(k - j)];
+      a[static_cast<std::size_t>(i)][M] = -virial[static_cast<std::size_t>(k)];
+    }
+    // Gaussian elimination with partial pivoting.
+    for (int c = 0; c < M; ++c) {
+      int best = c;
+      for (int r = c + 1; r < M; ++r)
+        if (std::fabs(a[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]) >
+            std::fabs(a[static_cast<std::size_t>(best)][static_cast<std::size_t>(c)]))
+          best = r;
+      std::swap(a[static_cast<std::size_t>(c)], a[static_cast<std::size_t>(best)]);
+      for (int r = 0; r < M; ++r) {
+        if (r == c) continue;
+        const double f = a[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] /
+                         a[static_cast<std::size_t>(c)][static_cast<std::size_t>(c)];
+        for (int j = c; j <= M; ++j)
+          a[static_cast<std::size_t>(r)][static_cast<std::size_t>(j)] -=
+              f * a[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
+      }
+    }
+    q[0] = 1;
+    for (int j = 1; j <= M; ++j)
+      q[static_cast<std::size_t>(j)] =
+          a[static_cast<std::size_t>(j - 1)][M] /
+          a[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(j - 1)];
+    for (int k = 0; k <= L; ++k)
+      for (int j = 0; j <= std::min(k, M); ++j)
+        p[static_cast<std::size_t>(k)] +=
+            q[static_cast<std::size_t>(j)] * virial[static_cast<std::size_t>(k - j)];
+  }
+};
+
+template <std::size_t N>
+double polynomial(const std::array<double, N>& c, double x) {
+  double v = 0;
+  for (std::size_t k = N; k-- > 0;)
+    v = v * x + c[k];
+  return v;
+}
+
+}  // namespace
+
+double virialZ(double eta) {
+  return polynomial(virial, 2 * eta);
+}
+
+double bulkZ(double eta) {
+  if (!(eta >= 0 && eta < fluidEnds)) return std::numeric_limits<double>::quiet_NaN();
+  static const Pade pade;
+  return polynomial(pade.p, 2 * eta) / polynomial(pade.q, 2 * eta);
+}
+
+double bulkContactValue(double eta) {
+  // (Z − 1) / 2η tends to b_2 = 1 as η goes to 0, where the quotient would lose its digits.
+  if (eta >= 0 && eta < 1e-8) return 1 + virial[2] * 2 * eta;
+  return (bulkZ(eta) - 1) / (2 * eta);
+}
+
+double walledZ(double eta, double sigma, double side) {
+  return bulkZ(eta) - 32 / (3 * std::numbers::pi) * eta * sigma / side;
 }
 
 double enskogCollisionRate(double partnerDensity, double sigma, double g, double kT, double mass,

@@ -26,6 +26,23 @@ double hendersonZ(double eta);
 // The pair distribution at contact that goes with it: (1 − 7η/16) / (1 − η)²; likewise.
 double contactValue(double eta);
 
+// The hard-disc fluid in bulk (no walls). Its virial series, Z = 1 + Σ b_k (2η)^(k−1), with
+// the exact reduced coefficients b_2 … b_10 of Clisby and McCoy (2006), truncated after b_10.
+double virialZ(double eta);
+// The same series resummed as its [5/4] Padé approximant in 2η, which agrees with it to the
+// tenth order and with simulations of the periodic fluid to 1 % up to η = 0.65: the reference
+// for the bulk fluid. Not known at or beyond `fluidEnds`, nor below 0.
+double bulkZ(double eta);
+// Where the fluid meets the hexatic phase: from here on no fluid equation applies.
+inline constexpr double fluidEnds = 0.70;
+// The pair distribution at contact that goes with the bulk reference, (Z − 1) / 2η.
+double bulkContactValue(double eta);
+// Z on the walls of a square box, centres within a side L, to first order in the walls: the
+// bulk value less (32/3π)·η·σ/L. A disc near a wall meets fewer others, so discs gather there
+// (by n·S(z), S the part of its excluded disc beyond the wall); for N fixed this leaves the
+// rest of the box more dilute, and the contact density, the pressure, falls with it.
+double walledZ(double eta, double sigma, double side);
+
 // Enskog's rate of collisions of one disc with the discs of a partner species:
 // 2·n·σ·g·√(π·kT / 2μ), n the partner's number per area, μ the reduced mass of the pair.
 double enskogCollisionRate(double partnerDensity, double sigma, double g, double kT, double mass,

@@ -7,11 +7,13 @@
 #include <cstdio>
 #include <iostream>
 #include <stdexcept>
+#include <thread>
 
 #include "measure_run.h"
 #include "progress.h"
 #include "report.h"
 #include "run_error.h"
+#include "sweep_table.h"
 
 namespace {
 
@@ -61,6 +63,42 @@ double wallSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// The equation of state over packing fractions, the runs shared out over the cores.
+int sweep(const km::measure::Options& o, const km::measure::Control& control, ProgressLine& line) {
+  using namespace km::measure;
+  km::lab::SweepSettings s;
+  s.discs = o.discs;
+  s.etas = o.etas;
+  s.seeds = o.seeds;
+  s.warmup = o.warmup;
+  s.ticks = o.ticks;
+  s.rule = o.rule == "exact" ? km::CollisionRule::Exact : km::CollisionRule::Specified;
+  s.velocityRange = o.input.velocityRange;
+  s.jobs =
+      o.jobs > 0 ? o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const std::vector<km::lab::SweepRow> rows = km::lab::runSweep(s, control);
+  line.clear();
+  const bool stopped = stopSignal != 0;
+  if (stopped) std::cerr << "kinetic-measure: interrupted; the rows hold the runs that finished\n";
+  switch (o.format) {
+    case Format::Table:
+      writeSweepTable(std::cout, o, rows, stopped);
+      break;
+    case Format::Json:
+      writeSweepJson(std::cout, o, rows, stopped);
+      break;
+    case Format::Csv:
+      std::cout << km::lab::sweepCsv(rows);
+      break;
+  }
+  std::cout.flush();
+  if (stopped) return 128 + stopSignal;
+  // A packing fraction the engine refused (too dense to place) is refused input.
+  for (const km::lab::SweepRow& r : rows)
+    if (r.runs == 0 && !r.problem.empty()) return 2;
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +124,7 @@ int main(int argc, char** argv) {
     control.progress = [&](long done, long total) {
       if (const std::string text = pacer.update(done, total); !text.empty()) line.show(text);
     };
+  if (o.sweep) return sweep(o, control, line);
   try {
     const Outcome outcome = run(o, control);
     line.clear();

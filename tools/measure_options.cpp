@@ -24,6 +24,15 @@ Runs a gas of hard discs without a window and prints its measurements beside kin
   --seed n             seed of the random placement, 0..4294967295 (default 1)
   --format table|json|csv                                  (default table)
   --help               this text
+
+  --sweep              the equation of state: one species of mass 1 at each packing
+                       fraction, proximity = 2 x radius, exact rule unless --rule says
+                       otherwise; one row per packing fraction
+  --etas a,b,...       packing fractions to sweep, 0 to 0.8 (default 0.05,0.1,0.2,0.3,0.4,
+                       0.5,0.6,0.65,0.7)
+  --counts n,0,0,0     with --sweep: the number of discs (default 500)
+  --seeds a,b,...      with --sweep: seeds, each a run of its own, averaged (default --seed)
+  --jobs n             with --sweep: runs at once (default: one per core)
 Counts, masses, radius and velocity range take what "Run Simulation" takes.
 On a terminal the run shows its progress on standard error. Ctrl+C (or SIGTERM) stops it at
 the next tick and prints the measurements so far, marked as interrupted.
@@ -49,6 +58,25 @@ bool fourTexts(const std::string& value, std::array<std::string, 4>& out) {
   return true;
 }
 
+// Values separated by commas, each read by `read`; false when one is not read or there are
+// none.
+template <class T, class Read>
+bool listOf(const std::string& value, std::vector<T>& out, Read read) {
+  std::vector<T> items;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    T item{};
+    if (!read(value.substr(start, comma == std::string::npos ? comma : comma - start), item))
+      return false;
+    items.push_back(item);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  out = items;
+  return true;
+}
+
 template <class Int>
 bool wholeNumber(const std::string& text, Int low, Int high, Int& out) {
   Int v{};
@@ -56,6 +84,33 @@ bool wholeNumber(const std::string& text, Int low, Int high, Int& out) {
   if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high) return false;
   out = v;
   return true;
+}
+
+// With --sweep: the radius and proximity follow from each packing fraction and the mass is 1,
+// so those options have no place; the counts give the number of discs, one species.
+void sweepOptions(const std::vector<std::string>& args, Parsed& p) {
+  Options& o = p.options;
+  for (const char* fixed : {"--radius", "--proximity", "--masses"})
+    for (const std::string& a : args)
+      if (a == fixed || a.rfind(std::string(fixed) + "=", 0) == 0)
+        p.problems.push_back(std::string(fixed) +
+                             " has no place with --sweep: each packing fraction sets the radius, "
+                             "the proximity is the diameter and the mass 1");
+  if (!o.ruleGiven) o.rule = "exact";
+  if (o.seeds.empty()) o.seeds = {o.seed};
+  if (o.countsGiven) {
+    const auto& c = o.input.rows.counts;
+    int n = 0;
+    if (!wholeNumber(c[0], 1, 500, n) || c[1] != "0" || c[2] != "0" || c[3] != "0")
+      p.problems.push_back(
+          "--counts with --sweep takes one species: a whole number of discs from 1 to 500 and "
+          "three zeros, e.g. 250,0,0,0");
+    o.discs = n;
+  }
+  const RunInput input{SpeciesTexts{{std::to_string(o.discs), "0", "0", "0"}, {"1", "1", "1", "1"}},
+                       std::string(1, '0'), o.input.velocityRange};
+  for (const InputProblem& ip : checkRunInput(input))
+    p.problems.push_back(ip.message);
 }
 
 }  // namespace
@@ -94,9 +149,13 @@ Parsed parseOptions(const std::vector<std::string>& args) {
       o.help = true;
       continue;
     }
-    static const char* const withValue[] = {"--counts",    "--masses", "--radius", "--proximity",
-                                            "--vel-range", "--rule",   "--warmup", "--ticks",
-                                            "--seed",      "--format"};
+    if (name == "--sweep" && !hasValue) {
+      o.sweep = true;
+      continue;
+    }
+    static const char* const withValue[] = {
+        "--counts", "--masses", "--radius", "--proximity", "--vel-range", "--rule", "--warmup",
+        "--ticks",  "--seed",   "--format", "--etas",      "--seeds",     "--jobs"};
     bool known = false;
     for (const char* w : withValue)
       known = known || name == w;
@@ -115,8 +174,26 @@ Parsed parseOptions(const std::vector<std::string>& args) {
       }
       value = args[++k];
     }
-    if (name == "--counts" && !fourTexts(value, o.input.rows.counts))
-      problem("--counts takes four values separated by commas, one per species, e.g. 200,0,0,0");
+    if (name == "--counts") {
+      o.countsGiven = true;
+      if (!fourTexts(value, o.input.rows.counts))
+        problem("--counts takes four values separated by commas, one per species, e.g. 200,0,0,0");
+    }
+    if (name == "--etas" && !listOf(value, o.etas, [](const std::string& t, double& eta) {
+          const NumericText n = readNumericText(t);
+          eta = n.value;
+          return n.status == NumericText::Ok && eta > 0 && eta <= 0.8;
+        }))
+      problem(
+          "--etas takes packing fractions above 0 and at most 0.8, separated by commas, not \"" +
+          value + "\"");
+    if (name == "--seeds" && !listOf(value, o.seeds, [](const std::string& t, std::uint32_t& s) {
+          return wholeNumber(t, std::uint32_t{0}, UINT32_MAX, s);
+        }))
+      problem("--seeds takes whole numbers from 0 to 4294967295 separated by commas, not \"" +
+              value + "\"");
+    if (name == "--jobs" && !wholeNumber(value, 1, 256, o.jobs))
+      problem("--jobs must be a whole number from 1 to 256, not \"" + value + "\"");
     if (name == "--masses" && !fourTexts(value, o.input.rows.masses))
       problem("--masses takes four values separated by commas, one per species, e.g. 1,4,16,64");
     if (name == "--radius") o.input.radius = value;
@@ -128,6 +205,7 @@ Parsed parseOptions(const std::vector<std::string>& args) {
                 value + "\"");
     }
     if (name == "--rule") {
+      o.ruleGiven = true;
       o.rule = value;
       if (value != "specified" && value != "exact")
         problem("--rule must be \"specified\" or \"exact\", not \"" + value + "\"");
@@ -152,6 +230,14 @@ Parsed parseOptions(const std::vector<std::string>& args) {
     }
   }
   if (o.help) return p;
+  if (o.sweep) {
+    sweepOptions(args, p);
+    return p;
+  }
+  for (const char* alone : {"--etas", "--seeds", "--jobs"})
+    for (const std::string& a : args)
+      if (a == alone || a.rfind(std::string(alone) + "=", 0) == 0)
+        problem(std::string(alone) + " goes with --sweep");
   for (const InputProblem& ip : checkRunInput(o.input))
     problem(ip.message);
   return p;

@@ -22,6 +22,14 @@ struct Options {
   std::uint32_t seed = 1;
   Format format = Format::Table;
   bool help = false;
+
+  // --sweep: the equation of state over packing fractions, one species.
+  bool sweep = false;
+  int discs = 500;  // with --sweep, the first count when --counts is given
+  std::vector<double> etas{0.05, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.65, 0.7};
+  std::vector<std::uint32_t> seeds;  // with --sweep; empty: --seed alone
+  int jobs = 0;                      // runs at once; 0: one per core
+  bool ruleGiven = false, countsGiven = false;
 };
 
 // The numbers the run reads from the typed texts (NaN for a text that is no number).

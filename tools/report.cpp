@@ -149,4 +149,96 @@ void writeCsv(std::ostream& out, const std::vector<lab::Row>& rows) {
   out << lab::summaryCsv(rows);
 }
 
+namespace {
+
+std::string sweepLine(const Options& o, bool stopped) {
+  std::string line = std::to_string(o.discs);
+  line += " discs of mass 1, proximity = 2 x radius, rule ";
+  line += o.rule;
+  line += ", vel-range ";
+  line += o.input.velocityRange;
+  line += ", seeds ";
+  for (std::size_t k = 0; k < o.seeds.size(); ++k)
+    line.append(k ? "," : "").append(std::to_string(o.seeds[k]));
+  line += "; " + std::to_string(o.warmup) + " ticks of warm-up, then " + std::to_string(o.ticks) +
+          " averaged";
+  if (stopped) line += "; interrupted: rows hold the runs that finished";
+  return line;
+}
+
+}  // namespace
+
+void writeSweepTable(std::ostream& out, const Options& o, const std::vector<lab::SweepRow>& rows,
+                     bool stopped) {
+  out << "Kinetic Model: the equation of state, swept\n" << sweepLine(o, stopped) << "\n";
+  out << "Z over the nominal density N/L^2 beside the bulk fluid less the walls' first-order "
+         "term and the bulk fluid;\nZ over the interior's density (centres 4 sigma or more from "
+         "every wall) beside the bulk fluid there.\n\n";
+  const std::vector<std::string> head = {
+      "eta",     "Z",       "walled",        "bulk",           "Henderson",
+      "eta_int", "Z_int",   "bulk(eta_int)", "coll/disc/tick", "Enskog",
+      "D",       "D_Enskog"};
+  std::vector<std::vector<std::string>> cells{head};
+  for (const lab::SweepRow& r : rows) {
+    if (!r.problem.empty() && r.runs == 0) {
+      cells.push_back({numberText(r.eta), std::string("(").append(r.problem).append(")")});
+      continue;
+    }
+    cells.push_back(
+        {numberText(r.eta), measuredText(r.z.value, r.z.error), numberText(r.zWalled),
+         numberText(r.zBulk), numberText(r.zHenderson),
+         measuredText(r.etaInterior.value, r.etaInterior.error),
+         measuredText(r.zInterior.value, r.zInterior.error), numberText(r.zBulkInterior),
+         measuredText(r.collisionRate.value, r.collisionRate.error), numberText(r.enskogRate),
+         measuredText(r.diffusion.value, r.diffusion.error), numberText(r.enskogD)});
+  }
+  std::vector<std::size_t> width(head.size(), 0);
+  for (const auto& row : cells)
+    if (row.size() == head.size())
+      for (std::size_t c = 0; c < row.size(); ++c)
+        width[c] = std::max(width[c], columns(row[c]));
+  for (const auto& row : cells) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c)
+      line += (c ? "  " : "") + (row.size() == head.size() ? pad(row[c], width[c]) : row[c]);
+    line.erase(line.find_last_not_of(' ') + 1);
+    out << line << "\n";
+  }
+  for (const lab::SweepRow& r : rows)
+    if (!r.problem.empty() && r.runs > 0)
+      out << "eta " << numberText(r.eta) << ": a run failed: " << r.problem << "\n";
+}
+
+void writeSweepJson(std::ostream& out, const Options& o, const std::vector<lab::SweepRow>& rows,
+                    bool stopped) {
+  std::vector<std::string> seeds;
+  for (std::uint32_t s : o.seeds)
+    seeds.push_back(std::to_string(s));
+  out << "{\n  \"settings\": {\"discs\": " << o.discs << ", \"rule\": " << jsonString(o.rule)
+      << ", \"vel_range\": " << jsonString(o.input.velocityRange) << ", \"seeds\": [";
+  for (std::size_t k = 0; k < seeds.size(); ++k)
+    out << (k ? ", " : "") << seeds[k];
+  out << "], \"warmup\": " << o.warmup << ", \"ticks\": " << o.ticks
+      << ", \"interrupted\": " << (stopped ? "true" : "false") << "},\n  \"rows\": [";
+  auto estimate = [](const lab::Estimate& e) {
+    return "{\"value\": " + jsonNumber(e.value) + ", \"error\": " + jsonNumber(e.error) + "}";
+  };
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const lab::SweepRow& r = rows[k];
+    out << (k ? ",\n    " : "\n    ") << "{\"eta\": " << jsonNumber(r.eta)
+        << ", \"radius\": " << jsonString(r.radius) << ", \"runs\": " << r.runs
+        << ", \"problem\": " << (r.problem.empty() ? "null" : jsonString(r.problem))
+        << ", \"eta_measured\": " << jsonNumber(r.etaMeasured) << ", \"Z\": " << estimate(r.z)
+        << ", \"Z_walled\": " << jsonNumber(r.zWalled) << ", \"Z_bulk\": " << jsonNumber(r.zBulk)
+        << ", \"Z_henderson\": " << jsonNumber(r.zHenderson)
+        << ", \"eta_interior\": " << estimate(r.etaInterior)
+        << ", \"Z_interior\": " << estimate(r.zInterior)
+        << ", \"Z_bulk_interior\": " << jsonNumber(r.zBulkInterior)
+        << ", \"collision_rate\": " << estimate(r.collisionRate)
+        << ", \"enskog_rate\": " << jsonNumber(r.enskogRate) << ", \"D\": " << estimate(r.diffusion)
+        << ", \"enskog_D\": " << jsonNumber(r.enskogD) << "}";
+  }
+  out << "\n  ]\n}\n";
+}
+
 }  // namespace km::measure

@@ -8,6 +8,7 @@
 #include "measure_options.h"
 #include "measure_run.h"
 #include "summary.h"
+#include "sweep.h"
 
 namespace km::measure {
 
@@ -18,5 +19,12 @@ void writeTable(std::ostream& out, const Options& o, const Outcome& run,
 void writeJson(std::ostream& out, const Options& o, const Outcome& run,
                const std::vector<lab::Row>& rows);
 void writeCsv(std::ostream& out, const std::vector<lab::Row>& rows);
+
+// The equation-of-state sweep: a table of one row per packing fraction, as JSON, or as the
+// CSV that the laboratory window loads. `stopped` marks a sweep ended early.
+void writeSweepTable(std::ostream& out, const Options& o, const std::vector<lab::SweepRow>& rows,
+                     bool stopped);
+void writeSweepJson(std::ostream& out, const Options& o, const std::vector<lab::SweepRow>& rows,
+                    bool stopped);
 
 }  // namespace km::measure

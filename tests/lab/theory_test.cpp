@@ -53,6 +53,53 @@ TEST(Theory, HFromRings) {
   EXPECT_GT(maxwellianH(coarse), maxwellianHExact() - 0.01);
 }
 
+// The bulk reference is the virial series resummed: at low density it is the series (they
+// agree through (2η)^9, so they part only at the tenth power), and it meets the values of the
+// periodic fluid: the series' own digits up to 0.3, 4.107 at 0.5 and Monte Carlo's 8.40 at 0.65
+// to 1 %. Henderson's formula lies within 0.1 % of it to 0.3 and 1 % above it by 0.6. From
+// η = 0.70, the fluid–hexatic region, there is no fluid value.
+TEST(Theory, BulkEquationOfStateFromTheVirialSeries) {
+  EXPECT_NEAR(virialZ(0.05), 1.1084, 5e-5);
+  EXPECT_NEAR(virialZ(0.1), 1.2361, 5e-5);
+  for (double eta : {0.001, 0.01, 0.05, 0.1, 0.2}) {
+    const double x = 2 * eta;
+    EXPECT_LT(std::fabs(bulkZ(eta) - virialZ(eta)), 0.1 * std::pow(x, 10) + 1e-15) << eta;
+  }
+  const struct {
+    double eta, z, tolerance;
+  } periodic[] = {{0.05, 1.1084, 1e-4},
+                  {0.1, 1.2361, 1e-4},
+                  {0.3, 2.0633, 1e-4},
+                  {0.5, 4.107, 1e-3},
+                  {0.65, 8.40, 1e-2}};
+  for (const auto& row : periodic)
+    EXPECT_NEAR(bulkZ(row.eta) / row.z, 1, row.tolerance) << row.eta;
+  for (double eta : {0.05, 0.1, 0.2, 0.3})
+    EXPECT_NEAR(hendersonZ(eta) / bulkZ(eta), 1, 1e-3) << eta;
+  EXPECT_GT(hendersonZ(0.6) / bulkZ(0.6), 1.01);
+  EXPECT_TRUE(std::isnan(bulkZ(fluidEnds)));
+  EXPECT_TRUE(std::isnan(bulkZ(0.8)));
+  EXPECT_TRUE(std::isnan(bulkZ(-0.1)));
+  EXPECT_FALSE(std::isnan(bulkZ(0.6999)));
+  // Its contact value: 1 in the dilute limit, and Z = 1 + 2η·g throughout.
+  EXPECT_EQ(bulkContactValue(0), 1);
+  EXPECT_NEAR(bulkContactValue(1e-8), bulkContactValue(1.0001e-8), 1e-7);
+  EXPECT_NEAR(1 + 2 * 0.4 * bulkContactValue(0.4), bulkZ(0.4), 1e-12);
+  // Henderson's formula has no value beyond close packing, nor its contact value.
+  EXPECT_TRUE(std::isnan(hendersonZ(0.95)));
+  EXPECT_TRUE(std::isnan(contactValue(1.2)));
+}
+
+// With walls, to first order: 500 discs at η = 0.05 in the 1000-wide box (σ = 11.158, the
+// centres' square 988.84 wide) have Z = 1.108388 − (32/3π)·0.05·σ/L = 1.106472.
+TEST(Theory, WalledBoxLosesPressureInProportionToItsPerimeter) {
+  const double a = std::sqrt(4 * 0.05 / (500 * std::numbers::pi));
+  const double sigma = 1000 * a / (1 + a), side = 1000 - sigma;
+  EXPECT_NEAR(packingFraction(500, sigma, side), 0.05, 1e-15);
+  EXPECT_NEAR(walledZ(0.05, sigma, side), 1.106472, 1e-6);
+  EXPECT_EQ(walledZ(0.3, 24, 1e300), bulkZ(0.3));
+}
+
 // Speeds drawn from the two-dimensional Maxwell–Boltzmann law pass the Kolmogorov–Smirnov test
 // at 5 %; uniform speeds of the same mean do not.
 TEST(Theory, KolmogorovSmirnovTellsMaxwellianFromUniform) {

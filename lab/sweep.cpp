@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sweep.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <numbers>
+#include <thread>
+
+#include "run_error.h"
+#include "tables.h"
+#include "theory.h"
+
+namespace km::lab {
+namespace {
+
+// Mean of the values and the error of the mean of independent estimates.
+Estimate combine(const std::vector<Estimate>& e) {
+  if (e.empty()) return {};
+  if (e.size() == 1) return e.front();
+  Estimate out{0, 0, notKnown, 0};
+  for (const Estimate& x : e) {
+    out.value += x.value;
+    out.error += x.error * x.error;
+    out.blocks += x.blocks;
+  }
+  const double k = static_cast<double>(e.size());
+  out.value /= k;
+  out.error = std::sqrt(out.error) / k;
+  return out;
+}
+
+double mean(const std::vector<double>& v) {
+  if (v.empty()) return notKnown;
+  double s = 0;
+  for (double x : v)
+    s += x;
+  return s / static_cast<double>(v.size());
+}
+
+}  // namespace
+
+std::string radiusFor(int discs, double eta) {
+  // σ/L = a, L = 1000 − σ: σ = 1000·a / (1 + a).
+  const double a = std::sqrt(4 * eta / (discs * std::numbers::pi));
+  return plainNumber(1000 * a / (1 + a) / 2);
+}
+
+GasSetup sweepSetup(const SweepSettings& s, double eta, std::uint32_t seed) {
+  GasSetup g;
+  g.rows = {{std::to_string(s.discs), "0", "0", "0"}, {"1", "1", "1", "1"}};
+  g.radius = radiusFor(s.discs, eta);
+  g.proximity = plainNumber(2 * std::stod(g.radius));
+  g.velocityRange = s.velocityRange;
+  g.rule = s.rule;
+  g.seed = seed;
+  g.warmup = s.warmup;
+  g.ticks = s.ticks;
+  return g;
+}
+
+SweepRow sweepRow(double eta, const std::string& radius, const std::vector<Results>& runs) {
+  SweepRow row;
+  row.eta = eta;
+  row.radius = radius;
+  row.runs = static_cast<int>(runs.size());
+  if (runs.empty()) return row;
+  std::vector<Estimate> z, zi, ei, rate, d;
+  std::vector<double> enskogRate, enskogD;
+  for (const Results& r : runs) {
+    z.push_back(r.Z);
+    zi.push_back(r.zInterior);
+    ei.push_back(r.etaInterior);
+    const double discs = r.particles > 0 ? r.particles : notKnown;
+    rate.push_back({r.exchanges.value / discs, r.exchanges.error / discs,
+                    r.exchanges.correlationTicks, r.exchanges.blocks});
+    enskogRate.push_back(r.enskogCollisions / discs);
+    if (!r.species.empty()) {
+      d.push_back({r.species[0].diffusion.D, r.species[0].diffusion.error, notKnown, 0});
+      enskogD.push_back(r.species[0].enskogD);
+    }
+  }
+  const Results& first = runs.front();
+  row.etaMeasured = first.eta;
+  row.zHenderson = first.zHenderson;
+  row.zBulk = first.zBulk;
+  row.zWalled = first.zWalled;
+  row.z = combine(z);
+  row.zInterior = combine(zi);
+  row.etaInterior = combine(ei);
+  row.zBulkInterior = theory::bulkZ(row.etaInterior.value);
+  row.collisionRate = combine(rate);
+  row.enskogRate = mean(enskogRate);
+  row.diffusion = combine(d);
+  row.enskogD = mean(enskogD);
+  return row;
+}
+
+std::vector<SweepRow> runSweep(const SweepSettings& settings, const Control& control) {
+  struct Job {
+    std::size_t point;
+    std::uint32_t seed;
+  };
+  std::vector<Job> jobs;
+  for (std::size_t p = 0; p < settings.etas.size(); ++p)
+    for (std::uint32_t seed : settings.seeds)
+      jobs.push_back({p, seed});
+  const long perRun = settings.warmup + settings.ticks;
+  const long total = perRun * static_cast<long>(jobs.size());
+
+  std::vector<std::vector<Results>> results(settings.etas.size());
+  std::vector<std::string> problems(settings.etas.size());
+  std::atomic<std::size_t> next{0};
+  std::atomic<long> done{0};
+  std::mutex lock;  // guards results, problems and the progress calls
+  auto work = [&] {
+    for (std::size_t k = next++; k < jobs.size(); k = next++) {
+      const Job& job = jobs[k];
+      Control one;
+      one.stop = control.stop;
+      long reported = 0;
+      one.progress = [&](long t, long) {
+        // Every hundred ticks, and at the end, so that threads seldom wait on the lock.
+        if (t % 100 != 0 && t != perRun) return;
+        const long now = done += t - reported;
+        reported = t;
+        if (control.progress) {
+          const std::lock_guard<std::mutex> hold(lock);
+          control.progress(now, total);
+        }
+      };
+      std::string problem;
+      Outcome outcome;
+      try {
+        outcome = runGas(sweepSetup(settings, settings.etas[job.point], job.seed), one);
+      } catch (const std::exception& e) {
+        problem = e.what();
+      }
+      const std::lock_guard<std::mutex> hold(lock);
+      if (!problem.empty())
+        problems[job.point] = problem;
+      else if (!outcome.stopped)
+        results[job.point].push_back(outcome.results);
+    }
+  };
+  const int threads = std::max(1, std::min<int>(settings.jobs, static_cast<int>(jobs.size())));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t)
+    pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool)
+    t.join();
+
+  std::vector<SweepRow> rows;
+  for (std::size_t p = 0; p < settings.etas.size(); ++p) {
+    // Seeds in the order asked, whichever thread finished first.
+    std::vector<Results>& runs = results[p];
+    std::sort(runs.begin(), runs.end(),
+              [](const Results& a, const Results& b) { return a.seed < b.seed; });
+    SweepRow row = sweepRow(settings.etas[p], radiusFor(settings.discs, settings.etas[p]), runs);
+    row.problem = problems[p];
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+}  // namespace km::lab
