@@ -62,14 +62,24 @@ class EquipartitionPanel : public LabPanel {
   std::unique_ptr<ChartNotice> notice_;
 };
 
-// Z over time beside the ideal gas and Henderson's hard discs.
+// Z over time beside the ideal gas, the bulk hard-disc fluid and the walled box's first-order
+// value, and Z over the interior's density; the density against the distance from the nearest
+// wall, which tells the two apart.
 class PressurePanel : public LabPanel {
  public:
   explicit PressurePanel(QWidget* parent = nullptr);
   void refresh(const LabView& v) override;
-  QList<LabChartView*> views() const override { return {time.view}; }
+  QList<LabChartView*> views() const override { return {time.view, profileView_}; }
   TimeChart time{"Compressibility Z = P·L² / (N·kT)", "Z", "pressure"};
-  QLineSeries *z, *ideal, *henderson;
+  QLineSeries *z, *interior, *ideal, *henderson, *bulk, *walled;
+  std::array<QLineSeries*, 5> profile{};  // species 1..4
+  QLineSeries *even, *interiorEdge;
+  QLabel* figures;
+
+ private:
+  LabChartView* profileView_;
+  QValueAxis *profileX_, *profileY_;
+  std::unique_ptr<ChartNotice> profileNotice_;
 };
 
 // Mean-squared displacement against lag on log–log axes, with the fitted lines.
@@ -95,6 +105,9 @@ class CollisionPanel : public LabPanel {
   QList<LabChartView*> views() const override { return {time.view}; }
   TimeChart time{"Collisions per tick", "per tick", "collisions"};
   QLineSeries *exchanges, *newContacts, *enskog, *boundShare;
+
+ private:
+  QValueAxis* shareAxis_;
 };
 
 // Boltzmann's H over time against the Maxwellian's: the H theorem after an experiment.
