@@ -12,6 +12,7 @@
 #include "golden_run.h"
 #include "pacer.h"
 #include "page_model.h"
+#include "tick_timing.h"
 
 namespace km {
 namespace {
@@ -100,6 +101,10 @@ std::string goldenChecksumHex() {
   return buf;
 }
 
+double tickMicroseconds(int particles, int ticks, int repeats) {
+  return medianTickMicroseconds(particles, ticks, repeats, [] { return emscripten_get_now(); });
+}
+
 }  // namespace
 }  // namespace km
 
@@ -131,4 +136,6 @@ EMSCRIPTEN_BINDINGS(kinetic_model) {
       .function("pixels", &WebPage::pixels)
       .function("setParticle", &WebPage::setParticle);
   emscripten::function("goldenChecksum", &km::goldenChecksumHex);
+  // For the benchmark: microseconds per drawn tick, the same run as web_tick_bench.
+  emscripten::function("tickMicroseconds", &km::tickMicroseconds);
 }
