@@ -50,7 +50,11 @@ QImage canvas() {
   return img;
 }
 
-void drawSpans(QImage& img, const std::vector<Disc>& discs) {
+PixelBuffer pixels() {
+  return PixelBuffer(kWidth, kHeight, qRgb(0, 0, 0));
+}
+
+void drawSpans(PixelBuffer& img, const std::vector<Disc>& discs) {
   for (const Disc& d : discs)
     drawDisc(img, d.x, d.y, d.r, d.fill, d.outline);
 }
@@ -75,7 +79,7 @@ void perCircle(benchmark::State& st, std::size_t circles) {
 
 void spanDiscs(benchmark::State& st) {
   const std::vector<Disc> discs = tickMix();
-  QImage img = canvas();
+  PixelBuffer img = pixels();
   for (auto _ : st) {
     drawSpans(img, discs);
     benchmark::ClobberMemory();
@@ -97,7 +101,8 @@ void painterEllipses(benchmark::State& st) {
 void painterOverSpans(benchmark::State& st) {
   using Clock = std::chrono::steady_clock;
   const std::vector<Disc> discs = tickMix();
-  QImage a = canvas(), b = canvas();
+  PixelBuffer a = pixels();
+  QImage b = canvas();
   Clock::duration spans{}, painter{};
   for (auto _ : st) {
     auto t0 = Clock::now();

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tables.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "shortest_chars.h"
 
 namespace km::lab {
 
@@ -12,8 +13,7 @@ std::string plainNumber(double v) {
   // A whole number the double holds exactly keeps its digits (tick 100000, not 1e+05), which
   // the shortest form alone would not.
   const bool whole = v == std::trunc(v) && std::fabs(v) < 0x1p53;
-  const auto end = whole ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed).ptr
-                         : std::to_chars(buf, buf + sizeof buf, v).ptr;
+  char* const end = shortestChars(buf, buf + sizeof buf, v, whole);
   return std::string(buf, end);
 }
 

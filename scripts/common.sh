@@ -7,6 +7,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Qt Charts' CMake package needs Qt OpenGL's, which qt6-charts-dev does not pull in.
 build_packages=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
                 qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core clang-format)
+# The browser edition: Debian's emscripten for the engine, Chromium for the browser tests and
+# the benchmark. Node and npm come from the machine (CI has node 20), or from Debian if absent.
+web_packages=(emscripten chromium)
 # And what .ci/package needs to build the Debian package and check it.
 package_packages=(dpkg-dev file binutils desktop-file-utils libxml2-utils appstream)
 
@@ -30,4 +33,30 @@ build() {
   shift
   cmake -S "$root" -B "$root/$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
   cmake --build "$root/$dir" -j"$(nproc)"
+}
+
+# Installs what the browser edition needs: the Debian packages, node and npm when the machine
+# has none, and the page's npm packages exactly as web/package-lock.json pins them.
+need_web() {
+  need_packages "${web_packages[@]}"
+  command -v node >/dev/null || need_packages nodejs
+  command -v npm >/dev/null || need_packages npm
+  if [ ! -d "$root/web/node_modules" ] ||
+    [ "$root/web/package-lock.json" -nt "$root/web/node_modules/.package-lock.json" ]; then
+    (cd "$root/web" && npm ci --no-audit --no-fund)
+  fi
+}
+
+# Builds the browser edition: the engine and its tests for WebAssembly into build-web/wasm/,
+# the site into build-web/site/, the server, browser tests and benchmark into build-web/.
+build_web() {
+  # emcc's JavaScript optimiser needs Debian's acorn, which lives outside node's own path.
+  export NODE_PATH=/usr/share/nodejs
+  # emcc builds its C and C++ libraries into its cache at first use: a user who cannot write
+  # Debian's cache gets one of their own.
+  [ -w /usr/share/emscripten/cache ] || export EM_CACHE="$root/build-web/emscripten-cache"
+  emcmake cmake -S "$root" -B "$root/build-web/wasm" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$root/build-web/wasm" -j"$(nproc)"
+  (cd "$root/web" && npx tsc --noEmit -p . && node build.mjs --wasm "$root/build-web/wasm/web" \
+    --out "$root/build-web")
 }

@@ -12,6 +12,7 @@
 
 #include "conversions.h"
 #include "lab_window.h"
+#include "messages.h"
 #include "run_error.h"
 
 namespace km {
@@ -139,10 +140,10 @@ void KineticModel::runSImulation_Click() {
   const RunInput input = runInput();
   auto problems = checkRunInput(input);
   if (!problems.empty()) {
-    QString text = "The simulation cannot start:\n";
+    std::vector<std::string> reasons;
     for (const auto& p : problems)
-      text += "\n• " + QString::fromStdString(p.message);
-    showMessage_("Kinetic Model", text);
+      reasons.push_back(p.message);
+    showMessage_("Kinetic Model", QString::fromStdString(cannotStartMessage(reasons)));
     return;
   }
   std::string doesNotFit;
@@ -158,8 +159,7 @@ void KineticModel::runSImulation_Click() {
   if (!doesNotFit.empty()) {
     // As before any run: "restart" must not set a gas going that could not start.
     setTimer(false, 0);
-    showMessage_("Kinetic Model",
-                 "The simulation cannot start:\n\n• " + QString::fromStdString(doesNotFit));
+    showMessage_("Kinetic Model", QString::fromStdString(cannotStartMessage({doesNotFit})));
     return;
   }
   setTimer(true, paceInterval_);
@@ -301,12 +301,7 @@ bool KineticModel::guarded(const QString& doing, const std::function<void()>& pr
     return true;
   } catch (const RunError& e) {
     setTimer(false, timerInterval_);
-    showMessage_(
-        "Kinetic Model",
-        QString(
-            "The simulation stopped while %1.\n\n%2: %3.\n\nFix the cause, then press \"restart\" "
-            "to go on or \"Run Simulation\" to start again.")
-            .arg(doing, errorKindName(e.kind()), QString::fromStdString(e.what())));
+    showMessage_("Kinetic Model", QString::fromStdString(stoppedMessage(doing.toStdString(), e)));
     return false;
   }
 }

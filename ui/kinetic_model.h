@@ -10,11 +10,11 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <functional>
 #include <optional>
 
+#include "bits.h"
 #include "input_check.h"
 #include "marked_field.h"
 #include "picture_box.h"
@@ -33,7 +33,7 @@ class SystemClock : public Clock {
 class WindowGenerator : public SeededGenerator {
  public:
   void seed(float secondsSinceMidnight) override {
-    seed_ = std::bit_cast<std::uint32_t>(secondsSinceMidnight);
+    seed_ = bitsAs<std::uint32_t>(secondsSinceMidnight);
     SeededGenerator::seed(secondsSinceMidnight);
   }
   std::uint32_t seedValue() const { return seed_; }

@@ -33,11 +33,17 @@ void PictureBox::fitImage() const {
   const QSize pixels(static_cast<int>(std::lround(width() * ratio_)),
                      static_cast<int>(std::lround(height() * ratio_)));
   if (image_.size() == pixels && image_.devicePixelRatio() == ratio_) return;
-  QImage next(pixels, QImage::Format_RGB32);
-  next.setDevicePixelRatio(ratio_);
-  next.fill(toQRgb(back_));
-  if (!image_.isNull()) QPainter(&next).drawImage(0, 0, image_);
-  image_ = std::move(next);
+  PixelBuffer next(pixels.width(), pixels.height(), toQRgb(back_));
+  QImage view;
+  if (!next.empty())
+    view = QImage(reinterpret_cast<uchar*>(next.data()), next.width(), next.height(),
+                  next.width() * 4, QImage::Format_RGB32);
+  view.setDevicePixelRatio(ratio_);
+  if (!image_.isNull() && !view.isNull()) QPainter(&view).drawImage(0, 0, image_);
+  // The view first, so that no image is left over freed pixels; moving the buffer keeps its
+  // memory where the view points.
+  image_ = view;
+  pixels_ = std::move(next);
 }
 
 void PictureBox::drawn() {
@@ -47,7 +53,7 @@ void PictureBox::drawn() {
 void PictureBox::setBackColor(Color c) {
   back_ = c;
   fitImage();
-  image_.fill(toQRgb(c));
+  pixels_.fill(toQRgb(c));
   drawn();
 }
 
@@ -62,7 +68,7 @@ void PictureBox::circle(float x, float y, float radius) {
 void PictureBox::circle(float x, float y, float radius, Color outline) {
   fitImage();
   const double scaleX = image_.width() / 1000.0, scaleY = image_.height() / 1000.0;
-  drawDisc(image_, x * scaleX, y * scaleY, radius * scaleX, toQRgb(fill_), toQRgb(outline));
+  drawDisc(pixels_, x * scaleX, y * scaleY, radius * scaleX, toQRgb(fill_), toQRgb(outline));
   drawn();
 }
 

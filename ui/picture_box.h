@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "pixel_buffer.h"
 #include "surface.h"
 
 namespace km {
@@ -43,6 +44,9 @@ class PictureBox : public QWidget, public DrawingSurface {
   void fitImage() const;
   void drawn();
 
+  // The discs are drawn into pixels_; image_ is a view over the same memory, never written
+  // through (a write through a shared QImage would detach it from the pixels).
+  mutable PixelBuffer pixels_;
   mutable QImage image_;
   // The screen's device pixel ratio, looked up again on every resize, paint and screen change.
   double ratio_ = 1;

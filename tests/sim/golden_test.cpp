@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
+#include "bits.h"
 #include "fakes.h"
 
 namespace km {
@@ -19,7 +19,7 @@ struct Checksum {
   }
   void add(const Cell& c) {
     add(static_cast<std::uint64_t>(c.kind()));
-    add(std::bit_cast<std::uint64_t>(c.toDouble()));
+    add(bitsAs<std::uint64_t>(c.toDouble()));
   }
 };
 

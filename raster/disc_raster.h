@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QImage>
+#include <cstdint>
+
+#include "pixel_buffer.h"
 
 namespace km {
 
@@ -9,9 +11,10 @@ namespace km {
 // `fill` on pixels whose centre lies strictly within r - 0.5 of (cx, cy), `outline` on the
 // other pixels whose centre lies within r + 0.5, and always the pixel holding (cx, cy) (in
 // `outline` unless it is interior), so a disc of radius 0 is one dot. No antialiasing, and
-// the same (cx, cy, r) always covers the same pixels. Clipped to the image; a negative radius
-// counts as its absolute value, and non-finite input or an image that is not 32 bits per
-// pixel draws nothing.
-void drawDisc(QImage& image, double cx, double cy, double r, QRgb fill, QRgb outline);
+// the same (cx, cy, r) always covers the same pixels. Clipped to the picture; a negative
+// radius counts as its absolute value, and non-finite input draws nothing. Both colours are
+// written as given, made opaque (top byte 0xff).
+void drawDisc(PixelBuffer& picture, double cx, double cy, double r, std::uint32_t fill,
+              std::uint32_t outline);
 
 }  // namespace km

@@ -21,13 +21,13 @@ inline int ceilIn(double v, double hi) {
 }
 
 // Sets p[0 .. n) to c, four pixels a store where it can.
-inline void fillSpan(QRgb* p, int n, QRgb c) {
+inline void fillSpan(std::uint32_t* p, int n, std::uint32_t c) {
   if (n < 4) {
     for (int i = 0; i < n; ++i)
       p[i] = c;
     return;
   }
-  QRgb* const end = p + n;
+  std::uint32_t* const end = p + n;
   for (; p + 4 <= end; p += 4)
     p[0] = c, p[1] = c, p[2] = c, p[3] = c;
   end[-4] = c, end[-3] = c, end[-2] = c, end[-1] = c;
@@ -35,19 +35,18 @@ inline void fillSpan(QRgb* p, int n, QRgb c) {
 
 }  // namespace
 
-void drawDisc(QImage& image, double cx, double cy, double r, QRgb fill, QRgb outline) {
+void drawDisc(PixelBuffer& picture, double cx, double cy, double r, std::uint32_t fill,
+              std::uint32_t outline) {
   if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(r)) return;
-  if (image.isNull() || image.depth() != 32) return;
+  if (picture.empty()) return;
   fill |= 0xff000000u;
   outline |= 0xff000000u;
   r = std::abs(r);
   const double outer = r + 0.5, inner = std::max(r - 0.5, 0.0);
-  const int width = image.width(), height = image.height();
+  const int width = picture.width(), height = picture.height();
   const double w = width, h = height;
-  const qsizetype stride = image.bytesPerLine();
-  uchar* const bits = image.bits();
 
-  // The pixel holding the centre, or -1 when it is outside the image.
+  // The pixel holding the centre, or -1 when it is outside the picture.
   int centreX = -1, centreY = -1;
   if (cx >= 0 && cx < w && cy >= 0 && cy < h) {
     centreX = static_cast<int>(cx);
@@ -73,9 +72,9 @@ void drawDisc(QImage& image, double cx, double cy, double r, QRgb fill, QRgb out
       const double wo = std::sqrt(wo2 > 0 ? wo2 : 0);
       x0[k] = ceilIn(left - wo, w);
       x1[k] = floorIn(left + wo, w);
-      uchar* const line = bits + (top + k) * stride;
-      __builtin_prefetch(line + 4 * std::max(x0[k], 0), 1);
-      __builtin_prefetch(line + 4 * std::min(x1[k], width - 1), 1);
+      std::uint32_t* const line = picture.row(top + k);
+      __builtin_prefetch(line + std::max(x0[k], 0), 1);
+      __builtin_prefetch(line + std::min(x1[k], width - 1), 1);
     }
     // The interior needs spans of its own only when its colour differs from the outline's.
     for (int k = 0; k < rows && ring; ++k) {
@@ -86,7 +85,7 @@ void drawDisc(QImage& image, double cx, double cy, double r, QRgb fill, QRgb out
       i1[k] = ceilIn(left + wi, w) - 1;
     }
     for (int k = 0; k < rows; ++k) {
-      QRgb* const row = reinterpret_cast<QRgb*>(bits + (top + k) * stride);
+      std::uint32_t* const row = picture.row(top + k);
       const int a = std::max(x0[k], 0), b = std::min(x1[k], width - 1);
       if (a <= b) fillSpan(row + a, b - a + 1, outline);
       int c = width, d = -1;

@@ -1,0 +1,234 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "page_model.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "conversions.h"
+#include "messages.h"
+#include "run_error.h"
+
+namespace km {
+namespace {
+
+enum : int { kCount0 = 0, kMass0 = 4, kRadius = 8, kProximity = 9, kVelRange = 10 };
+
+std::string hexOf(Color c) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c & 255, (c >> 8) & 255, (c >> 16) & 255);
+  return buf;
+}
+
+}  // namespace
+
+template <class F>
+bool PageModel::guarded(std::string_view doing, F&& procedure) {
+  try {
+    procedure();
+    return true;
+  } catch (const RunError& e) {
+    setTimer(false, timerInterval_);
+    message_ = stoppedMessage(doing, e);
+    return false;
+  }
+}
+
+PageModel::PageModel(RandomSource& rnd, const Clock& clock) : model_(rnd, clock) {
+  texts_[kRadius] = "12";
+  texts_[kProximity] = "24";
+  texts_[kVelRange] = "20";
+  // The desktop window's start-up, each text set as the window sets it (and taken as typed).
+  guarded("starting up", [this] {
+    model_.startUp(surface_);
+    for (int i = 0; i <= 3; ++i) {
+      massIds_[i] = "mass #" + Str(Cell(i + 1));
+      typeInto(fieldNames[kMass0 + i], Str(pow(Cell(4), Cell(i))));
+      typeInto(fieldNames[kCount0 + i], Str(Cell(2) * pow(Cell(4), Cell(2 - i))));
+      typeInto(fieldNames[kCount0 + 3], "1");
+      model_.setDefaultSpeciesColors();
+    }
+  });
+}
+
+std::string PageModel::caption(std::string_view name) const {
+  static const std::pair<std::string_view, std::string_view> fixed[] = {
+      {"KineticModel", "Kinetic Model (monatomic)"},
+      {"Picture1", "The gas: each disc in its species' colour, particle 1 leaving a trail"},
+      {"message", "Kinetic Model"},
+      {"messageOk", "OK"},
+      {"runSImulation", "Run Simulation"},
+      {"cmd_stop_simulation", "pause"},
+      {"Command2", "restart"},
+      {"mass_in_amu", "mass in amu"},
+      {"number_of_masses", "number of masses"},
+      {"lblVelRange", "vel range"},
+      {"lblProximity", "coll prox"},
+      {"lbl_particleRadius", "part rad"},
+      {"Label4", "KE_x:"},
+      {"Label5", "KE_y:"},
+      {"Label6", "speed"},
+  };
+  for (const auto& [n, text] : fixed)
+    if (n == name) return std::string(text);
+  for (int k = 0; k < 4; ++k) {
+    const std::string index = std::to_string(k);
+    if (name == "lbl_mass_id_" + index) return massIds_[k];
+    if (name == "lbl_how_many_m_" + index) return "how many?";
+    if (name == "cmd_color_" + index) return "color";
+  }
+  return {};
+}
+
+int PageModel::fieldIndex(std::string_view name) const {
+  for (std::size_t f = 0; f < fieldNames.size(); ++f)
+    if (fieldNames[f] == name) return static_cast<int>(f);
+  return -1;
+}
+
+std::string PageModel::fieldText(std::string_view name) const {
+  const int f = fieldIndex(name);
+  return f < 0 ? std::string() : texts_[f];
+}
+
+RunInput PageModel::runInput() const {
+  RunInput input;
+  for (int k = 0; k < 4; ++k) {
+    input.rows.counts[k] = texts_[kCount0 + k];
+    input.rows.masses[k] = texts_[kMass0 + k];
+  }
+  input.radius = texts_[kRadius];
+  input.velocityRange = texts_[kVelRange];
+  return input;
+}
+
+std::string PageModel::fieldProblem(std::string_view name) const {
+  const int f = fieldIndex(name);
+  if (f < 0) return {};
+  if (f == kProximity) return proximityProblem(texts_[kProximity], model_.state().collProx);
+  const auto problems = checkRunInput(runInput());
+  if (f < kMass0) return problemsOf(problems, Field::Count, f - kCount0);
+  if (f < kRadius) return problemsOf(problems, Field::Mass, f - kMass0);
+  return problemsOf(problems, f == kRadius ? Field::Radius : Field::VelocityRange, -1);
+}
+
+std::string PageModel::fieldPlaceholder(std::string_view name) const {
+  if (fieldIndex(name) != kProximity) return {};
+  return readerText(model_.state().collProx);
+}
+
+void PageModel::typeInto(std::string_view name, std::string_view text) {
+  const int f = fieldIndex(name);
+  if (f < 0) return;
+  texts_[f] = std::string(text);
+  fieldChanged(f);
+}
+
+// Nothing typed stops the clock. A count or mass total that overflows is not taken: the gas
+// runs on the last total that was a number, and the field's mark says what overflows.
+void PageModel::fieldChanged(int f) {
+  const std::string& text = texts_[f];
+  try {
+    if (f < kMass0)
+      model_.takeSpeciesCount(f - kCount0, text);
+    else if (f < kRadius)
+      model_.takeSpeciesMass(f - kMass0, text);
+    else if (f == kRadius)
+      model_.takeParticleRadius(text);
+    // A proximity that is no number, or out of range, is not taken: the last one stays.
+    else if (f == kProximity && isUsableProximity(text))
+      model_.takeProximity(text);
+  } catch (const RunError&) {
+  }
+}
+
+void PageModel::runSimulation() {
+  const RunInput input = runInput();
+  const auto problems = checkRunInput(input);
+  if (!problems.empty()) {
+    std::vector<std::string> reasons;
+    for (const auto& p : problems)
+      reasons.push_back(p.message);
+    message_ = cannotStartMessage(reasons);
+    return;
+  }
+  const bool placed = guarded("starting the run", [&] {
+    surface_.setBackColor(0);
+    model_.takeVelocityScale(input.velocityRange);
+    model_.SetUpSpecies(input.rows);
+    model_.PlaceParticles(surface_);
+  });
+  if (placed) setTimer(true, 1);
+}
+
+void PageModel::pause() {
+  setTimer(false, timerInterval_);
+}
+
+void PageModel::restart() {
+  setTimer(true, timerInterval_);
+}
+
+std::string PageModel::speciesColor(int k) const {
+  if (k < 0 || k > 3) return {};
+  return hexOf(model_.state().speciesColor(k + 1).toIndex());
+}
+
+std::string PageModel::captionColor(int k) const {
+  if (k < 0 || k > 3) return {};
+  const Color c = model_.state().speciesColor(k + 1).toIndex();
+  // The desktop's grey level (11 r + 16 g + 5 b) / 32: white on a dark face, black on a light.
+  const int grey = ((c & 255) * 11 + ((c >> 8) & 255) * 16 + ((c >> 16) & 255) * 5) / 32;
+  return grey < 110 ? "white" : "black";
+}
+
+std::string PageModel::colorTitle(int k) const {
+  if (k < 0 || k > 3) return {};
+  return "Select color for mass # " + Str(Cell(k + 1));
+}
+
+void PageModel::pickColor(int k, std::string_view hex) {
+  if (k < 0 || k > 3 || hex.size() != 7 || hex[0] != '#') return;
+  int rgb[3];
+  for (int c = 0; c < 3; ++c) {
+    int v = 0;
+    for (char ch : hex.substr(1 + 2 * c, 2)) {
+      const int d = ch >= '0' && ch <= '9'   ? ch - '0'
+                    : ch >= 'a' && ch <= 'f' ? ch - 'a' + 10
+                    : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
+                                             : -1;
+      if (d < 0) return;
+      v = v * 16 + d;
+    }
+    rgb[c] = v;
+  }
+  model_.takeSpeciesColor(k, RGB(rgb[0], rgb[1], rgb[2]));
+}
+
+int PageModel::tick(int n) {
+  int done = 0;
+  while (done < n && running()) {
+    if (!guarded("running the simulation", [this] { model_.Timer1_Timer(surface_, readouts_); }))
+      break;
+    ++done;
+  }
+  return done;
+}
+
+std::string PageModel::readout(std::string_view name) const {
+  static constexpr std::string_view names[] = {"Label1", "Label2", "Label3", "Label7"};
+  for (std::size_t k = 0; k < 4; ++k)
+    if (names[k] == name) return readouts_.text_[k];
+  return {};
+}
+
+std::string PageModel::takeMessage() {
+  return std::exchange(message_, std::string());
+}
+
+void PageModel::setTimer(bool enabled, int interval) {
+  timerEnabled_ = enabled;
+  timerInterval_ = interval;
+}
+
+}  // namespace km

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The controls: every caption, field text, mark and colour as the engine gives it, and every
+// change or command passed on to it. The page decides nothing itself.
+
+import type { WebPage } from './kinetic_module';
+
+export const speciesRows = 4;
+
+const fieldNames = [
+  ...Array.from({ length: speciesRows }, (_, k) => `txt_how_many_${k}`),
+  ...Array.from({ length: speciesRows }, (_, k) => `txt_masses_${k}`),
+  'txtParticleRad',
+  'txtProximity',
+  'txtVelRange',
+];
+
+function element<T extends HTMLElement>(id: string): T {
+  const found = document.getElementById(id);
+  if (!found) throw new Error(`the page has no element "${id}"`);
+  return found as T;
+}
+
+export class Form {
+  private readonly fields = new Map<string, HTMLInputElement>();
+
+  constructor(
+    private readonly page: WebPage,
+    private readonly afterCommand: () => void,
+  ) {
+    this.buildSpeciesRows();
+    for (const id of [
+      'runSImulation', 'cmd_stop_simulation', 'Command2', 'mass_in_amu', 'number_of_masses',
+      'lblVelRange', 'lblProximity', 'lbl_particleRadius', 'Label4', 'Label5', 'Label6',
+    ]) {
+      element(id).textContent = page.caption(id);
+    }
+    document.title = page.caption('KineticModel');
+    element('Picture1').setAttribute('aria-label', page.caption('Picture1'));
+
+    for (const name of fieldNames) {
+      const input = element<HTMLInputElement>(name);
+      input.value = page.fieldText(name);
+      input.spellcheck = false;
+      input.addEventListener('input', () => {
+        page.typeInto(name, input.value);
+        this.markFields();
+      });
+      this.fields.set(name, input);
+    }
+    this.command('runSImulation', () => page.runSimulation());
+    this.command('cmd_stop_simulation', () => page.pause());
+    this.command('Command2', () => page.restart());
+    element('controls').addEventListener('submit', (e) => e.preventDefault());
+    this.markFields();
+  }
+
+  private command(id: string, run: () => void): void {
+    element(id).addEventListener('click', () => {
+      run();
+      this.afterCommand();
+    });
+  }
+
+  private buildSpeciesRows(): void {
+    const group = element('controls').querySelector('.species') as HTMLElement;
+    for (let k = 0; k < speciesRows; ++k) {
+      const massId = document.createElement('label');
+      massId.id = `lbl_mass_id_${k}`;
+      massId.htmlFor = `txt_masses_${k}`;
+      massId.textContent = this.page.caption(massId.id);
+
+      const mass = this.input(`txt_masses_${k}`);
+      const howMany = document.createElement('label');
+      howMany.id = `lbl_how_many_m_${k}`;
+      howMany.htmlFor = `txt_how_many_${k}`;
+      howMany.textContent = this.page.caption(howMany.id);
+      const count = this.input(`txt_how_many_${k}`);
+      count.setAttribute('aria-labelledby', `${howMany.id} ${massId.id}`);
+
+      const face = document.createElement('span');
+      face.className = 'colour';
+      const caption = document.createElement('span');
+      caption.id = `cmd_color_${k}`;
+      caption.textContent = this.page.caption(caption.id);
+      caption.setAttribute('aria-hidden', 'true');
+      const picker = document.createElement('input');
+      picker.type = 'color';
+      picker.id = `cmd_color_${k}_input`;
+      picker.setAttribute('aria-labelledby', `${caption.id} ${massId.id}`);
+      picker.title = this.page.colorTitle(k);
+      picker.addEventListener('change', () => {
+        this.page.pickColor(k, picker.value);
+        this.paintColour(k);
+      });
+      face.append(picker, caption);
+      group.append(massId, mass, howMany, count, face);
+      this.paintColour(k);
+    }
+  }
+
+  private input(id: string): HTMLInputElement {
+    const input = document.createElement('input');
+    input.id = id;
+    input.className = 'field';
+    return input;
+  }
+
+  private paintColour(k: number): void {
+    const face = element<HTMLInputElement>(`cmd_color_${k}_input`);
+    const colour = this.page.speciesColor(k);
+    face.value = colour;
+    const box = face.parentElement as HTMLElement;
+    box.style.backgroundColor = colour;
+    box.style.color = this.page.captionColor(k);
+  }
+
+  // Marks every field that the engine says "Run Simulation" would refuse (or, for the
+  // proximity, does not take), its words as the field's tooltip and description.
+  markFields(): void {
+    for (const [name, input] of this.fields) {
+      const problem = this.page.fieldProblem(name);
+      input.placeholder = this.page.fieldPlaceholder(name);
+      if (problem) {
+        input.setAttribute('aria-invalid', 'true');
+        input.title = problem;
+        input.setAttribute('aria-description', problem);
+      } else {
+        input.removeAttribute('aria-invalid');
+        input.removeAttribute('title');
+        input.removeAttribute('aria-description');
+      }
+    }
+  }
+}
