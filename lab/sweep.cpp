@@ -7,6 +7,7 @@
 #include <exception>
 #include <mutex>
 #include <numbers>
+#include <system_error>
 #include <thread>
 
 #include "run_error.h"
@@ -147,8 +148,12 @@ std::vector<SweepRow> runSweep(const SweepSettings& settings, const Control& con
   };
   const int threads = std::max(1, std::min<int>(settings.jobs, static_cast<int>(jobs.size())));
   std::vector<std::thread> pool;
-  for (int t = 1; t < threads; ++t)
-    pool.emplace_back(work);
+  // Where no thread can be had (a build without threads), the calling thread does it all.
+  try {
+    for (int t = 1; t < threads; ++t)
+      pool.emplace_back(work);
+  } catch (const std::system_error&) {
+  }
   work();
   for (std::thread& t : pool)
     t.join();
