@@ -149,8 +149,7 @@ void Laboratory::clearAverages() {
     k.clear(tick_);
   for (BinnedSeries& k : speciesContacts_)
     k.clear(tick_);
-  for (BinnedSeries* series :
-       {&impulseSeries_, &exchanges_, &newContacts_, &repeats_, &interior_, &interiorKT_})
+  for (BinnedSeries* series : {&impulseSeries_, &exchanges_, &newContacts_, &repeats_, &interior_})
     series->clear(tick_);
   profile_.reset(1000 - 2 * radius_, sigma_ > 0 ? sigma_ : 2 * radius_);
   for (auto* histograms : {&speed_, &vx_, &vy_})
@@ -269,9 +268,9 @@ void Laboratory::afterTick() {
       vy_[sp].add(vy);
     }
     msd_.add(ux_, uy_);
-    const int inside = profile_.add(x_, y_, speciesOf_, n_);
-    interior_.add(inside);
-    interiorKT_.add(inside * kT[0]);
+    // Centres move little in a tick: every fourth tick serves the profile as well as all.
+    if (kT_[0].ticks() % WallProfile::everyTicks == 1)
+      interior_.add(profile_.add(x_, y_, speciesOf_, n_));
   }
   impulse_ = 0;
   met_.fill(0);
@@ -376,10 +375,13 @@ Results Laboratory::results() const {
       const double toEta = std::numbers::pi * sigma_ * sigma_ / (4 * area);
       r.etaInterior = {r.interiorCount.value * toEta, r.interiorCount.error * toEta,
                        r.interiorCount.correlationTicks, r.interiorCount.blocks};
-      r.zInterior = ratioEstimate(impulseSeries_, interiorKT_);
-      const double toZint = area / (4 * r.side);
-      r.zInterior.value *= toZint;
-      r.zInterior.error *= toZint;
+      // Z over the interior's density: Z over the nominal density times their ratio, the two
+      // relative errors combined.
+      const double ratio = (n_ / (r.side * r.side)) / (r.interiorCount.value / area);
+      const double relative =
+          std::hypot(r.Z.error / r.Z.value, r.interiorCount.error / r.interiorCount.value);
+      r.zInterior = {r.Z.value * ratio, r.Z.value * ratio * relative, r.Z.correlationTicks,
+                     r.Z.blocks};
       r.zBulkInterior = theory::bulkZ(r.etaInterior.value);
       r.zHendersonInterior = theory::hendersonZ(r.etaInterior.value);
     }

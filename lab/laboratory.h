@@ -202,7 +202,7 @@ class Laboratory : public GasObserver {
   std::array<BinnedSeries, 5> speciesContacts_;  // new contacts per disc, species 1..4
   std::array<Histogram, 5> speed_, vx_, vy_;
   WallProfile profile_;
-  BinnedSeries interior_, interiorKT_;  // centres in the interior, and that times kT
+  BinnedSeries interior_;  // centres in the interior, every WallProfile::everyTicks ticks
 
   History history_;
   bool holdChanges_ = false;

@@ -108,6 +108,11 @@ std::vector<SweepRow> runSweep(const SweepSettings& settings, const Control& con
   for (std::size_t p = 0; p < settings.etas.size(); ++p)
     for (std::uint32_t seed : settings.seeds)
       jobs.push_back({p, seed});
+  // Denser gases take longer a tick: started first, they leave the short runs to fill the
+  // threads' last minutes rather than one long run alone at the end.
+  std::stable_sort(jobs.begin(), jobs.end(), [&](const Job& a, const Job& b) {
+    return settings.etas[a.point] > settings.etas[b.point];
+  });
   const long perRun = settings.warmup + settings.ticks;
   const long total = perRun * static_cast<long>(jobs.size());
 

@@ -17,6 +17,8 @@ class WallProfile {
   static constexpr int binsPerUnit = 10;
   static constexpr double interiorUnits = 4;
   static constexpr int mostBins = 2000;
+  // The laboratory counts the centres every this many ticks: they move little in one.
+  static constexpr int everyTicks = 4;
 
   // side: of the square the centres reach; unit: the length that sets the bins and the
   // interior, the collision proximity σ (or another length where σ is 0).

@@ -88,7 +88,9 @@ void ChartLegend::sync() {
     QString stroke = "━━";
     if (auto* scatter = qobject_cast<QScatterSeries*>(series)) {
       color = scatter->color();
-      stroke = "●";
+      stroke = scatter->markerShape() == QScatterSeries::MarkerShapeRectangle ? "■"
+               : scatter->markerShape() == QScatterSeries::MarkerShapeStar    ? "★"
+                                                                              : "●";
     } else if (auto* line = qobject_cast<QLineSeries*>(series)) {
       color = line->pen().color();
       if (line->pen().style() != Qt::SolidLine) stroke = "╺╸╺╸";

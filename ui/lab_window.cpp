@@ -65,6 +65,7 @@ void LabWindow::createControls() {
   collisions = new CollisionPanel;
   boltzmannH = new HPanel;
   integrity = new IntegrityPanel;
+  equationOfState = new EquationOfStatePanel;
   tabs->addTab(speeds, "Speeds");
   tabs->addTab(equipartition, "Equipartition");
   tabs->addTab(pressure, "Pressure");
@@ -72,6 +73,7 @@ void LabWindow::createControls() {
   tabs->addTab(collisions, "Collisions");
   tabs->addTab(boltzmannH, "H theorem");
   tabs->addTab(integrity, "Integrity");
+  tabs->addTab(equationOfState, "Equation of state");
 
   auto* paceBox = new QGroupBox("Pace");
   pace = new QComboBox;

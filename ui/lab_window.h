@@ -15,6 +15,7 @@
 #include <functional>
 #include <vector>
 
+#include "eos_panel.h"
 #include "lab_panels.h"
 #include "laboratory.h"
 #include "marked_field.h"
@@ -74,6 +75,7 @@ class LabWindow : public QWidget {
   CollisionPanel* collisions;
   HPanel* boltzmannH;
   IntegrityPanel* integrity;
+  EquationOfStatePanel* equationOfState;
   QComboBox* pace;
   QPushButton* step;
   QRadioButton* ruleSpecified;

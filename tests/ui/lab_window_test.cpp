@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QGraphicsSimpleTextItem>
 #include <QMenu>
 #include <QScrollBar>
@@ -16,6 +17,7 @@
 #include "kinetic_model.h"
 #include "lab_window.h"
 #include "summary.h"
+#include "sweep_table.h"
 #include "tables.h"
 
 using km::KineticModel;
@@ -490,6 +492,91 @@ class LabWindowTest : public QObject {
     QVERIFY(missing > 0);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 5 - missing);
     ::umount(path.constData());
+  }
+
+  // The equation of state: a sweep run here, on the cores, with progress, gives the rows of the
+  // same runs headless; a sweep kinetic-measure wrote loads; a file that is none is refused.
+  void equationOfStateSweepsAndLoads() {
+    Rig t;
+    LabWindow* lab = t.lab();
+    km::EquationOfStatePanel* eos = lab->equationOfState;
+    QStringList messages;
+    eos->setMessageSink([&](const QString& text) { messages << text; });
+    lab->tabs->setCurrentWidget(eos);
+    eos->discs->setValue(40);
+    eos->etas->setText("0.1, 0.4");
+    eos->seeds->setText("2");
+    eos->warmup->setValue(50);
+    eos->ticks->setValue(400);
+    eos->runButton->click();
+    QVERIFY(eos->sweeping());
+    QVERIFY(!eos->runButton->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!eos->sweeping(), 20000);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(eos->rows().size(), std::size_t{2});
+    km::lab::SweepSettings s;
+    s.discs = 40;
+    s.etas = {0.1, 0.4};
+    s.seeds = {2};
+    s.warmup = 50;
+    s.ticks = 400;
+    const km::lab::Results alone = km::lab::runGas(km::lab::sweepSetup(s, 0.4, 2)).results;
+    QCOMPARE(eos->rows()[1].z.value, alone.Z.value);
+    QCOMPARE(eos->nominal->count(), 2);
+    QCOMPARE(eos->table->rowCount(), 2);
+    QCOMPARE(eos->progress->value(), eos->progress->maximum());
+
+    // Refused settings say why and start nothing.
+    eos->etas->setText("0.1, 0.95");
+    eos->runButton->click();
+    QVERIFY(!eos->sweeping());
+    QCOMPARE(messages.size(), 1);
+
+    QTemporaryDir dir;
+    QFile bad(dir.filePath("events.csv"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("tick,event\n0,run\n");
+    bad.close();
+    eos->setFilePicker([&](QWidget*, bool) { return dir.filePath("events.csv"); });
+    eos->loadButton->click();
+    QCOMPARE(messages.size(), 2);
+    QVERIFY(messages[1].contains("no sweep table"));
+    QCOMPARE(eos->rows().size(), std::size_t{2});
+
+    eos->setFilePicker([](QWidget*, bool) { return QString(EOS_SWEEP_CSV); });
+    eos->loadButton->click();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(eos->rows().size(), std::size_t{9});
+    QCOMPARE(eos->nominal->count(), 9);
+    QCOMPARE(eos->interior->count(), 9);
+    lab->resize(1180, 760);
+    lab->refresh();
+    lab->grab().save(
+        QDir(QCoreApplication::applicationDirPath()).filePath("equation-of-state.png"));
+    // Saved, the rows read back the same.
+    eos->setFilePicker([&](QWidget*, bool) { return dir.filePath("saved.csv"); });
+    eos->saveButton->click();
+    QFile saved(dir.filePath("saved.csv"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    std::string problem;
+    const auto back = km::lab::readSweepCsv(saved.readAll().toStdString(), problem);
+    QCOMPARE(back.size(), std::size_t{9});
+    QCOMPARE(back[3].zInterior.value, eos->rows()[3].zInterior.value);
+  }
+
+  // Closing the laboratory during a sweep stops it and waits for it.
+  void closingStopsASweep() {
+    Rig t;
+    LabWindow* lab = t.lab();
+    lab->equationOfState->discs->setValue(300);
+    lab->equationOfState->ticks->setValue(10000000);
+    lab->equationOfState->runButton->click();
+    QVERIFY(lab->equationOfState->sweeping());
+    QElapsedTimer clock;
+    clock.start();
+    lab->close();
+    QTRY_VERIFY(!t.w.laboratory());
+    QVERIFY(clock.elapsed() < 10000);
   }
 
   // The laboratory only watches: with it open, the gas after 1,000 ticks is bit for bit the
