@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "theory.h"
+
 namespace km::lab {
 namespace {
 
@@ -98,12 +100,21 @@ std::vector<Row> summarize(const Results& r) {
 
   out.section = "pressure";
   out.add("pressure", "pressure on the walls", "amu/tick^2", r.pressure);
-  Row& z = out.add("Z", "compressibility Z = P·L²/(N·kT), nominal density", "", r.Z);
+  // Where the fluid meets the hexatic phase no fluid equation gives a value: the row says why.
+  auto beyond = [](double eta) {
+    return eta >= theory::fluidEnds ? std::string(
+                                          " (η ≥ 0.70: the fluid meets the hexatic phase, "
+                                          "no fluid equation applies)")
+                                    : std::string();
+  };
+  Row& z =
+      out.add("Z", "compressibility Z = P·L²/(N·kT), nominal density" + beyond(r.eta), "", r.Z);
   theory(z, r.zWalled, "bulk fluid less the walls' first-order term");
   z.theory2 = r.zBulk;
   z.theory2Name = "bulk fluid";
-  Row& zi =
-      out.add("Z_interior", "compressibility Z = P/(n·kT), interior density", "", r.zInterior);
+  Row& zi = out.add("Z_interior",
+                    "compressibility Z = P/(n·kT), interior density" + beyond(r.etaInterior.value),
+                    "", r.zInterior);
   theory(zi, r.zBulkInterior, "bulk fluid");
   zi.theory2 = r.zHendersonInterior;
   zi.theory2Name = "Henderson";
@@ -113,7 +124,9 @@ std::vector<Row> summarize(const Results& r) {
           ? " (centres " + numberText(r.interiorFrom) + " u or more from every wall)"
           : "";
   out.add("eta_interior", "packing fraction of the interior" + inner, "", r.etaInterior);
-  out.add("Z_henderson", "Henderson's Z at the nominal density", "", r.zHenderson);
+  out.add("Z_henderson",
+          "Henderson's Z at the nominal density (within 0.5 % of the bulk fluid up to η = 0.5)", "",
+          r.zHenderson);
 
   out.section = "collisions";
   theory(out.add("exchanges", "exchanges per tick", "1/tick", r.exchanges), r.enskogCollisions,

@@ -210,7 +210,7 @@ void PressurePanel::refresh(const LabView& v) {
   z->replace(points);
   rename(z, "Z measured: " + measured(r.Z));
   rename(interior, "Z over the interior's density: " + measured(r.zInterior));
-  rename(henderson, "Henderson: " + number(r.zHenderson));
+  rename(henderson, "Henderson (within 0.5 % of the bulk to η = 0.5): " + number(r.zHenderson));
   rename(bulk, "bulk fluid: " + number(r.zBulk));
   rename(walled, "bulk fluid less the walls' first-order term: " + number(r.zWalled));
   // The per-tick Z is noisy; the axis follows the bins and the theory values.

@@ -11,9 +11,38 @@
 
 #include "summary.h"
 #include "tables.h"
+#include "theory.h"
 
 namespace km::lab {
 namespace {
+
+// Where the fluid meets the hexatic phase the report gives no fluid value and says why; below
+// it the bulk fluid stands beside Z, and the repeats are named for the rule that made them.
+TEST(Summary, TheFluidHexaticRegionIsSaidAndRepeatsNamedByRule) {
+  Results r;
+  r.running = true;
+  r.eta = 0.72;
+  r.zBulk = theory::bulkZ(r.eta);
+  r.Z = {8.6, 0.01, 100, 20};
+  r.etaInterior = {0.66, 0.001, 10, 20};
+  r.zBulkInterior = theory::bulkZ(r.etaInterior.value);
+  r.exactRule = true;
+  std::map<std::string, Row> rows;
+  for (const Row& row : summarize(r))
+    rows[row.key] = row;
+  EXPECT_NE(rows["Z"].label.find("no fluid equation applies"), std::string::npos);
+  EXPECT_TRUE(std::isnan(rows["Z"].theory2));
+  EXPECT_EQ(rows["Z_interior"].label.find("hexatic"), std::string::npos);
+  EXPECT_DOUBLE_EQ(rows["Z_interior"].theory, theory::bulkZ(0.66));
+  EXPECT_EQ(rows.count("bound_share"), 0u);
+  EXPECT_NE(rows["repeat_share"].label.find("not binding"), std::string::npos);
+  r.exactRule = false;
+  rows.clear();
+  for (const Row& row : summarize(r))
+    rows[row.key] = row;
+  EXPECT_EQ(rows.count("repeat_share"), 0u);
+  EXPECT_NE(rows["bound_share"].label.find("bound-pair"), std::string::npos);
+}
 
 TEST(PlainNumber, ShortestTextThatReadsBack) {
   using limits = std::numeric_limits<double>;
