@@ -73,8 +73,8 @@ EquationOfStatePanel::EquationOfStatePanel(QWidget* parent) : LabPanel(parent) {
   runButton = new QPushButton("Run sweep");
   runButton->setObjectName("runSweep");
   runButton->setToolTip(
-      "Runs each packing fraction with each seed under the exact rule, on "
-      "every core; the gas in the main window goes on.");
+      "Runs each packing fraction with each seed under the exact rule, on every core but one, "
+      "which the gas in the main window keeps.");
   stopButton = new QPushButton("Stop");
   stopButton->setObjectName("stopSweep");
   stopButton->setEnabled(false);
@@ -183,7 +183,8 @@ QString EquationOfStatePanel::readSettings(lab::SweepSettings& s) const {
   s.warmup = warmup->value();
   s.ticks = ticks->value();
   s.rule = CollisionRule::Exact;
-  s.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  // One core is left to the window and its gas.
+  s.jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
   if (!numbersOf(etas->text(), s.etas, 0.001, 0.8))
     return "The packing fractions must be numbers above 0 and at most 0.8, separated by commas.";
   if (!numbersOf(seeds->text(), s.seeds, 0, 4294967295.0))
