@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "headless_run.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "random_source.h"
 
 namespace km::lab {
@@ -23,28 +26,116 @@ struct Midnight : Clock {
 
 }  // namespace
 
-Outcome runGas(const GasSetup& setup, const Control& control) {
-  FixedSeed rnd(setup.seed);
+struct HeadlessGas::Parts {
+  explicit Parts(std::uint32_t seed) : rnd(seed), sim(rnd, clock), lab(sim) {}
+  FixedSeed rnd;
   Midnight clock;
   NoDrawing surface;
   NoReadouts readouts;
-  Simulation sim(rnd, clock);
-  sim.startUp(surface);
+  Simulation sim;
+  Laboratory lab;
+};
+
+HeadlessGas::HeadlessGas(const GasSetup& setup) : p_(std::make_unique<Parts>(setup.seed)) {
+  Simulation& sim = p_->sim;
+  sim.startUp(p_->surface);
   sim.setDefaultSpeciesColors();
   sim.takeParticleRadius(setup.radius);
   sim.takeProximity(setup.proximity);
   sim.takeVelocityScale(setup.velocityRange);
   sim.SetUpSpecies(setup.rows);
-  sim.PlaceParticles(surface);
+  sim.PlaceParticles(p_->surface);
   if (setup.rule == CollisionRule::Exact) {
     sim.setCollisionRule(CollisionRule::Exact);
     const std::string why = sim.separateOverlaps();
     if (!why.empty()) throw Refused(why);
   }
+  p_->lab.setSettings({setup.warmup, setup.ticks});
+  p_->lab.runStarted(setup.seed);
+}
 
-  Laboratory lab(sim);
-  lab.setSettings({setup.warmup, setup.ticks});
-  lab.runStarted(setup.seed);
+HeadlessGas::~HeadlessGas() = default;
+
+void HeadlessGas::step() {
+  p_->sim.Timer1_Timer(p_->surface, p_->readouts);
+  p_->lab.afterTick();
+}
+
+long HeadlessGas::ticks() const {
+  return p_->lab.ticks();
+}
+
+int HeadlessGas::particles() const {
+  return std::clamp(p_->sim.lastParticle(), 0, p_->sim.state().placedCount);
+}
+
+namespace {
+
+double numberIn(const Cell& c) {
+  if (c.kind() != Kind::Text) return c.toDouble();
+  double v = 0;
+  return c.textNumber(v) ? v : std::numeric_limits<double>::quiet_NaN();
+}
+
+void pairs(const CellArray<500>& x, const CellArray<500>& y, int n, std::span<double> xy) {
+  for (int i = 1; i <= n && 2 * static_cast<std::size_t>(i) <= xy.size(); ++i) {
+    xy[2 * static_cast<std::size_t>(i) - 2] = numberIn(x(i));
+    xy[2 * static_cast<std::size_t>(i) - 1] = numberIn(y(i));
+  }
+}
+
+}  // namespace
+
+void HeadlessGas::positions(std::span<double> xy) const {
+  pairs(p_->sim.state().posX, p_->sim.state().posY, particles(), xy);
+}
+
+void HeadlessGas::velocities(std::span<double> xy) const {
+  pairs(p_->sim.state().velX, p_->sim.state().velY, particles(), xy);
+}
+
+void HeadlessGas::masses(std::span<double> out) const {
+  const int n = std::min<int>(particles(), static_cast<int>(out.size()));
+  for (int i = 1; i <= n; ++i)
+    out[static_cast<std::size_t>(i) - 1] = numberIn(p_->sim.state().partMass(i));
+}
+
+void HeadlessGas::species(std::span<int> out) const {
+  const int n = std::min<int>(particles(), static_cast<int>(out.size()));
+  for (int i = 1; i <= n; ++i)
+    out[static_cast<std::size_t>(i) - 1] = p_->sim.particleSpecies(i);
+}
+
+std::string HeadlessGas::setRule(CollisionRule rule) {
+  Simulation& sim = p_->sim;
+  if (rule == sim.collisionRule()) return "";
+  if (rule == CollisionRule::Exact)
+    if (std::string why = sim.separateOverlaps(); !why.empty()) return why;
+  sim.setCollisionRule(rule);
+  p_->lab.restartAverages(rule == CollisionRule::Exact ? "rule: exact hard discs"
+                                                       : "rule: specified");
+  return "";
+}
+
+void HeadlessGas::setWarmup(long ticks) {
+  p_->lab.setSettings({ticks, p_->lab.settings().window});
+  p_->lab.restartAverages("warm-up " + std::to_string(std::max(0L, ticks)));
+}
+
+Laboratory& HeadlessGas::laboratory() {
+  return p_->lab;
+}
+
+const Laboratory& HeadlessGas::laboratory() const {
+  return p_->lab;
+}
+
+const Simulation& HeadlessGas::simulation() const {
+  return p_->sim;
+}
+
+Outcome runGas(const GasSetup& setup, const Control& control) {
+  HeadlessGas gas(setup);
   Outcome out;
   out.total = setup.warmup + setup.ticks;
   for (long t = 1; t <= out.total; ++t) {
@@ -52,11 +143,10 @@ Outcome runGas(const GasSetup& setup, const Control& control) {
       out.stopped = true;
       break;
     }
-    sim.Timer1_Timer(surface, readouts);
-    lab.afterTick();
+    gas.step();
     if (control.progress) control.progress(t, out.total);
   }
-  out.results = lab.results();
+  out.results = gas.laboratory().results();
   return out;
 }
 

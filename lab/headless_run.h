@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -38,6 +40,48 @@ struct Outcome {
   Results results;
   long total = 0;        // warm-up and measured ticks asked for
   bool stopped = false;  // ended by Control::stop after results.ticks ticks
+};
+
+// A gas placed as "Run Simulation" would place it, with the seed given whatever the time of
+// day, its laboratory attached and set to the setup's warm-up and ticks (0 ticks: every tick
+// after the warm-up), then stepped by its owner one tick at a time. Not for two threads at once.
+class HeadlessGas {
+ public:
+  // Throws Refused for a gas that does not fit under the exact rule, RunError where the model
+  // fails.
+  explicit HeadlessGas(const GasSetup& setup);
+  ~HeadlessGas();
+  HeadlessGas(const HeadlessGas&) = delete;
+  HeadlessGas& operator=(const HeadlessGas&) = delete;
+
+  // One tick of the engine, then the laboratory's reading of it; RunError where the model fails.
+  void step();
+  long ticks() const;  // since the gas was placed
+  // The discs the engine moves: particles 1..particles().
+  int particles() const;
+
+  // Per disc, in particle order: x, y pairs of the centres (u, y downward) and of the
+  // velocities (u/tick), the masses (amu) and the species (1..4). Each span holds particles()
+  // entries (pairs: twice that). A cell holding no number gives NaN.
+  void positions(std::span<double> xy) const;
+  void velocities(std::span<double> xy) const;
+  void masses(std::span<double> out) const;
+  void species(std::span<int> out) const;
+
+  // Switches the collision rule as the laboratory window does, an event that restarts the
+  // averages; a gas too dense for the exact rule stays under the specified one. "" when done
+  // (or already so), else why not.
+  std::string setRule(CollisionRule rule);
+  // A new warm-up after which the averages begin again, an event like the window's.
+  void setWarmup(long ticks);
+
+  Laboratory& laboratory();
+  const Laboratory& laboratory() const;
+  const Simulation& simulation() const;
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> p_;
 };
 
 // Places the gas as "Run Simulation" would, with the seed given whatever the time of day, runs

@@ -149,6 +149,8 @@ class Laboratory : public GasObserver {
 
   bool running() const { return started_; }
   long ticks() const { return tick_; }
+  // Σ½mv² of the discs measured, now.
+  double totalEnergy() const;
   Results results() const;
   const History& history() const { return history_; }
 
@@ -162,7 +164,6 @@ class Laboratory : public GasObserver {
   void beginAverages();
   // Counts of each species among the discs the engine moves now, particles 1..n_.
   void countSpecies();
-  double totalEnergy() const;
   // The energy that later drift is measured against: the gas's now.
   void markEnergy();
   double proximity() const;

@@ -62,7 +62,30 @@ GasSetup sweepSetup(const SweepSettings& s, double eta, std::uint32_t seed) {
   return g;
 }
 
-SweepRow sweepRow(double eta, const std::string& radius, const std::vector<Results>& runs) {
+SweepRow runRow(const Results& r) {
+  SweepRow row;
+  row.runs = 1;
+  row.etaMeasured = r.eta;
+  row.zHenderson = r.zHenderson;
+  row.zBulk = r.zBulk;
+  row.zWalled = r.zWalled;
+  row.z = r.Z;
+  row.zInterior = r.zInterior;
+  row.etaInterior = r.etaInterior;
+  row.zBulkInterior = theory::bulkZ(r.etaInterior.value);
+  const double discs = r.particles > 0 ? r.particles : notKnown;
+  row.collisionRate = {r.exchanges.value / discs, r.exchanges.error / discs,
+                       r.exchanges.correlationTicks, r.exchanges.blocks};
+  row.enskogRate = r.enskogCollisions / discs;
+  if (!r.species.empty()) {
+    row.discsMoved = true;
+    row.diffusion = {r.species[0].diffusion.D, r.species[0].diffusion.error, notKnown, 0};
+    row.enskogD = r.species[0].enskogD;
+  }
+  return row;
+}
+
+SweepRow sweepRow(double eta, const std::string& radius, const std::vector<SweepRow>& runs) {
   SweepRow row;
   row.eta = eta;
   row.radius = radius;
@@ -70,21 +93,19 @@ SweepRow sweepRow(double eta, const std::string& radius, const std::vector<Resul
   if (runs.empty()) return row;
   std::vector<Estimate> z, zi, ei, rate, d;
   std::vector<double> enskogRate, enskogD;
-  for (const Results& r : runs) {
-    z.push_back(r.Z);
+  for (const SweepRow& r : runs) {
+    z.push_back(r.z);
     zi.push_back(r.zInterior);
     ei.push_back(r.etaInterior);
-    const double discs = r.particles > 0 ? r.particles : notKnown;
-    rate.push_back({r.exchanges.value / discs, r.exchanges.error / discs,
-                    r.exchanges.correlationTicks, r.exchanges.blocks});
-    enskogRate.push_back(r.enskogCollisions / discs);
-    if (!r.species.empty()) {
-      d.push_back({r.species[0].diffusion.D, r.species[0].diffusion.error, notKnown, 0});
-      enskogD.push_back(r.species[0].enskogD);
+    rate.push_back(r.collisionRate);
+    enskogRate.push_back(r.enskogRate);
+    if (r.discsMoved) {
+      d.push_back(r.diffusion);
+      enskogD.push_back(r.enskogD);
     }
   }
-  const Results& first = runs.front();
-  row.etaMeasured = first.eta;
+  const SweepRow& first = runs.front();
+  row.etaMeasured = first.etaMeasured;
   row.zHenderson = first.zHenderson;
   row.zBulk = first.zBulk;
   row.zWalled = first.zWalled;
@@ -97,6 +118,13 @@ SweepRow sweepRow(double eta, const std::string& radius, const std::vector<Resul
   row.diffusion = combine(d);
   row.enskogD = mean(enskogD);
   return row;
+}
+
+SweepRow sweepRow(double eta, const std::string& radius, const std::vector<Results>& runs) {
+  std::vector<SweepRow> rows;
+  for (const Results& r : runs)
+    rows.push_back(runRow(r));
+  return sweepRow(eta, radius, rows);
 }
 
 std::vector<SweepRow> runSweep(const SweepSettings& settings, const Control& control) {

@@ -40,9 +40,15 @@ struct SweepRow {
   double enskogRate = notKnown;
   Estimate diffusion;  // D, u²/tick
   double enskogD = notKnown;
+  bool discsMoved = false;  // of one run's row: it had discs, so its D enters the means
 };
 
-// Combines the results of one packing fraction's runs into its row.
+// One run's share of a row: its estimates as the row takes them (eta and radius left unset).
+SweepRow runRow(const Results& run);
+// Combines the rows of one packing fraction's runs (each from runRow, in the order of their
+// seeds) into its row: means, errors combined as independent runs'.
+SweepRow sweepRow(double eta, const std::string& radius, const std::vector<SweepRow>& runs);
+// The same from the runs' results.
 SweepRow sweepRow(double eta, const std::string& radius, const std::vector<Results>& runs);
 
 // Runs every packing fraction with every seed, `settings.jobs` at a time, and returns a row per

@@ -34,10 +34,16 @@ bool isUsableProximity(std::string_view text) {
   return p.status == NumericText::Ok && bounds::proximity.holds(p.value);
 }
 
-std::string proximityProblem(std::string_view text, const Cell& inForce) {
+std::string proximityRefusal(std::string_view text) {
   if (isUsableProximity(text)) return {};
   return "The collision proximity is " + quoted(text) + "; it must be a number " +
-         fromTo(bounds::proximity) + ". Until then it stays at " + readerText(inForce) + ".";
+         fromTo(bounds::proximity) + ".";
+}
+
+std::string proximityProblem(std::string_view text, const Cell& inForce) {
+  const std::string why = proximityRefusal(text);
+  if (why.empty()) return why;
+  return why + " Until then it stays at " + readerText(inForce) + ".";
 }
 
 std::vector<InputProblem> checkRunInput(const RunInput& input) {

@@ -24,6 +24,8 @@ constexpr Range proximity{-1e9, 1e9};    // a typed proximity beyond this is not
 
 // Whether a typed proximity is taken: a number within the bounds.
 bool isUsableProximity(std::string_view text);
+// Why a proximity given for a run of its own is refused; empty when it is taken.
+std::string proximityRefusal(std::string_view text);
 // Why a typed proximity is not taken, naming the value that stays in force; empty when it is.
 std::string proximityProblem(std::string_view text, const Cell& inForce);
 

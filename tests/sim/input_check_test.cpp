@@ -176,6 +176,11 @@ TEST(InputCheck, ProximityTakenWithinItsRange) {
             "The collision proximity is \"\"; it must be a number from -1,000,000,000 to "
             "1,000,000,000. Until then it stays at 24.");
   EXPECT_EQ(proximityProblem("-30", Cell(24)), "");
+  // A run given its own proximity (no field, so no value in force) is told the reason alone.
+  EXPECT_EQ(proximityRefusal("1.1e9"),
+            "The collision proximity is \"1.1e9\"; it must be a number from -1,000,000,000 to "
+            "1,000,000,000.");
+  EXPECT_EQ(proximityRefusal("-30"), "");
 }
 
 // What the check lets through, the engine sets up, places and steps without a run-time
