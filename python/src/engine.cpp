@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine.h"
+
+#include <pybind11/stl.h>
+
+#include <chrono>
+#include <sstream>
+#include <stdexcept>
+
+#include "measure_options.h"
+#include "report.h"
+#include "summary.h"
+#include "tables.h"
+
+namespace py = pybind11;
+
+namespace km::python {
+
+Engine::Engine(const GasArguments& arguments)
+    : setup_(gasSetup(arguments)), gas_(setup_), particles_(gas_.particles()) {}
+
+std::unique_lock<std::mutex> Engine::hold() const {
+  std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+  if (!lock.owns_lock()) {
+    const py::gil_scoped_release released;
+    lock.lock();
+  }
+  return lock;
+}
+
+void Engine::step(long long n) {
+  if (n < 0) throw std::invalid_argument("n must be 0 or more ticks, not " + std::to_string(n));
+  using Clock = std::chrono::steady_clock;
+  while (n > 0) {
+    {
+      const py::gil_scoped_release released;
+      const std::lock_guard<std::mutex> lock(mutex_);
+      const Clock::time_point until = Clock::now() + std::chrono::milliseconds(20);
+      do {
+        gas_.step();
+        --n;
+      } while (n > 0 && Clock::now() < until);
+    }
+    if (n > 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
+  }
+}
+
+long Engine::ticks() const {
+  const auto lock = hold();
+  return gas_.ticks();
+}
+
+py::array_t<double> Engine::positions() const {
+  py::array_t<double> a({particles_, 2});
+  const auto lock = hold();
+  gas_.positions({a.mutable_data(), static_cast<std::size_t>(a.size())});
+  return a;
+}
+
+py::array_t<double> Engine::velocities() const {
+  py::array_t<double> a({particles_, 2});
+  const auto lock = hold();
+  gas_.velocities({a.mutable_data(), static_cast<std::size_t>(a.size())});
+  return a;
+}
+
+py::array_t<double> Engine::masses() const {
+  py::array_t<double> a(particles_);
+  const auto lock = hold();
+  gas_.masses({a.mutable_data(), static_cast<std::size_t>(a.size())});
+  return a;
+}
+
+py::array_t<int> Engine::species() const {
+  py::array_t<int> a(particles_);
+  const auto lock = hold();
+  gas_.species({a.mutable_data(), static_cast<std::size_t>(a.size())});
+  return a;
+}
+
+double Engine::energy() const {
+  const auto lock = hold();
+  return gas_.laboratory().totalEnergy();
+}
+
+std::string Engine::resultsJson() const {
+  const auto lock = hold();
+  measure::Options o;
+  o.input = {setup_.rows, setup_.radius, setup_.velocityRange};
+  o.proximity = setup_.proximity;
+  o.rule = ruleName(gas_.simulation().collisionRule());
+  o.seed = setup_.seed;
+  o.warmup = setup_.warmup;
+  o.ticks = std::max(0L, gas_.ticks() - setup_.warmup);
+  measure::Outcome run;
+  run.results = gas_.laboratory().results();
+  run.total = gas_.ticks();
+  std::ostringstream out;
+  measure::writeJson(out, o, run, lab::summarize(run.results));
+  return out.str();
+}
+
+std::string Engine::timeSeriesCsv() const {
+  const auto lock = hold();
+  return lab::timeSeriesCsv(gas_.laboratory().history());
+}
+
+std::string Engine::eventsCsv() const {
+  const auto lock = hold();
+  return lab::eventsCsv(gas_.laboratory().history());
+}
+
+std::string Engine::histogramsCsv() const {
+  const auto lock = hold();
+  return lab::histogramsCsv(gas_.laboratory().results());
+}
+
+std::string Engine::msdCsv() const {
+  const auto lock = hold();
+  return lab::msdCsv(gas_.laboratory().results());
+}
+
+lab::SweepRow Engine::sweepRun() const {
+  const auto lock = hold();
+  return lab::runRow(gas_.laboratory().results());
+}
+
+void Engine::heat(int species, double factor) {
+  const auto lock = hold();
+  if (const std::string why = gas_.laboratory().heat(species, factor); !why.empty())
+    throw std::invalid_argument(why);
+}
+
+void Engine::equalEnergies() {
+  const auto lock = hold();
+  gas_.laboratory().equalEnergies();
+}
+
+void Engine::setRule(const std::string& rule) {
+  const CollisionRule wanted = ruleOf(rule);
+  const auto lock = hold();
+  if (const std::string why = gas_.setRule(wanted); !why.empty()) throw lab::Refused(why);
+}
+
+std::string Engine::rule() const {
+  const auto lock = hold();
+  return ruleName(gas_.simulation().collisionRule());
+}
+
+void Engine::setWarmup(long long ticks) {
+  const long w = static_cast<long>(wholeIn("warmup", ticks, 0, 1000000000LL));
+  const auto lock = hold();
+  gas_.setWarmup(w);
+}
+
+long Engine::warmup() const {
+  const auto lock = hold();
+  return gas_.laboratory().settings().warmup;
+}
+
+void bindEngine(py::module_& m) {
+  m.def(
+      "check_gas_arguments",
+      [](std::vector<Given> counts, std::vector<Given> masses, Given radius, Given proximity,
+         Given velRange, long long seed, std::string rule, long long warmup) {
+        gasSetup(GasArguments{std::move(counts), std::move(masses), std::move(radius),
+                              std::move(proximity), std::move(velRange), seed, std::move(rule),
+                              warmup});
+      },
+      py::arg("counts"), py::arg("masses"), py::arg("radius"), py::arg("proximity"),
+      py::arg("vel_range"), py::arg("seed"), py::arg("rule"), py::arg("warmup"),
+      "ValueError naming every bad argument, as Gas would raise it, without placing a gas.");
+  py::class_<Engine>(m, "Engine", "The engine and its laboratory; see kinetic_model.Gas.")
+      .def(py::init([](std::vector<Given> counts, std::vector<Given> masses, Given radius,
+                       Given proximity, Given velRange, long long seed, std::string rule,
+                       long long warmup) {
+             return new Engine(GasArguments{std::move(counts), std::move(masses), std::move(radius),
+                                            std::move(proximity), std::move(velRange), seed,
+                                            std::move(rule), warmup});
+           }),
+           py::arg("counts"), py::arg("masses"), py::arg("radius"), py::arg("proximity"),
+           py::arg("vel_range"), py::arg("seed"), py::arg("rule"), py::arg("warmup"))
+      .def("step", &Engine::step, py::arg("n") = 1,
+           "Runs n ticks (n >= 0) without holding the interpreter's lock. Ctrl+C stops it\n"
+           "within about 20 ms with KeyboardInterrupt; the gas stays usable, after its last\n"
+           "whole tick. Raises RunError where the model fails.")
+      .def_property_readonly("ticks", &Engine::ticks, "Ticks run since the gas was placed.")
+      .def_property_readonly("particles", &Engine::particles, "Number of discs N.")
+      .def("positions", &Engine::positions,
+           "Centres as an N x 2 float64 array (x, y), box units, y downward; a copy.")
+      .def("velocities", &Engine::velocities,
+           "Velocities as an N x 2 float64 array (vx, vy), box units per tick; a copy.")
+      .def("masses", &Engine::masses, "Mass of each disc, amu (float64, length N).")
+      .def("species", &Engine::species, "Species of each disc, 1..4 (int32, length N).")
+      .def("energy", &Engine::energy, "Total kinetic energy, sum of m v^2 / 2, amu*u^2/tick^2.")
+      .def("heat", &Engine::heat, py::arg("species"), py::arg("factor"),
+           "Heats (factor > 1) or cools species 1..4: its energy of motion about its mean\n"
+           "velocity times factor (0.01 to 100), its momentum kept; an event that restarts\n"
+           "the averages. ValueError with the laboratory's reason where nothing can change.")
+      .def("equal_energies", &Engine::equalEnergies,
+           "Gives every disc the gas's mean energy, each keeping its direction, the total\n"
+           "energy kept; an event that restarts the averages.")
+      .def("set_rule", &Engine::setRule, py::arg("rule"),
+           "Switches to the 'specified' or the 'exact' collision rule from the next tick, an\n"
+           "event that restarts the averages. Refused when the gas is too dense for the\n"
+           "exact rule to push its discs apart.")
+      .def_property_readonly("rule", &Engine::rule, "The collision rule in force.")
+      .def("set_warmup", &Engine::setWarmup, py::arg("ticks"),
+           "A new warm-up: the averages start afresh and begin after this many ticks.")
+      .def_property_readonly("warmup", &Engine::warmup, "Ticks of warm-up before the averages.")
+      .def_property_readonly("seed", &Engine::seed, "Seed of the placement.")
+      .def("_results_json", &Engine::resultsJson)
+      .def("_timeseries_csv", &Engine::timeSeriesCsv)
+      .def("_events_csv", &Engine::eventsCsv)
+      .def("_histograms_csv", &Engine::histogramsCsv)
+      .def("_msd_csv", &Engine::msdCsv)
+      .def("_sweep_run", &Engine::sweepRun);
+}
+
+}  // namespace km::python

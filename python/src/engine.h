@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <mutex>
+#include <string>
+
+#include "gas_arguments.h"
+#include "headless_run.h"
+#include "sweep.h"
+
+namespace km::python {
+
+// One gas for Python: the headless gas behind a lock of its own, so that threads stepping or
+// reading it take turns, and stepped with the interpreter's lock released.
+class Engine {
+ public:
+  explicit Engine(const GasArguments& arguments);
+
+  // n ticks, in slices of about 20 ms between which Ctrl+C is noticed: KeyboardInterrupt,
+  // the gas left after its last whole tick.
+  void step(long long n);
+  long ticks() const;
+  int particles() const { return particles_; }
+
+  pybind11::array_t<double> positions() const;
+  pybind11::array_t<double> velocities() const;
+  pybind11::array_t<double> masses() const;
+  pybind11::array_t<int> species() const;
+  double energy() const;
+
+  // kinetic-measure's JSON report of the run so far: its settings those the gas was given
+  // (the rule in force now), "ticks" those stepped after the warm-up.
+  std::string resultsJson() const;
+  std::string timeSeriesCsv() const;
+  std::string eventsCsv() const;
+  std::string histogramsCsv() const;
+  std::string msdCsv() const;
+  // This run's share of an equation-of-state row.
+  lab::SweepRow sweepRun() const;
+
+  void heat(int species, double factor);
+  void equalEnergies();
+  void setRule(const std::string& rule);
+  std::string rule() const;
+  void setWarmup(long long ticks);
+  long warmup() const;
+  std::uint32_t seed() const { return setup_.seed; }
+
+ private:
+  // The gas's lock; while another thread holds it, waits without the interpreter's lock.
+  std::unique_lock<std::mutex> hold() const;
+
+  lab::GasSetup setup_;
+  mutable std::mutex mutex_;
+  lab::HeadlessGas gas_;
+  int particles_ = 0;
+};
+
+void bindEngine(pybind11::module_& m);
+
+}  // namespace km::python
