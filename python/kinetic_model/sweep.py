@@ -7,6 +7,7 @@ import itertools
 import json
 import multiprocessing
 import os
+import threading
 from collections.abc import Iterable, Mapping, Sequence
 from concurrent.futures import ProcessPoolExecutor
 from dataclasses import dataclass
@@ -115,10 +116,14 @@ def _execute(tasks: list[tuple[str, Setting, int]], jobs: Optional[int], client:
         raise ValueError(f"jobs must be 1 or more, not {jobs}")
     if jobs == 1 or len(tasks) == 1:
         return [_run(t) for t in tasks]
-    # forkserver: workers start from a clean process that has imported this package, never
-    # a fork of a caller's threads (a notebook's, Dask's).
-    context = multiprocessing.get_context("forkserver")
-    context.set_forkserver_preload(["kinetic_model"])
+    # A process of one thread forks safely, and its workers need not import the caller's
+    # script again; a fork of a process with threads (a notebook's kernel, Dask's client) could
+    # inherit a lock held by one, so there the workers come from a clean server process.
+    if threading.active_count() == 1 and "fork" in multiprocessing.get_all_start_methods():
+        context = multiprocessing.get_context("fork")
+    else:
+        context = multiprocessing.get_context("forkserver")
+        context.set_forkserver_preload(["kinetic_model"])
     pool = ProcessPoolExecutor(max_workers=min(jobs, len(tasks)), mp_context=context)
     try:
         return list(pool.map(_run, tasks))
