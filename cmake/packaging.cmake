@@ -3,7 +3,9 @@
 #
 #   cmake --install build                  the program, its menu entry, icon, software-centre
 #                                          listing and copyright file
-#   (cd build && cpack)                    build/kinetic-model_<version>_<arch>.deb, for /usr
+#   (cd build && cpack)                    build/kinetic-model_<version>_<arch>.deb, for /usr,
+#                                          and python3-kinetic-model_<version>_<arch>.deb
+#                                          where the Python module is built
 include(GNUInstallDirs)
 
 install(TARGETS kinetic-model RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -26,6 +28,15 @@ endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kinetic-model)
+# One package per component: the program (every install rule without a component of its own)
+# and the Python module, which the program does not need.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL ${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME})
+if(KM_PYTHON_BUILT)
+  list(APPEND CPACK_COMPONENTS_ALL python)
+endif()
+string(TOUPPER "${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME}" program_component)
+set(CPACK_DEBIAN_${program_component}_PACKAGE_NAME kinetic-model)
 set(CPACK_PACKAGE_CONTACT "Kinetic Model developers <dev@kinetic-model.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "two-dimensional gas of hard discs in a box")
 set(CPACK_PACKAGE_DESCRIPTION "\
@@ -37,6 +48,7 @@ tracer's speed. A laboratory window measures the running gas against kinetic
 theory (temperatures, Maxwell-Boltzmann speeds, pressure, collisions,
 diffusion), with experiments and an exact hard-disc rule; kinetic-measure runs
 the same measurements without a window.")
+set(CPACK_COMPONENT_${program_component}_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
@@ -46,6 +58,23 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+# The Python module: Debian's interpreter of the version it was built for, and the Python
+# packages it and its lessons use, written out (CPack has no dh_python3).
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-kinetic-model)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+    "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}), python3 (<< ${Python_VERSION_MAJOR}.${KM_PYTHON_NEXT_MINOR}), python3-numpy")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS "python3-pandas, python3-matplotlib")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-distributed, jupyter-notebook")
+set(CPACK_COMPONENT_PYTHON_DESCRIPTION "\
+The engine and the laboratory of Kinetic Model as the Python module
+kinetic_model: a two-dimensional gas of hard discs stepped from Python, its
+positions and velocities as NumPy arrays, every measurement of kinetic-measure
+(temperatures, Maxwell-Boltzmann speeds, pressure against the equation of
+state, collisions, diffusion) with the laboratory's experiments, and sweeps of
+many gases on every core or on a Dask cluster. Lessons for Jupyter are in
+/usr/share/doc/python3-kinetic-model/lessons.")
 
 # Read by cpack before it packs: refuses a sanitized build and a machine without
 # dpkg-shlibdeps (without it CPack silently writes a package with no dependencies).

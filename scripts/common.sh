@@ -10,6 +10,11 @@ build_packages=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base
 # The browser edition: Debian's emscripten for the engine, Chromium for the browser tests and
 # the benchmark. Node and npm come from the machine (CI has node 20), or from Debian if absent.
 web_packages=(emscripten chromium)
+# The Python module and its tests and lessons (Debian's interpreter, NumPy, pybind11; pandas,
+# Dask and matplotlib for sweeps and lessons; nbclient and ipykernel to run the lessons).
+python_packages=(python3-dev pybind11-dev python3-numpy python3-pytest python3-pandas
+                 python3-distributed python3-matplotlib python3-nbclient python3-nbformat
+                 python3-ipykernel)
 # And what .ci/package needs to build the Debian package and check it.
 package_packages=(dpkg-dev file binutils desktop-file-utils libxml2-utils appstream)
 
