@@ -67,6 +67,7 @@ set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
     "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}), python3 (<< ${Python_VERSION_MAJOR}.${KM_PYTHON_NEXT_MINOR}), python3-numpy")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS "python3-pandas, python3-matplotlib")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-distributed, jupyter-notebook")
+# (CPack gives every package the one summary line, CPACK_PACKAGE_DESCRIPTION_SUMMARY.)
 set(CPACK_COMPONENT_PYTHON_DESCRIPTION "\
 The engine and the laboratory of Kinetic Model as the Python module
 kinetic_model: a two-dimensional gas of hard discs stepped from Python, its
