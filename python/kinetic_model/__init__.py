@@ -20,7 +20,7 @@ from . import theory
 from ._core import Refused, RunError
 from ._version import __version__
 from .gas import Gas
-from .sweep import EquationOfState, grid, sweep
+from .sweeps import EquationOfState, grid, sweep
 
 __all__ = ["Gas", "sweep", "grid", "EquationOfState", "theory", "RunError", "Refused",
            "__version__"]

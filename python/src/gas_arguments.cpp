@@ -35,18 +35,21 @@ long long wholeIn(const char* name, long long value, long long low, long long hi
   return value;
 }
 
+void refuseIfAny(const std::vector<std::string>& problems) {
+  if (problems.empty()) return;
+  std::string all;
+  for (const std::string& p : problems)
+    all += (all.empty() ? "" : "\n") + p;
+  throw std::invalid_argument(all);
+}
+
 lab::GasSetup gasSetup(const GasArguments& a) {
   std::vector<std::string> problems;
   for (const auto& [name, values] : {std::pair{"counts", &a.counts}, {"masses", &a.masses}})
     if (values->size() != 4)
       problems.push_back(std::string(name) + ": four values, one per species, not " +
                          std::to_string(values->size()));
-  if (!problems.empty()) {
-    std::string all;
-    for (const std::string& p : problems)
-      all += (all.empty() ? "" : "\n") + p;
-    throw std::invalid_argument(all);
-  }
+  refuseIfAny(problems);
   lab::GasSetup s;
   for (std::size_t k = 0; k < 4; ++k) {
     s.rows.counts[k] = textOf(a.counts[k]);
@@ -72,7 +75,7 @@ lab::GasSetup gasSetup(const GasArguments& a) {
         name = "vel_range";
         break;
     }
-    if (p.row >= 0) name += "[" + std::to_string(p.row) + "]";
+    if (p.row >= 0) name.append("[").append(std::to_string(p.row)).append("]");
     problems.push_back(name + ": " + p.message);
   }
   if (const std::string why = proximityRefusal(s.proximity); !why.empty())
@@ -88,12 +91,7 @@ lab::GasSetup gasSetup(const GasArguments& a) {
   keep([&] { s.seed = static_cast<std::uint32_t>(wholeIn("seed", a.seed, 0, 4294967295LL)); });
   keep([&] { s.warmup = static_cast<long>(wholeIn("warmup", a.warmup, 0, 1000000000LL)); });
   s.ticks = 0;
-  if (!problems.empty()) {
-    std::string all;
-    for (const std::string& p : problems)
-      all += (all.empty() ? "" : "\n") + p;
-    throw std::invalid_argument(all);
-  }
+  refuseIfAny(problems);
   return s;
 }
 

@@ -35,6 +35,9 @@ lab::GasSetup gasSetup(const GasArguments& a);
 CollisionRule ruleOf(const std::string& rule);  // std::invalid_argument unless specified|exact
 const char* ruleName(CollisionRule rule);
 
+// Throws std::invalid_argument with the problems one a line, when there are any.
+void refuseIfAny(const std::vector<std::string>& problems);
+
 // A whole number within bounds, else std::invalid_argument naming the argument.
 long long wholeIn(const char* name, long long value, long long low, long long high);
 

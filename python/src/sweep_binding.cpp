@@ -85,12 +85,7 @@ lab::SweepSettings sweepSettings(long long discs, const std::vector<double>& eta
   } catch (const std::invalid_argument& e) {
     problems.push_back(e.what());
   }
-  if (!problems.empty()) {
-    std::string all;
-    for (const std::string& p : problems)
-      all += (all.empty() ? "" : "\n") + p;
-    throw std::invalid_argument(all);
-  }
+  refuseIfAny(problems);
   return s;
 }
 

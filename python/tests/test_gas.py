@@ -26,7 +26,7 @@ def test_results_equal_kinetic_measure(measure, arguments, options):
     assert same(gas.results(), measure(*options, "--ticks", "4000"))
 
 
-def test_results_during_the_warmup_say_so(measure):
+def test_results_during_the_warmup_say_so():
     gas = km.Gas(warmup=500)
     gas.step(200)
     report = gas.results()

@@ -126,9 +126,13 @@ def _execute(tasks: list[tuple[str, Setting, int]], jobs: Optional[int], client:
         context.set_forkserver_preload(["kinetic_model"])
     pool = ProcessPoolExecutor(max_workers=min(jobs, len(tasks)), mp_context=context)
     try:
-        return list(pool.map(_run, tasks))
-    finally:
-        pool.shutdown(wait=True, cancel_futures=True)
+        rows = list(pool.map(_run, tasks))
+    except BaseException:
+        # Ctrl+C or a failure: no new runs, and no waiting for those under way.
+        pool.shutdown(wait=False, cancel_futures=True)
+        raise
+    pool.shutdown()
+    return rows
 
 
 def _on_dask(tasks: list[tuple[str, Setting, int]], client: Any) -> list[Any]:
