@@ -43,6 +43,7 @@ class Gas(_core.Engine):
                  masses: Sequence[Value] = (1, 4, 16, 64), radius: Value = 12,
                  proximity: Value = 24, vel_range: Value = 20, seed: int = 1,
                  rule: str = "specified", warmup: int = 1000) -> None:
+        """Places the gas as "Run Simulation" would, from the seed; see the class."""
         super().__init__(list(counts), list(masses), radius, proximity, vel_range, seed, rule,
                          warmup)
 
