@@ -115,3 +115,21 @@ def test_step_takes_whole_ticks_of_zero_or_more():
         gas.step(-1)
     with pytest.raises(TypeError):
         gas.step(1.5)
+
+
+def test_theory_is_the_laboratory_theory():
+    gas = km.Gas(counts=(200, 0, 0, 0), masses=(1, 1, 1, 1), rule="exact", warmup=100)
+    gas.step(1100)
+    row = gas.row()
+    eta = row["eta"]
+    assert km.theory.bulk_z(eta) == row["Z:bulk fluid"]
+    assert km.theory.henderson_z(eta) == row["Z_henderson"]
+    assert km.theory.walled_z(eta, 24, 976) == row["Z:bulk fluid less the walls' first-order term"]
+    assert km.theory.bulk_z(row["eta_interior"]) == row["Z_interior:bulk fluid"]
+    # On arrays, element by element; no fluid value from the hexatic phase on.
+    etas = np.array([0.1, 0.5, km.theory.fluid_ends])
+    z = km.theory.bulk_z(etas)
+    assert z.shape == (3,) and z[0] == km.theory.bulk_z(0.1) and np.isnan(z[2])
+    # The speed law is a density: it integrates to 1.
+    v = np.linspace(0, 60, 60001)
+    assert np.trapz(km.theory.speed_density(v, 2.0, 30.0), v) == pytest.approx(1, abs=1e-6)
