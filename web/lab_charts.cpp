@@ -599,15 +599,19 @@ using lab::jsonString;
 
 std::string numbers(const std::vector<double>& values) {
   std::string out = "[";
-  for (std::size_t k = 0; k < values.size(); ++k)
-    out += (k ? "," : "") + jsonNumber(values[k]);
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    if (k) out += ',';
+    out += jsonNumber(values[k]);
+  }
   return out + "]";
 }
 
 std::string strings(const std::vector<std::string>& values) {
   std::string out = "[";
-  for (std::size_t k = 0; k < values.size(); ++k)
-    out += (k ? "," : "") + jsonString(values[k]);
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    if (k) out += ',';
+    out += jsonString(values[k]);
+  }
   return out + "]";
 }
 

@@ -119,9 +119,10 @@ std::string PageApp::setup(const std::vector<std::pair<std::string, std::string>
 std::vector<std::pair<std::string, std::string>> PageApp::setupOptions() const {
   auto four = [this](int from) {
     std::string out;
-    for (int k = 0; k < 4; ++k)
-      out += (k ? "," : "") +
-             page_.fieldText(PageModel::fieldNames[static_cast<std::size_t>(from + k)]);
+    for (int k = 0; k < 4; ++k) {
+      if (k) out += ',';
+      out += page_.fieldText(PageModel::fieldNames[static_cast<std::size_t>(from + k)]);
+    }
     return out;
   };
   std::vector<std::pair<std::string, std::string>> out = {
