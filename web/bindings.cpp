@@ -107,10 +107,7 @@ class WebPage {
   void openLab() { app_.openLab(); }
   void closeLab() { app_.closeLab(); }
   bool labOpen() { return app_.lab() != nullptr; }
-  std::string labCaption(const std::string& name) const {
-    if (name == "title") return "Kinetic Model — Laboratory";
-    return {};
-  }
+  std::string labCaption(const std::string& name) const { return LabPage::caption(name); }
   std::string tabNames() const {
     std::string out = "[";
     for (const std::string& n : LabPage::tabNames)

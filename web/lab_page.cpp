@@ -64,6 +64,73 @@ const std::array<std::string, 8> LabPage::tabNames = {"Speeds",    "Equipartitio
                                                       "Diffusion", "Collisions",       "H theorem",
                                                       "Integrity", "Equation of state"};
 
+std::string LabPage::caption(const std::string& id) {
+  static const std::pair<const char*, const char*> captions[] = {
+      {"labTitle", "Kinetic Model — Laboratory"},
+      {"openLab", "Laboratory…"},
+      {"closeLab", "Close"},
+      {"paceBox", "Pace"},
+      {"step", "Step"},
+      {"stepTip", "Runs exactly one tick while the gas is paused."},
+      {"ruleBox", "Collision rule"},
+      {"ruleSpecified", "specified"},
+      {"ruleExact", "exact hard discs"},
+      {"ruleNote",
+       "Specified: every pair closer than the proximity at a tick exchanges momentum, even while "
+       "separating. Exact: discs meet at exactly the proximity, in time order, and bounce."},
+      {"experimentBox", "Experiments"},
+      {"heatSpeciesLabel", "species"},
+      {"heatFactorLabel", "factor in energy"},
+      {"heatFactor", "2"},
+      {"heatFactorTip", "Energy factor from 0.01 to 100: above 1 heats, below 1 cools."},
+      {"heat", "Heat / cool"},
+      {"equalEnergies", "Equal energies"},
+      {"equalEnergiesTip",
+       "Gives every disc the gas's mean energy, directions kept: watch Maxwell–Boltzmann return."},
+      {"averageBox", "Averages"},
+      {"warmupLabel", "warm-up"},
+      {"warmupUnit", "ticks"},
+      {"exportData", "Export data…"},
+      {"saveCharts", "Save charts…"},
+      {"copyLink", "Copy link"},
+      {"speedQuantityLabel", "show"},
+      {"speedQuantity0", "speed"},
+      {"speedQuantity1", "velocity component x"},
+      {"speedQuantity2", "velocity component y"},
+      {"sweepDiscsLabel", "discs"},
+      {"sweepDiscs", "500"},
+      {"sweepSeedsLabel", "seeds"},
+      {"sweepSeeds", "1"},
+      {"sweepWarmupLabel", "warm-up"},
+      {"sweepWarmup", "5000"},
+      {"sweepTicksLabel", "averaged"},
+      {"sweepTicks", "20000"},
+      {"sweepEtasLabel", "packing fractions"},
+      {"sweepEtas", "0.05, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.65, 0.7"},
+      {"runSweep", "Run sweep"},
+      {"runSweepTip",
+       "Runs each packing fraction with each seed under the exact rule, in the background; the "
+       "gas on the page goes on."},
+      {"stopSweep", "Stop"},
+      {"loadSweep", "Load CSV…"},
+      {"loadSweepTip", "Loads a sweep that kinetic-measure --sweep --format csv wrote."},
+      {"saveSweep", "Save CSV…"},
+      {"sweepIdle", "no sweep yet"},
+      {"sweepRunning", "running"},
+      {"sweepStopped", "stopped: the rows hold the runs that finished"},
+      {"sweepDone", "done"},
+      {"sweepLoaded", "loaded"},
+      {"sweepFailed", "Some runs did not run:"},
+      {"exported", "Data offered as five downloads."},
+      {"chartsSaved", "Charts offered as downloads."},
+      {"linkCopied", "Link copied:"},
+      {"linkShown", "The link (copy it from here):"},
+  };
+  for (const auto& [name, text] : captions)
+    if (id == name) return text;
+  return {};
+}
+
 LabPage::LabPage(PageModel& page, std::uint64_t seed) : page_(page), lab_(page.model()) {
   lab_.setSettings({500, 0});
   if (page_.hasRun()) runStarted(seed);

@@ -18,6 +18,10 @@ namespace km {
 // text, refusal and number the page shows comes from here.
 class LabPage {
  public:
+  // The caption of a control or label of the laboratory by its id ("heat", "ruleExact", ...),
+  // "" for an id that has none.
+  static std::string caption(const std::string& id);
+
   // Opened during a run, it measures from now on; `seed` is the one the run's generator took.
   LabPage(PageModel& page, std::uint64_t seed);
   // Closed, the page is as without a laboratory: full speed, the specified rule.
