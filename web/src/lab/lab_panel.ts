@@ -43,7 +43,7 @@ export class LabPanel {
     const quantity = element<HTMLSelectElement>('speedQuantity');
     for (let k = 0; k < 3; ++k) quantity.add(new Option(page.labCaption(`speedQuantity${k}`), String(k)));
     quantity.addEventListener('change', () => this.refresh(true));
-    const pace = element<HTMLSelectElement>('pace');
+    const pace = element<HTMLSelectElement>('labPace');
     (JSON.parse(page.paceNames()) as string[]).forEach((name, k) => pace.add(new Option(name, String(k))));
     pace.addEventListener('change', () => {
       page.setPace(Number(pace.value));
@@ -255,7 +255,7 @@ export class LabPanel {
     const exact = this.page.ruleExact();
     element<HTMLInputElement>('ruleExact').checked = exact;
     element<HTMLInputElement>('ruleSpecified').checked = !exact;
-    element<HTMLSelectElement>('pace').value = String(this.page.paceIndex());
+    element<HTMLSelectElement>('labPace').value = String(this.page.paceIndex());
     element<HTMLButtonElement>('step').disabled = !this.page.stepEnabled();
     const warmup = element<HTMLInputElement>('warmup');
     if (document.activeElement !== warmup && !this.page.warmupProblem(warmup.value) && Number(warmup.value) !== this.page.warmup())
