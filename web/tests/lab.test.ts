@@ -5,7 +5,7 @@
 
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdtemp, readdir, readFile, rm } from 'node:fs/promises';
+import { mkdir, mkdtemp, readdir, readFile, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -15,6 +15,7 @@ import { frames, openPage, screenshotDir, startSession, text, type Session } fro
 let session: Session;
 before(async () => {
   session = await startSession();
+  await mkdir(screenshotDir, { recursive: true });
 });
 after(async () => session?.close());
 
@@ -210,7 +211,12 @@ describe('the laboratory in the page', () => {
       reached.set(focused.id, { name, outline: focused.outline });
     }
     const controls = await page.$$eval('#lab button:not([disabled]), #lab input:not([type=file]), #lab select', (all) =>
-      all.filter((e) => (e as HTMLElement).offsetParent !== null && !(e.getAttribute('role') === 'tab' && e.getAttribute('aria-selected') !== 'true')).map((e) => e.id));
+      all
+        .filter((e) => (e as HTMLElement).offsetParent !== null)
+        // One stop for a tab list and for a radio group, as their arrow keys move within them.
+        .filter((e) => !(e.getAttribute('role') === 'tab' && e.getAttribute('aria-selected') !== 'true'))
+        .filter((e) => !((e as HTMLInputElement).type === 'radio' && !(e as HTMLInputElement).checked))
+        .map((e) => e.id));
     const missing = controls.filter((id) => !reached.has(id));
     assert.deepEqual(missing, [], `Tab reached ${[...reached.keys()].join(', ')}`);
     for (const id of controls) {
@@ -218,6 +224,10 @@ describe('the laboratory in the page', () => {
       assert.ok(r.name.trim().length > 0, `${id} has no accessible name`);
       assert.notEqual(r.outline, 'none', `${id} shows no focus`);
     }
+    // The rule's radio group by its arrow keys.
+    await page.focus('#ruleSpecified');
+    await page.keyboard.press('ArrowDown');
+    assert.equal(await page.$eval('#ruleExact', (e) => (e as HTMLInputElement).checked), true);
     // Alt+L opens the laboratory again after it is closed.
     await page.focus('#closeLab');
     await page.keyboard.press('Enter');
