@@ -151,10 +151,14 @@ for (const seed of seeds) {
       }
     }
     if (await page.$('#message[open]')) await page.click('#messageOk');
-    // A setup by name and run: the gas moves and the laboratory measures it.
+    // A setup by name and run at full speed (the pace outlasts a setup, as it outlasts a run):
+    // the gas moves and the laboratory measures it.
     const ticks = await page.evaluate(async () => {
       const km = (window as unknown as { KineticModel: { setup(o: object): void; run(): void; ticks(): number } }).KineticModel;
       km.setup({ seed: 1 });
+      const pace = document.getElementById('labPace') as HTMLSelectElement;
+      pace.value = '0';
+      pace.dispatchEvent(new Event('change', { bubbles: true }));
       km.run();
       await new Promise((done) => setTimeout(done, 500));
       return km.ticks();

@@ -121,16 +121,21 @@ export class LabPanel {
     this.page.fieldSettled();
   }
 
-  // Once a display frame: the controls' states, and the charts when their time has come.
+  // Once a display frame: Step and the note, and the charts and other controls when their time
+  // has come (the species on offer come with the measurements, too dear for every frame).
   frame(now: number): void {
     if (!this.open) return;
-    this.syncControls();
+    element<HTMLButtonElement>('step').disabled = !this.page.stepEnabled();
+    const note = element('note');
+    const text = this.page.note();
+    if (note.textContent !== text) note.textContent = text;
     if (now < this.nextRefresh) return;
     if (this.page.labTicks() === this.shownTick && this.current !== eosTab) {
       this.nextRefresh = now + 100;
       return;
     }
     const started = performance.now();
+    this.syncControls();
     this.refresh(false);
     const cost = performance.now() - started;
     this.nextRefresh = now + Math.min(1000, Math.max(100, 50 * cost));
