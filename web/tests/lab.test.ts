@@ -240,6 +240,33 @@ describe('the laboratory in the page', () => {
     await page.close();
   });
 
+  test('a run-time error with the laboratory open shows the desktop\'s message, and the page and laboratory go on', async () => {
+    const { page, problems } = await openPage(session);
+    await page.click('#openLab');
+    await page.click('#runSImulation');
+    await frames(page, 10);
+    await page.click('#cmd_stop_simulation');
+    await page.evaluate(() => {
+      const p = (window as unknown as { kineticPage: { setParticle(...a: number[]): void } }).kineticPage;
+      p.setParticle(2, 300, 300, 4);
+      p.setParticle(3, 305, 300, 0);
+    });
+    await page.click('#step');
+    await page.waitForSelector('#message[open]', { timeout: 5000 });
+    const message = await text(page, 'messageText');
+    assert.ok(message.startsWith('The simulation stopped while running the simulation.\n\nDivision by zero: '), message);
+    await page.click('#messageOk');
+    await page.click('#runSImulation');
+    await page.click('#labTab4');
+    const before = await page.evaluate(() => (window as unknown as { KineticModel: { ticks(): number } }).KineticModel.ticks());
+    await new Promise((done) => setTimeout(done, 500));
+    const after = await page.evaluate(() => (window as unknown as { KineticModel: { ticks(): number } }).KineticModel.ticks());
+    assert.ok(after > before, `the gas runs again: ${before} then ${after}`);
+    assert.equal(await page.$('#message[open]'), null);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
   test('a sweep runs in its worker while the gas goes on, and Stop keeps the runs that finished', async () => {
     const { page, problems } = await openPage(session);
     await page.click('#openLab');
