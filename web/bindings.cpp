@@ -176,6 +176,7 @@ class WebPage {
     return app_.lab() ? app_.lab()->showSweep(csv) : std::string();
   }
   std::string sweepCsv() { return app_.lab() ? app_.lab()->sweepCsv() : std::string(); }
+  std::string sweepProblems() { return app_.lab() ? app_.lab()->sweepProblems() : std::string(); }
   bool hasSweep() { return app_.lab() && app_.lab()->hasSweep(); }
 
   // Setups and measurements (the links and the scripting interface).
@@ -286,6 +287,7 @@ EMSCRIPTEN_BINDINGS(kinetic_model) {
       .function("sweepProblem", &WebPage::sweepProblem)
       .function("showSweep", &WebPage::showSweep)
       .function("sweepCsv", &WebPage::sweepCsv)
+      .function("sweepProblems", &WebPage::sweepProblems)
       .function("hasSweep", &WebPage::hasSweep)
       .function("setup", &WebPage::setup)
       .function("setupOptions", &WebPage::setupOptions)

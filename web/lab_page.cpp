@@ -308,6 +308,13 @@ std::string LabPage::showSweep(const std::string& csv) {
   return {};
 }
 
+std::string LabPage::sweepProblems() const {
+  std::string lines;
+  for (const lab::SweepRow& r : rows_)
+    if (!r.problem.empty()) lines += "\nη = " + lab::numberText(r.eta) + ": " + r.problem;
+  return lines.empty() ? lines : "Some runs did not run:\n" + lines;
+}
+
 std::string LabPage::sweepCsv() const {
   return lab::sweepCsv(rows_);
 }

@@ -82,6 +82,8 @@ class LabPage {
   // A sweep's CSV to show (kinetic-measure's, or the worker's): "" when read, else the message.
   std::string showSweep(const std::string& csv);
   std::string sweepCsv() const;
+  // The runs of the sweep shown that did not run, as the desktop says it; "" when all ran.
+  std::string sweepProblems() const;
   bool hasSweep() const { return !rows_.empty(); }
 
   lab::Laboratory& laboratory() { return lab_; }

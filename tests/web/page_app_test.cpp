@@ -238,6 +238,18 @@ TEST(SweepJob, GivesTheRowsOfTheSweepOnThreads) {
   EXPECT_EQ(last, job.total());
   s.jobs = 2;
   EXPECT_EQ(lab::sweepCsv(job.rows()), lab::sweepCsv(lab::runSweep(s)));
+  // A packing fraction too dense to place says why, as the desktop says it.
+  App t;
+  t.app.openLab();
+  lab::SweepSettings dense;
+  ASSERT_EQ(LabPage::readSweepSettings({"500", "0.1, 0.8", "1", "0", "5"}, dense), "");
+  SweepJob denseJob(dense);
+  while (denseJob.runNext()) {
+  }
+  EXPECT_EQ(t.app.lab()->showSweep(lab::sweepCsv(denseJob.rows())), "");
+  const std::string said = t.app.lab()->sweepProblems();
+  EXPECT_EQ(said.rfind("Some runs did not run:\n\nη = 0.8: ", 0), 0u) << said;
+  EXPECT_EQ(said.find("η = 0.1"), std::string::npos) << said;
   lab::SweepSettings bad;
   EXPECT_EQ(LabPage::readSweepSettings({"0", "0.1", "1", "0", "1"}, bad),
             "The number of discs must be a whole number from 1 to 500.");

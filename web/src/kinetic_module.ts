@@ -57,6 +57,7 @@ export interface WebPage {
   sweepProblem(discs: string, etas: string, seeds: string, warmup: string, ticks: string): string;
   showSweep(csv: string): string;
   sweepCsv(): string;
+  sweepProblems(): string;
   hasSweep(): boolean;
 
   // Setups by kinetic-measure's option names, and its measurements.

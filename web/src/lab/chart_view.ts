@@ -64,7 +64,7 @@ export class ChartView {
     this.box.setAttribute('aria-label', `${data.title}. ${this.legendWords(data.series)}${data.notice ? ` ${data.notice}` : ''}`);
     const width = Math.max(200, Math.floor(this.area.clientWidth));
     const height = Math.max(160, Math.floor(this.area.clientHeight));
-    const shape = [data.logX, data.logY, data.xTitle, data.yTitle, data.y2Title].join('|');
+    const shape = [data.logX, data.logY, data.xTitle, data.yTitle, data.y2Title, width < 480].join('|');
     if (!this.plot || shape !== this.shape) this.create(data, width, height, shape);
     else if (this.plot.width !== width || this.plot.height !== height) this.plot.setSize({ width, height });
     this.setScales(data);
@@ -106,8 +106,9 @@ export class ChartView {
       side,
       stroke: textColour,
       labelSize: 22,
-      labelFont: '13px system-ui, sans-serif',
-      font: '12px system-ui, sans-serif',
+      // Smaller type on a narrow chart, so that a long axis title is not cut.
+      labelFont: `${width < 480 ? 11 : 13}px system-ui, sans-serif`,
+      font: `${width < 480 ? 11 : 12}px system-ui, sans-serif`,
       grid: { stroke: gridColour, width: 1, show: side !== 1 },
       ticks: { stroke: gridColour, width: 1 },
     });

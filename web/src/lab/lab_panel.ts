@@ -351,7 +351,7 @@ export class LabPanel {
       this.showMessage(m.message);
       return;
     }
-    const problem = this.page.showSweep(m.csv);
+    const problem = this.page.showSweep(m.csv) || this.page.sweepProblems();
     this.setSweepState(this.page.labCaption('sweepDone'), 1000);
     if (problem) this.showMessage(problem);
     this.refresh(false);
