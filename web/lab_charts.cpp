@@ -147,7 +147,7 @@ const char* const diffusionCaveat =
     "for long times (the autocorrelation's long-time tail), so no finite box holds the bulk's D. "
     "Enskog's D is taken at the interior's density, where the layers at the walls have faded.";
 
-LabTab speedsTab(const LabView& v, int which) {
+LabTab speedsTab(const TabSources& v, int which) {
   LabTab tab;
   const std::string axis = which == 0
                                ? "speed [units/tick]"
@@ -213,7 +213,7 @@ LabTab speedsTab(const LabView& v, int which) {
   return tab;
 }
 
-LabTab equipartitionTab(const LabView& v) {
+LabTab equipartitionTab(const TabSources& v) {
   const lab::Results& r = v.results;
   Chart bars;
   bars.id = "equipartition";
@@ -260,7 +260,7 @@ LabTab equipartitionTab(const LabView& v) {
   return tab;
 }
 
-LabTab pressureTab(const LabView& v) {
+LabTab pressureTab(const TabSources& v) {
   const lab::Results& r = v.results;
   Chart time = timeChart("Compressibility Z = P·L² / (N·kT)", "Z", "pressure");
   ChartSeries z = series("Z measured: " + measured(r.Z), "#ffc83c");
@@ -347,7 +347,7 @@ LabTab pressureTab(const LabView& v) {
   return tab;
 }
 
-LabTab diffusionTab(const LabView& v) {
+LabTab diffusionTab(const TabSources& v) {
   const lab::Results& r = v.results;
   Chart c;
   c.id = "diffusion";
@@ -425,7 +425,7 @@ LabTab diffusionTab(const LabView& v) {
   return tab;
 }
 
-LabTab collisionsTab(const LabView& v) {
+LabTab collisionsTab(const TabSources& v) {
   const lab::Results& r = v.results;
   Chart c = timeChart("Collisions per tick", "per tick", "collisions");
   c.notice = noHistory(r);
@@ -458,7 +458,7 @@ LabTab collisionsTab(const LabView& v) {
   return tab;
 }
 
-LabTab hTab(const LabView& v) {
+LabTab hTab(const TabSources& v) {
   const lab::Results& r = v.results;
   Chart c = timeChart("Boltzmann's H of the reduced velocities √(m/kT)·v", "H", "boltzmann-h");
   c.notice = noHistory(r);
@@ -479,7 +479,7 @@ LabTab hTab(const LabView& v) {
   return tab;
 }
 
-LabTab integrityTab(const LabView& v) {
+LabTab integrityTab(const TabSources& v) {
   const lab::Results& r = v.results;
   Chart c = timeChart("Total energy Σ½mv²", "energy [amu·units²/tick²]", "energy");
   c.notice = noHistory(r);
@@ -507,7 +507,7 @@ LabTab integrityTab(const LabView& v) {
   return tab;
 }
 
-LabTab equationOfStateTab(const LabView& v, const std::vector<lab::SweepRow>& rows) {
+LabTab equationOfStateTab(const TabSources& v, const std::vector<lab::SweepRow>& rows) {
   constexpr double etaShown = 0.8;
   const lab::Results& r = v.results;
   Chart c;

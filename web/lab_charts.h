@@ -51,7 +51,7 @@ struct LabTab {
 
 // What every tab is drawn from: the results, the history, the colours (0: the gas and
 // particle 1, 1..4 the species) and the rule's name.
-struct LabView {
+struct TabSources {
   const lab::Results& results;
   const lab::History& history;
   const std::array<std::string, 5>& colors;
@@ -59,14 +59,14 @@ struct LabView {
 };
 
 // The tabs as the desktop laboratory shows them. Speeds: `quantity` 0 speed, 1 vx, 2 vy.
-LabTab speedsTab(const LabView& v, int quantity);
-LabTab equipartitionTab(const LabView& v);
-LabTab pressureTab(const LabView& v);
-LabTab diffusionTab(const LabView& v);
-LabTab collisionsTab(const LabView& v);
-LabTab hTab(const LabView& v);
-LabTab integrityTab(const LabView& v);
-LabTab equationOfStateTab(const LabView& v, const std::vector<lab::SweepRow>& rows);
+LabTab speedsTab(const TabSources& v, int quantity);
+LabTab equipartitionTab(const TabSources& v);
+LabTab pressureTab(const TabSources& v);
+LabTab diffusionTab(const TabSources& v);
+LabTab collisionsTab(const TabSources& v);
+LabTab hTab(const TabSources& v);
+LabTab integrityTab(const TabSources& v);
+LabTab equationOfStateTab(const TabSources& v, const std::vector<lab::SweepRow>& rows);
 
 // The words beneath the Diffusion chart.
 extern const char* const diffusionCaveat;

@@ -248,7 +248,7 @@ std::string LabPage::tabJson(int tab, int quantity) const {
   colors[0] = "#ebebeb";
   for (int k = 1; k <= 4; ++k)
     colors[static_cast<std::size_t>(k)] = hexOf(page_.model().state().speciesColor(k).toIndex());
-  const LabView v{r, lab_.history(), colors, ruleExact() ? "exact hard discs" : "specified"};
+  const TabSources v{r, lab_.history(), colors, ruleExact() ? "exact hard discs" : "specified"};
   switch (tab) {
     case 0:
       return toJson(speedsTab(v, quantity < 0 || quantity > 2 ? 0 : quantity));
