@@ -116,21 +116,7 @@ void sweepOptions(const std::vector<std::string>& args, Parsed& p) {
 }  // namespace
 
 RunNumbers runNumbers(const Options& o) {
-  auto number = [](std::string_view text) {
-    const NumericText n = readNumericText(text);
-    return n.status == NumericText::Ok ? n.value : std::nan("");
-  };
-  RunNumbers n;
-  for (std::size_t k = 0; k < 4; ++k) {
-    // The set-up keeps a count as Str writes it and reads that back.
-    const double typed = number(o.input.rows.counts[k]);
-    n.counts[k] = std::isfinite(typed) ? number(Str(Cell(typed))) : typed;
-    n.masses[k] = number(o.input.rows.masses[k]);
-  }
-  n.radius = number(o.input.radius);
-  n.proximity = number(o.proximity);
-  n.velocityRange = number(o.input.velocityRange);
-  return n;
+  return lab::runNumbers(o.input, o.proximity);
 }
 
 Parsed parseOptions(const std::vector<std::string>& args) {

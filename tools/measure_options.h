@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "input_check.h"
+#include "report_json.h"
 
 namespace km::measure {
 
@@ -33,11 +34,7 @@ struct Options {
 };
 
 // The numbers the run reads from the typed texts (NaN for a text that is no number).
-struct RunNumbers {
-  std::array<double, 4> counts{};  // as the set-up keeps them: 15 significant digits
-  std::array<double, 4> masses{};  // amu
-  double radius = 0, proximity = 0, velocityRange = 0;
-};
+using lab::RunNumbers;
 RunNumbers runNumbers(const Options& o);
 
 struct Parsed {

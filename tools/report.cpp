@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report.h"
 
+#include "report_json.h"
 #include "tables.h"
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 
 namespace km::measure {
 
+using lab::jsonNumber;
+using lab::jsonString;
 using lab::measuredText;
 using lab::numberText;
 namespace {
@@ -45,34 +48,6 @@ std::size_t columns(const std::string& s) {
 std::string pad(const std::string& s, std::size_t width) {
   const std::size_t w = columns(s);
   return w >= width ? s : s + std::string(width - w, ' ');
-}
-
-std::string jsonNumber(const double& v) {
-  return std::isfinite(v) ? lab::plainNumber(v) : "null";
-}
-
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (char ch : s) {
-    if (ch == '"' || ch == '\\')
-      out += std::string("\\") + ch;
-    else if (static_cast<unsigned char>(ch) < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(ch));
-      out += buf;
-    } else
-      out += ch;
-  }
-  return out + "\"";
-}
-
-// "[a, b, c, d]", each item as `text` writes it.
-template <class T>
-std::string jsonList(const std::array<T, 4>& items, std::string (*text)(const T&)) {
-  std::string out = "[";
-  for (const T& item : items)
-    out += (out.size() > 1 ? ", " : "") + text(item);
-  return out + "]";
 }
 
 }  // namespace
@@ -112,37 +87,14 @@ void writeTable(std::ostream& out, const Options& o, const Outcome& run,
 
 void writeJson(std::ostream& out, const Options& o, const Outcome& run,
                const std::vector<lab::Row>& rows) {
-  const lab::Results& r = run.results;
-  const RunNumbers n = runNumbers(o);
-  out << "{\n  \"settings\": {\"counts\": " << jsonList(n.counts, jsonNumber)
-      << ", \"masses\": " << jsonList(n.masses, jsonNumber)
-      << ", \"radius\": " << jsonNumber(n.radius) << ", \"proximity\": " << jsonNumber(n.proximity)
-      << ", \"vel_range\": " << jsonNumber(n.velocityRange) << ", \"rule\": " << jsonString(o.rule)
-      << ", \"seed\": " << o.seed << ", \"warmup\": " << o.warmup << ", \"ticks\": " << o.ticks
-      << ", \"particles\": " << r.particles
-      << ", \"interrupted_after\": " << (run.stopped ? std::to_string(r.ticks) : "null")
-      << ",\n    \"typed\": {\"counts\": " << jsonList(o.input.rows.counts, jsonString)
-      << ", \"masses\": " << jsonList(o.input.rows.masses, jsonString)
-      << ", \"radius\": " << jsonString(o.input.radius)
-      << ", \"proximity\": " << jsonString(o.proximity)
-      << ", \"vel_range\": " << jsonString(o.input.velocityRange) << "}},\n  \"measurements\": [";
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    const lab::Row& row = rows[k];
-    out << (k ? ",\n    " : "\n    ") << "{\"section\": " << jsonString(row.section)
-        << ", \"key\": " << jsonString(row.key) << ", \"quantity\": " << jsonString(row.label)
-        << ", \"unit\": " << jsonString(row.unit) << ", \"value\": " << jsonNumber(row.value)
-        << ", \"error\": " << jsonNumber(row.error) << ", \"theory\": {";
-    bool any = false;
-    for (const auto& [v, name] :
-         {std::pair{row.theory, row.theoryName}, std::pair{row.theory2, row.theory2Name}}) {
-      if (!std::isfinite(v)) continue;
-      out << (any ? ", " : "") << jsonString(name.empty() ? "theory" : name) << ": "
-          << jsonNumber(v);
-      any = true;
-    }
-    out << "}}";
-  }
-  out << "\n  ]\n}\n";
+  lab::RunSettings s;
+  s.input = o.input;
+  s.proximity = o.proximity;
+  s.rule = o.rule;
+  s.seed = o.seed;
+  s.warmup = o.warmup;
+  s.ticks = o.ticks;
+  lab::writeJson(out, s, run.results, run.stopped ? run.results.ticks : -1, rows);
 }
 
 void writeCsv(std::ostream& out, const std::vector<lab::Row>& rows) {

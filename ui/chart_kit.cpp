@@ -82,8 +82,7 @@ ChartLegend::ChartLegend(QChart* chart) : chart_(chart) {
 void ChartLegend::sync() {
   QStringList entries;
   for (QAbstractSeries* series : chart_->series()) {
-    if (!series->isVisible() || series->name().isEmpty() || series->property(unlisted).toBool())
-      continue;
+    if (!inLegend(series)) continue;
     QColor color;
     QString stroke = "━━";
     if (auto* scatter = qobject_cast<QScatterSeries*>(series)) {
@@ -133,6 +132,10 @@ void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractA
 
 void hideFromLegend(QAbstractSeries* series) {
   series->setProperty(unlisted, true);
+}
+
+bool inLegend(const QAbstractSeries* series) {
+  return series->isVisible() && !series->name().isEmpty() && !series->property(unlisted).toBool();
 }
 
 QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most) {

@@ -62,6 +62,8 @@ QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed = 
 void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y);
 // Keeps a series out of its chart's legend.
 void hideFromLegend(QAbstractSeries* series);
+// Whether the legend shows the series: visible, named, and not kept out of it.
+bool inLegend(const QAbstractSeries* series);
 
 // The points of a time series, at most `most` of them: neighbours are averaged in equal groups.
 QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most = 200);

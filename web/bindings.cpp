@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The page's one object, as the script sees it: the main window's rules (PageModel), the
-// picture's pixels and the frame pacing. Every text the page shows comes from here.
+// The page's objects, as the script sees them: the page (the main window's rules, the picture's
+// pixels, the frame pacing, the laboratory, setups and measurements) and the sweep a worker
+// runs. Every text the page shows comes from here.
 #include <emscripten/bind.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/val.h>
@@ -10,12 +11,16 @@
 #include <ctime>
 
 #include "golden_run.h"
-#include "pacer.h"
-#include "page_model.h"
+#include "page_app.h"
+#include "report_json.h"
+#include "sweep_job.h"
+#include "sweep_table.h"
 #include "tick_timing.h"
 
 namespace km {
 namespace {
+
+using emscripten::val;
 
 // The time of day in the browser's time zone.
 class LocalClock : public Clock {
@@ -32,67 +37,183 @@ class LocalClock : public Clock {
   }
 };
 
+// [["name", "text"], ...] from the script.
+std::vector<std::pair<std::string, std::string>> pairsOf(const val& list) {
+  std::vector<std::pair<std::string, std::string>> out;
+  const int n = list["length"].as<int>();
+  for (int k = 0; k < n; ++k)
+    out.emplace_back(list[k][0].as<std::string>(), list[k][1].as<std::string>());
+  return out;
+}
+
+std::string pairsJson(const std::vector<std::pair<std::string, std::string>>& pairs) {
+  std::string out = "[";
+  for (const auto& [name, text] : pairs)
+    out += (out.size() > 1 ? "," : "") + std::string("[") + lab::jsonString(name) + "," +
+           lab::jsonString(text) + "]";
+  return out + "]";
+}
+
 class WebPage {
  public:
-  WebPage() : page_(rnd_, clock_) {}
+  WebPage() : app_(clock_, [] { return emscripten_get_now(); }) {}
 
-  std::string caption(const std::string& name) const { return page_.caption(name); }
-  std::string fieldText(const std::string& name) const { return page_.fieldText(name); }
-  std::string fieldProblem(const std::string& name) const { return page_.fieldProblem(name); }
+  std::string caption(const std::string& name) const { return page().caption(name); }
+  std::string fieldText(const std::string& name) const { return page().fieldText(name); }
+  std::string fieldProblem(const std::string& name) const { return page().fieldProblem(name); }
   std::string fieldPlaceholder(const std::string& name) const {
-    return page_.fieldPlaceholder(name);
+    return page().fieldPlaceholder(name);
   }
-  void typeInto(const std::string& name, const std::string& text) { page_.typeInto(name, text); }
-  void runSimulation() { page_.runSimulation(); }
-  void pause() { page_.pause(); }
-  void restart() { page_.restart(); }
-  std::string speciesColor(int k) const { return page_.speciesColor(k); }
-  std::string captionColor(int k) const { return page_.captionColor(k); }
-  std::string colorTitle(int k) const { return page_.colorTitle(k); }
-  void pickColor(int k, const std::string& hex) { page_.pickColor(k, hex); }
-  bool running() const { return page_.running(); }
-  std::string readout(const std::string& name) const { return page_.readout(name); }
-  std::string takeMessage() { return page_.takeMessage(); }
+  void typeInto(const std::string& name, const std::string& text) {
+    app_.page().typeInto(name, text);
+  }
+  void runSimulation() { app_.page().runSimulation(); }
+  void pause() { app_.page().pause(); }
+  void restart() { app_.page().restart(); }
+  std::string speciesColor(int k) const { return page().speciesColor(k); }
+  std::string captionColor(int k) const { return page().captionColor(k); }
+  std::string colorTitle(int k) const { return page().colorTitle(k); }
+  void pickColor(int k, const std::string& hex) { app_.page().pickColor(k, hex); }
+  bool running() const { return page().running(); }
+  bool hasRun() const { return page().hasRun(); }
+  std::string readout(const std::string& name) const { return page().readout(name); }
+  std::string takeMessage() { return app_.page().takeMessage(); }
 
-  // One display frame at `nowMs` (the page's clock): runs the ticks the frame owes and
-  // affords. Returns the ticks run.
-  int frame(double nowMs) {
-    if (!page_.running()) {
-      pacer_.stop();
-      return 0;
-    }
-    return runFrame(
-        pacer_, nowMs, [this](int n) { return page_.tick(n); },
-        [] { return emscripten_get_now(); });
-  }
-  std::string paceText() const { return page_.running() ? pacer_.paceText() : std::string(); }
+  int frame(double nowMs) { return app_.frame(nowMs); }
+  std::string paceText() const { return app_.paceText(); }
 
   // The picture in device pixels, R, G, B, A bytes row after row.
-  void resizePicture(int width, int height) { page_.picture().resize(width, height); }
-  int pictureWidth() { return page_.picture().pixels().width(); }
-  int pictureHeight() { return page_.picture().pixels().height(); }
-  double pictureVersion() { return static_cast<double>(page_.picture().version()); }
-  emscripten::val pixels() {
-    const PixelBuffer& p = page_.picture().pixels();
-    return emscripten::val(emscripten::typed_memory_view(
-        p.byteCount(), reinterpret_cast<const unsigned char*>(p.data())));
+  void resizePicture(int width, int height) { app_.page().picture().resize(width, height); }
+  int pictureWidth() { return app_.page().picture().pixels().width(); }
+  int pictureHeight() { return app_.page().picture().pixels().height(); }
+  double pictureVersion() { return static_cast<double>(app_.page().picture().version()); }
+  val pixels() {
+    const PixelBuffer& p = app_.page().picture().pixels();
+    return val(emscripten::typed_memory_view(p.byteCount(),
+                                             reinterpret_cast<const unsigned char*>(p.data())));
   }
 
   // For the page's tests: particle i (placed) moved to (x, y) with mass m, as the desktop's
   // tests set up a run-time error.
   void setParticle(int i, double x, double y, double m) {
-    if (i < 1 || i > page_.model().state().placedCount) return;
-    State& s = page_.model().state();
+    State& s = app_.page().model().state();
+    if (i < 1 || i > s.placedCount) return;
     s.posX(i) = x;
     s.posY(i) = y;
     s.partMass(i) = m;
   }
 
+  // The laboratory.
+  void openLab() { app_.openLab(); }
+  void closeLab() { app_.closeLab(); }
+  bool labOpen() { return app_.lab() != nullptr; }
+  std::string labCaption(const std::string& name) const { return LabPage::caption(name); }
+  std::string tabNames() const {
+    std::string out = "[";
+    for (const std::string& n : LabPage::tabNames)
+      out += (out.size() > 1 ? "," : "") + lab::jsonString(n);
+    return out + "]";
+  }
+  std::string paceNames() const {
+    std::string out = "[";
+    for (const std::string& n : LabPage::paceNames)
+      out += (out.size() > 1 ? "," : "") + lab::jsonString(n);
+    return out + "]";
+  }
+  std::string tabJson(int tab, int quantity) {
+    return app_.lab() ? app_.lab()->tabJson(tab, quantity) : std::string();
+  }
+  void fieldEdited() {
+    if (app_.lab()) app_.lab()->fieldEdited();
+  }
+  void fieldSettled() {
+    if (app_.lab()) app_.lab()->fieldSettled();
+  }
+  void setPace(int index) {
+    if (app_.lab()) app_.lab()->setPace(index);
+  }
+  int paceIndex() { return app_.lab() ? app_.lab()->paceIndex() : 0; }
+  bool stepEnabled() { return app_.lab() && app_.lab()->stepEnabled(); }
+  void step() {
+    if (app_.lab()) app_.lab()->step();
+  }
+  bool ruleExact() { return app_.page().model().collisionRule() == CollisionRule::Exact; }
+  void setRule(bool exact) {
+    if (app_.lab()) app_.lab()->setRule(exact);
+  }
+  std::string heatFactorProblem(const std::string& text) {
+    return LabPage::heatFactorProblem(text);
+  }
+  void heat(int species, const std::string& factor) {
+    if (app_.lab()) app_.lab()->heat(species, factor);
+  }
+  void equalEnergies() {
+    if (app_.lab()) app_.lab()->equalEnergies();
+  }
+  std::string speciesJson() { return app_.lab() ? app_.lab()->speciesJson() : "[]"; }
+  std::string warmupProblem(const std::string& text) { return LabPage::warmupProblem(text); }
+  void setWarmup(const std::string& text) {
+    if (app_.lab()) app_.lab()->setWarmup(text);
+  }
+  double warmup() { return app_.lab() ? static_cast<double>(app_.lab()->warmup()) : 500; }
+  std::string note() { return app_.lab() ? app_.lab()->note() : std::string(); }
+  void setNote(const std::string& text) {
+    if (app_.lab()) app_.lab()->setNote(text);
+  }
+  double labTicks() {
+    return app_.lab() ? static_cast<double>(app_.lab()->laboratory().ticks()) : 0;
+  }
+  std::string exportFiles() {
+    return app_.lab() ? pairsJson(app_.lab()->exportFiles()) : std::string("[]");
+  }
+  std::string sweepProblem(const std::string& discs, const std::string& etas,
+                           const std::string& seeds, const std::string& warmup,
+                           const std::string& ticks) {
+    lab::SweepSettings s;
+    return LabPage::readSweepSettings({discs, etas, seeds, warmup, ticks}, s);
+  }
+  std::string showSweep(const std::string& csv) {
+    return app_.lab() ? app_.lab()->showSweep(csv) : std::string();
+  }
+  std::string sweepCsv() { return app_.lab() ? app_.lab()->sweepCsv() : std::string(); }
+  std::string sweepProblems() { return app_.lab() ? app_.lab()->sweepProblems() : std::string(); }
+  bool hasSweep() { return app_.lab() && app_.lab()->hasSweep(); }
+
+  // Setups and measurements (the links and the scripting interface).
+  std::string setup(const val& options) { return app_.setup(pairsOf(options)); }
+  std::string setupOptions() const { return pairsJson(app_.setupOptions()); }
+  int stepTicks(int n) { return app_.step(n); }
+  double ticks() const { return static_cast<double>(app_.ticks()); }
+  std::string measure() const { return app_.measureJson(); }
+
  private:
-  SeededGenerator rnd_;
+  const PageModel& page() const { return app_.page(); }
+
   LocalClock clock_;
-  PageModel page_;
-  Pacer pacer_;
+  PageApp app_;
+};
+
+// A sweep in a worker: its settings as typed on the Equation of state tab.
+class WebSweep {
+ public:
+  WebSweep(const std::string& discs, const std::string& etas, const std::string& seeds,
+           const std::string& warmup, const std::string& ticks) {
+    lab::SweepSettings s;
+    problem_ = LabPage::readSweepSettings({discs, etas, seeds, warmup, ticks}, s);
+    job_ = std::make_unique<SweepJob>(s);
+  }
+  std::string problem() const { return problem_; }
+  double total() const { return problem_.empty() ? static_cast<double>(job_->total()) : 0; }
+  // Runs the next run, calling progress(ticksDone) now and then; false when none was left.
+  bool runNext(val progress) {
+    if (!problem_.empty()) return false;
+    return job_->runNext([&](long done) { progress(static_cast<double>(done)); });
+  }
+  std::string csv() const { return lab::sweepCsv(job_->rows()); }
+
+ private:
+  std::string problem_;
+  std::unique_ptr<SweepJob> job_;
 };
 
 std::string goldenChecksumHex() {
@@ -110,6 +231,7 @@ double tickMicroseconds(int particles, int ticks, int repeats) {
 
 EMSCRIPTEN_BINDINGS(kinetic_model) {
   using km::WebPage;
+  using km::WebSweep;
   emscripten::class_<WebPage>("WebPage")
       .constructor<>()
       .function("caption", &WebPage::caption)
@@ -125,6 +247,7 @@ EMSCRIPTEN_BINDINGS(kinetic_model) {
       .function("colorTitle", &WebPage::colorTitle)
       .function("pickColor", &WebPage::pickColor)
       .function("running", &WebPage::running)
+      .function("hasRun", &WebPage::hasRun)
       .function("readout", &WebPage::readout)
       .function("takeMessage", &WebPage::takeMessage)
       .function("frame", &WebPage::frame)
@@ -134,7 +257,49 @@ EMSCRIPTEN_BINDINGS(kinetic_model) {
       .function("pictureHeight", &WebPage::pictureHeight)
       .function("pictureVersion", &WebPage::pictureVersion)
       .function("pixels", &WebPage::pixels)
-      .function("setParticle", &WebPage::setParticle);
+      .function("setParticle", &WebPage::setParticle)
+      .function("openLab", &WebPage::openLab)
+      .function("closeLab", &WebPage::closeLab)
+      .function("labOpen", &WebPage::labOpen)
+      .function("labCaption", &WebPage::labCaption)
+      .function("tabNames", &WebPage::tabNames)
+      .function("paceNames", &WebPage::paceNames)
+      .function("tabJson", &WebPage::tabJson)
+      .function("fieldEdited", &WebPage::fieldEdited)
+      .function("fieldSettled", &WebPage::fieldSettled)
+      .function("setPace", &WebPage::setPace)
+      .function("paceIndex", &WebPage::paceIndex)
+      .function("stepEnabled", &WebPage::stepEnabled)
+      .function("step", &WebPage::step)
+      .function("ruleExact", &WebPage::ruleExact)
+      .function("setRule", &WebPage::setRule)
+      .function("heatFactorProblem", &WebPage::heatFactorProblem)
+      .function("heat", &WebPage::heat)
+      .function("equalEnergies", &WebPage::equalEnergies)
+      .function("speciesJson", &WebPage::speciesJson)
+      .function("warmupProblem", &WebPage::warmupProblem)
+      .function("setWarmup", &WebPage::setWarmup)
+      .function("warmup", &WebPage::warmup)
+      .function("note", &WebPage::note)
+      .function("setNote", &WebPage::setNote)
+      .function("labTicks", &WebPage::labTicks)
+      .function("exportFiles", &WebPage::exportFiles)
+      .function("sweepProblem", &WebPage::sweepProblem)
+      .function("showSweep", &WebPage::showSweep)
+      .function("sweepCsv", &WebPage::sweepCsv)
+      .function("sweepProblems", &WebPage::sweepProblems)
+      .function("hasSweep", &WebPage::hasSweep)
+      .function("setup", &WebPage::setup)
+      .function("setupOptions", &WebPage::setupOptions)
+      .function("stepTicks", &WebPage::stepTicks)
+      .function("ticks", &WebPage::ticks)
+      .function("measure", &WebPage::measure);
+  emscripten::class_<WebSweep>("WebSweep")
+      .constructor<std::string, std::string, std::string, std::string, std::string>()
+      .function("problem", &WebSweep::problem)
+      .function("total", &WebSweep::total)
+      .function("runNext", &WebSweep::runNext)
+      .function("csv", &WebSweep::csv);
   emscripten::function("goldenChecksum", &km::goldenChecksumHex);
   // For the benchmark: microseconds per drawn tick, the same run as web_tick_bench.
   emscripten::function("tickMicroseconds", &km::tickMicroseconds);

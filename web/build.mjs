@@ -26,8 +26,8 @@ const site = join(out, 'site');
 await rm(site, { recursive: true, force: true });
 await mkdir(site, { recursive: true });
 await esbuild.build({
-  entryPoints: [join(here, 'src/main.ts')],
-  outfile: join(site, 'app.js'),
+  entryPoints: { app: join(here, 'src/main.ts'), sweep_worker: join(here, 'src/sweep_worker.ts') },
+  outdir: site,
   bundle: true,
   format: 'esm',
   target: 'es2022',
@@ -38,6 +38,7 @@ await esbuild.build({
 await esbuild.build({
   entryPoints: [join(here, 'style.css')],
   outfile: join(site, 'style.css'),
+  bundle: true,
   minify: true,
   logLevel: 'warning',
 });

@@ -6,6 +6,14 @@
 
 namespace km {
 
+void Pacer::setInterval(int ms) {
+  const double wanted = 1.0 / std::max(1, ms);
+  if (wanted == ticksPerMs_) return;
+  ticksPerMs_ = wanted;
+  // The pace so far was another's.
+  stop();
+}
+
 int Pacer::beginFrame(double nowMs) {
   if (!started_ || !(nowMs >= last_)) {
     started_ = true;
@@ -19,7 +27,7 @@ int Pacer::beginFrame(double nowMs) {
   const double elapsed = nowMs - last_;
   last_ = nowMs;
   deadline_ = nowMs + std::clamp(budgetShare * elapsed, minBudgetMs, maxBudgetMs);
-  const double owed = std::min(elapsed, maxOwedMs) * ticksPerMs + carry_;
+  const double owed = std::min(elapsed, maxOwedMs) * ticksPerMs_ + carry_;
   const int whole = static_cast<int>(std::floor(owed));
   carry_ = owed - whole;
   // A frame more than a second after the last (a hidden page) starts the pace afresh.
@@ -55,10 +63,10 @@ std::string Pacer::paceText() const {
   const double p = pace();
   if (recent_.size() < 2) return {};
   const long shown = std::lround(p);
-  const long full = std::lround(ticksPerMs * 1000);
+  const long full = std::lround(ticksPerMs_ * 1000);
   std::string text = std::to_string(shown) + " ticks a second";
   // Short by more than rounding and the odd dropped frame: say so.
-  if (p < 0.95 * ticksPerMs * 1000) text += ", of " + std::to_string(full);
+  if (p < 0.95 * ticksPerMs_ * 1000) text += ", of " + std::to_string(full);
   return text;
 }
 

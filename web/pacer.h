@@ -12,11 +12,13 @@ namespace km {
 // fixed start (the page's clock).
 class Pacer {
  public:
-  static constexpr double ticksPerMs = 1;     // the desktop's 1 ms interval
   static constexpr double maxOwedMs = 50;     // a late frame catches up at most this much
   static constexpr double budgetShare = 0.6;  // of the time since the last frame
   static constexpr double minBudgetMs = 2, maxBudgetMs = 12;
 
+  // The clock's interval in ms (1, the desktop's, unless a slower pace is chosen).
+  void setInterval(int ms);
+  double ticksPerMs() const { return ticksPerMs_; }
   // A frame begins: the ticks owed since the last one (0 for the first frame after a stop).
   int beginFrame(double nowMs);
   // Whether the frame that began may run more ticks at `nowMs`.
@@ -37,6 +39,7 @@ class Pacer {
     double at;
     int ticks;
   };
+  double ticksPerMs_ = 1;
   bool started_ = false;
   double last_ = 0, deadline_ = 0, carry_ = 0;
   std::deque<Frame> recent_;

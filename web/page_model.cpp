@@ -152,13 +152,40 @@ void PageModel::runSimulation() {
     message_ = cannotStartMessage(reasons);
     return;
   }
+  std::string doesNotFit;
   const bool placed = guarded("starting the run", [&] {
     surface_.setBackColor(0);
     model_.takeVelocityScale(input.velocityRange);
     model_.SetUpSpecies(input.rows);
+    if (listener_) listener_->beforePlacing();
     model_.PlaceParticles(surface_);
+    // Exact hard discs must start apart; a gas too dense for that does not start.
+    if (model_.collisionRule() == CollisionRule::Exact) doesNotFit = model_.separateOverlaps();
   });
-  if (placed) setTimer(true, 1);
+  if (!placed) return;
+  if (!doesNotFit.empty()) {
+    // As before any run: "restart" must not set a gas going that could not start.
+    setTimer(false, 0);
+    message_ = cannotStartMessage({doesNotFit});
+    return;
+  }
+  lastRun_ = input;
+  lastProximity_ = texts_[kProximity];
+  setTimer(true, paceInterval_);
+  if (listener_) listener_->runStarted();
+}
+
+void PageModel::setPace(int intervalMs) {
+  paceInterval_ = intervalMs;
+  // Before the first run the interval stays 0, so that "restart" still starts nothing.
+  if (timerInterval_ > 0) setTimer(timerEnabled_, intervalMs);
+}
+
+void PageModel::stepOnce() {
+  if (!hasRun() || timerEnabled_) return;
+  if (guarded("running the simulation", [this] { model_.Timer1_Timer(surface_, readouts_); }) &&
+      listener_)
+    listener_->ticked();
 }
 
 void PageModel::pause() {
@@ -210,6 +237,7 @@ int PageModel::tick(int n) {
   while (done < n && running()) {
     if (!guarded("running the simulation", [this] { model_.Timer1_Timer(surface_, readouts_); }))
       break;
+    if (listener_) listener_->ticked();
     ++done;
   }
   return done;

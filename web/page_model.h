@@ -20,7 +20,17 @@ namespace km {
 // are named as the desktop window names them ("txt_how_many_0", "Label7", ...).
 class PageModel {
  public:
+  // Told of what the laboratory follows, as the desktop window's signals tell its laboratory.
+  class Listener {
+   public:
+    virtual ~Listener() = default;
+    virtual void beforePlacing() {}
+    virtual void runStarted() {}
+    virtual void ticked() {}
+  };
+
   PageModel(RandomSource& rnd, const Clock& clock);
+  void setListener(Listener* l) { listener_ = l; }
 
   // The caption of a label or button, "" for a name that has none.
   std::string caption(std::string_view name) const;
@@ -51,6 +61,16 @@ class PageModel {
   // A colour chosen for row k, as "#rrggbb"; anything else changes nothing.
   void pickColor(int k, std::string_view hex);
 
+  // The clock's interval in ms: 1 (full speed), or a slower pace; runs keep it.
+  void setPace(int intervalMs);
+  int pace() const { return paceInterval_; }
+  // One tick while paused after a run, as the laboratory's Step.
+  void stepOnce();
+  bool timerEnabled() const { return timerEnabled_; }
+  // The texts the last run was placed from, and the proximity typed then.
+  const RunInput& lastRun() const { return lastRun_; }
+  const std::string& lastProximity() const { return lastProximity_; }
+
   // Runs up to n ticks while the clock runs; a run-time error stops the clock and leaves a
   // message. Returns the ticks run.
   int tick(int n);
@@ -67,6 +87,7 @@ class PageModel {
 
   RasterSurface& picture() { return surface_; }
   Simulation& model() { return model_; }
+  const Simulation& model() const { return model_; }
 
  private:
   class Readouts : public TextDisplay {
@@ -93,7 +114,11 @@ class PageModel {
   std::array<std::string, 4> massIds_;
   bool timerEnabled_ = true;
   int timerInterval_ = 0;
+  int paceInterval_ = 1;
   std::string message_;
+  Listener* listener_ = nullptr;
+  RunInput lastRun_;
+  std::string lastProximity_;
 };
 
 }  // namespace km

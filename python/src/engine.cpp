@@ -7,8 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "measure_options.h"
-#include "report.h"
+#include "report_json.h"
 #include "summary.h"
 #include "tables.h"
 
@@ -85,18 +84,16 @@ double Engine::energy() const {
 
 std::string Engine::resultsJson() const {
   const auto lock = hold();
-  measure::Options o;
-  o.input = {setup_.rows, setup_.radius, setup_.velocityRange};
-  o.proximity = setup_.proximity;
-  o.rule = ruleName(gas_.simulation().collisionRule());
-  o.seed = setup_.seed;
-  o.warmup = setup_.warmup;
-  o.ticks = std::max(0L, gas_.ticks() - setup_.warmup);
-  measure::Outcome run;
-  run.results = gas_.laboratory().results();
-  run.total = gas_.ticks();
+  lab::RunSettings s;
+  s.input = {setup_.rows, setup_.radius, setup_.velocityRange};
+  s.proximity = setup_.proximity;
+  s.rule = ruleName(gas_.simulation().collisionRule());
+  s.seed = setup_.seed;
+  s.warmup = setup_.warmup;
+  s.ticks = std::max(0L, gas_.ticks() - setup_.warmup);
+  const lab::Results results = gas_.laboratory().results();
   std::ostringstream out;
-  measure::writeJson(out, o, run, lab::summarize(run.results));
+  lab::writeJson(out, s, results, -1, lab::summarize(results));
   return out.str();
 }
 

@@ -15,6 +15,7 @@
 
 #include "bench_gas.h"
 #include "kinetic_model.h"
+#include "lab_charts.h"
 #include "lab_window.h"
 #include "summary.h"
 #include "sweep_table.h"
@@ -577,6 +578,47 @@ class LabWindowTest : public QObject {
     lab->close();
     QTRY_VERIFY(!t.w.laboratory());
     QVERIFY(clock.elapsed() < 10000);
+  }
+
+  // The page draws its laboratory from descriptions written apart from these panels: for the
+  // same measurements every tab must name the same series and say the same words.
+  void thePagesTabsShowWhatTheseShow() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->warmup->setValue(50);
+    t.ticks(600);
+    lab->equalEnergies->click();
+    t.ticks(100);
+    lab->resize(1180, 760);
+    lab->refresh(true);
+    const km::lab::Results r = lab->laboratory().results();
+    const std::array<std::string, 5> colors{"#ebebeb", "#00ff00", "#0000ff", "#00ffff", "#ff0000"};
+    const km::TabSources v{r, lab->laboratory().history(), colors, "specified"};
+    const std::vector<km::LabTab> page = {
+        km::speedsTab(v, 0),  km::equipartitionTab(v),
+        km::pressureTab(v),   km::diffusionTab(v),
+        km::collisionsTab(v), km::hTab(v),
+        km::integrityTab(v),  km::equationOfStateTab(v, lab->equationOfState->rows())};
+    QCOMPARE(static_cast<int>(page.size()), lab->tabs->count());
+    for (int k = 0; k < lab->tabs->count(); ++k) {
+      QStringList desktop, web;
+      for (km::LabChartView* view : static_cast<km::LabPanel*>(lab->tabs->widget(k))->views())
+        if (view->box->isVisibleTo(lab->tabs->widget(k)))
+          for (QAbstractSeries* s : view->chart()->series())
+            if (km::inLegend(s)) desktop << s->name();
+      for (const km::Chart& chart : page[static_cast<std::size_t>(k)].charts)
+        for (const km::ChartSeries& s : chart.series)
+          if (!s.name.empty()) web << QString::fromStdString(s.name);
+      desktop.sort();
+      web.sort();
+      QCOMPARE(web, desktop);
+      QVERIFY2(!desktop.isEmpty(), qPrintable(lab->tabs->tabText(k)));
+    }
+    QCOMPARE(QString::fromStdString(page[2].figures), lab->pressure->figures->text());
+    QCOMPARE(QString::fromStdString(page[6].figures), lab->integrity->figures->text());
+    QCOMPARE(QString(km::diffusionCaveat),
+             lab->diffusion->findChild<QLabel*>("diffusionCaveat")->text());
   }
 
   // The laboratory only watches: with it open, the gas after 1,000 ticks is bit for bit the

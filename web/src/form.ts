@@ -26,6 +26,9 @@ export class Form {
   constructor(
     private readonly page: WebPage,
     private readonly afterCommand: () => void,
+    // A count or the proximity typed, and such a field left: the laboratory makes one event of it.
+    private readonly edited: () => void = () => {},
+    private readonly left: () => void = () => {},
   ) {
     this.buildSpeciesRows();
     for (const id of [
@@ -41,10 +44,13 @@ export class Form {
       const input = element<HTMLInputElement>(name);
       input.value = page.fieldText(name);
       input.spellcheck = false;
+      const followed = name.startsWith('txt_how_many_') || name === 'txtProximity';
       input.addEventListener('input', () => {
         page.typeInto(name, input.value);
+        if (followed) this.edited();
         this.markFields();
       });
+      if (followed) input.addEventListener('blur', () => this.left());
       this.fields.set(name, input);
     }
     this.command('runSImulation', () => page.runSimulation());
@@ -112,6 +118,12 @@ export class Form {
     const box = face.parentElement as HTMLElement;
     box.style.backgroundColor = colour;
     box.style.color = this.page.captionColor(k);
+  }
+
+  // The fields' texts as the engine has them (after a setup by name).
+  showTexts(): void {
+    for (const [name, input] of this.fields) input.value = this.page.fieldText(name);
+    this.markFields();
   }
 
   // Marks every field that the engine says "Run Simulation" would refuse (or, for the

@@ -25,11 +25,62 @@ export interface WebPage {
   pictureVersion(): number;
   pixels(): Uint8Array<ArrayBuffer>;
   setParticle(i: number, x: number, y: number, mass: number): void;
+  hasRun(): boolean;
+
+  // The laboratory (web/lab_page.h): texts, refusals and chart descriptions as JSON.
+  openLab(): void;
+  closeLab(): void;
+  labOpen(): boolean;
+  labCaption(name: string): string;
+  tabNames(): string;
+  paceNames(): string;
+  tabJson(tab: number, quantity: number): string;
+  fieldEdited(): void;
+  fieldSettled(): void;
+  setPace(index: number): void;
+  paceIndex(): number;
+  stepEnabled(): boolean;
+  step(): void;
+  ruleExact(): boolean;
+  setRule(exact: boolean): void;
+  heatFactorProblem(text: string): string;
+  heat(species: number, factor: string): void;
+  equalEnergies(): void;
+  speciesJson(): string;
+  warmupProblem(text: string): string;
+  setWarmup(text: string): void;
+  warmup(): number;
+  note(): string;
+  setNote(text: string): void;
+  labTicks(): number;
+  exportFiles(): string;
+  sweepProblem(discs: string, etas: string, seeds: string, warmup: string, ticks: string): string;
+  showSweep(csv: string): string;
+  sweepCsv(): string;
+  sweepProblems(): string;
+  hasSweep(): boolean;
+
+  // Setups by kinetic-measure's option names, and its measurements.
+  setup(options: [string, string][]): string;
+  setupOptions(): string;
+  stepTicks(n: number): number;
+  ticks(): number;
+  measure(): string;
+  delete(): void;
+}
+
+// A sweep run in a worker, one run at a time.
+export interface WebSweep {
+  problem(): string;
+  total(): number;
+  runNext(progress: (done: number) => void): boolean;
+  csv(): string;
   delete(): void;
 }
 
 export interface KineticModule {
   WebPage: new () => WebPage;
+  WebSweep: new (discs: string, etas: string, seeds: string, warmup: string, ticks: string) => WebSweep;
   goldenChecksum(): string;
   tickMicroseconds(particles: number, ticks: number, repeats: number): number;
 }
@@ -38,9 +89,9 @@ type Factory = (options?: object) => Promise<KineticModule>;
 
 // Loads kinetic.js and kinetic.wasm from beside the page; rejects with the reason when either
 // cannot be had or compiled.
-export async function loadKinetic(): Promise<KineticModule> {
+export async function loadKinetic(base: string = document.baseURI): Promise<KineticModule> {
   // A path the bundler leaves alone: the loader is built beside the page, not bundled.
-  const url = new URL('kinetic.js', document.baseURI).href;
+  const url = new URL('kinetic.js', base).href;
   const loader = (await import(/* @vite-ignore */ url)) as { default: Factory };
   // A missing or broken kinetic.wasm rejects the factory's promise with the reason.
   return loader.default();

@@ -1,23 +1,46 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Starts the page: loads the engine, binds the controls, and runs the display-frame loop that
-// ticks the gas, shows the readouts and copies the picture.
+// Starts the page: loads the engine, binds the controls and the laboratory, takes a setup from
+// the address, and runs the display-frame loop that ticks the gas, shows the readouts, copies
+// the picture and refreshes the laboratory's charts when their time has come.
 
 import { Form } from './form';
 import { loadKinetic, type WebPage } from './kinetic_module';
+import { LabPanel } from './lab/lab_panel';
 import { MessageBox } from './message';
 import { Picture } from './picture';
+import { KineticModelApi, linkFor, setupFromAddress } from './scripting';
 
 const readoutNames = ['Label1', 'Label2', 'Label3', 'Label7'] as const;
 
 class App {
   private readonly picture: Picture;
   private readonly messages: MessageBox;
+  private readonly form: Form;
+  readonly lab: LabPanel;
   private readonly shown = new Map<string, string>();
 
   constructor(private readonly page: WebPage) {
     this.messages = new MessageBox(page.caption('message'), page.caption('messageOk'));
-    new Form(page, () => this.afterCommand());
+    this.lab = new LabPanel(page, (text) => this.messages.show(text), () => this.afterCommand());
+    this.form = new Form(
+      page,
+      () => this.afterCommand(),
+      () => this.lab.fieldEdited(),
+      () => this.lab.fieldLeft(),
+    );
     this.picture = new Picture(page);
+    const open = document.getElementById('openLab') as HTMLButtonElement;
+    open.textContent = page.labCaption('openLab');
+    open.addEventListener('click', () => (this.lab.open ? this.lab.close() : this.lab.show()));
+    document.addEventListener('keydown', (e) => {
+      if (e.altKey && !e.ctrlKey && !e.metaKey && e.key.toLowerCase() === 'l') {
+        e.preventDefault();
+        this.lab.show();
+      }
+    });
+    const copy = document.getElementById('copyLink') as HTMLButtonElement;
+    copy.textContent = page.labCaption('copyLink');
+    copy.addEventListener('click', () => void this.copyLink());
     this.showReadouts();
     requestAnimationFrame((now) => this.frame(now));
   }
@@ -26,6 +49,7 @@ class App {
     try {
       this.page.frame(now);
       this.afterCommand();
+      this.lab.frame(now);
     } catch (error) {
       this.messages.show(describe(error));
     } finally {
@@ -34,11 +58,30 @@ class App {
   }
 
   // Whatever a command or a tick changed: a message to show, the readouts, the picture.
-  private afterCommand(): void {
+  afterCommand(): void {
     const message = this.page.takeMessage();
     if (message) this.messages.show(message);
     this.showReadouts();
     this.picture.show();
+  }
+
+  // After a setup by name: the fields' texts, the laboratory open.
+  setUp(): void {
+    this.form.showTexts();
+    if (this.page.labOpen() && !this.lab.open) this.lab.show();
+    this.lab.syncControls();
+    this.afterCommand();
+  }
+
+  private async copyLink(): Promise<void> {
+    const link = linkFor(this.page);
+    const note = document.getElementById('linkNote') as HTMLElement;
+    try {
+      await navigator.clipboard.writeText(link);
+      note.textContent = `${this.page.labCaption('linkCopied')} ${link}`;
+    } catch {
+      note.textContent = `${this.page.labCaption('linkShown')} ${link}`;
+    }
   }
 
   private showReadouts(): void {
@@ -51,6 +94,10 @@ class App {
     this.shown.set(id, text);
     const target = document.getElementById(id);
     if (target) target.textContent = text;
+  }
+
+  showMessage(text: string): void {
+    this.messages.show(text);
   }
 }
 
@@ -72,19 +119,30 @@ function showLoadError(error: unknown): void {
 
 async function start(): Promise<void> {
   let page: WebPage;
+  let kinetic;
   try {
-    const kinetic = await loadKinetic();
+    kinetic = await loadKinetic();
     page = new kinetic.WebPage();
-    // The browser tests reach the engine through these, as the desktop's tests reach its model.
-    if (new URLSearchParams(location.search).has('test'))
-      Object.assign(window, { kineticPage: page, kineticModule: kinetic });
   } catch (error) {
     showLoadError(error);
     return;
   }
   (document.getElementById('loading') as HTMLElement).hidden = true;
   (document.getElementById('controls') as HTMLElement).hidden = false;
-  new App(page);
+  const app = new App(page);
+  const api = new KineticModelApi(page, { setUp: () => app.setUp(), changed: () => app.afterCommand() });
+  Object.assign(window, { KineticModel: api });
+  // The browser tests reach the engine through these, as the desktop's tests reach its model.
+  if (new URLSearchParams(location.search).has('test'))
+    Object.assign(window, { kineticPage: page, kineticModule: kinetic, kineticLab: app.lab });
+  // A setup in the address: the gas it names, running; a bad one is refused in words.
+  const named = setupFromAddress(location.search);
+  if (named.length > 0) {
+    const why = page.setup(named);
+    app.setUp();
+    if (why) app.showMessage(why);
+    else api.run();
+  }
   document.getElementById('KineticModel')?.setAttribute('aria-busy', 'false');
 }
 

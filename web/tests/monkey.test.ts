@@ -90,3 +90,81 @@ for (const seed of seeds) {
     await page.close();
   });
 }
+
+// The laboratory's controls too: its tabs, pace, Step, rule, experiments, warm-up, exports and
+// the sweep's fields, among the page's. A sweep is not started (it would take the cores for
+// minutes) and no file is picked (a dialog); everything else is fair game.
+for (const seed of seeds) {
+  test(`seed ${seed}: ${actions} random actions with the laboratory open leave the page whole and the gas running`, async () => {
+    const { page, problems } = await openPage(session, { width: 1280, height: 800 }, '?test&counts=100,10,0,0&seed=9&warmup=50');
+    const random = generator(seed + 1000);
+    const pick = <T>(list: readonly T[]): T => list[Math.floor(random() * list.length)] as T;
+    const clickable = await page.$$eval('#controls button, #lab button, #lab [role=tab], #lab input[type=radio]', (all) =>
+      all.map((e) => e.id).filter((id) => id && id !== 'runSweep' && id !== 'loadSweep'));
+    const fields = await page.$$eval('#controls input.field, #lab input.field', (all) => all.map((e) => e.id));
+    const selects = await page.$$eval('#lab select', (all) => all.map((e) => e.id));
+    for (let k = 0; k < actions; ++k) {
+      if (await page.$('#message[open]')) {
+        if (random() < 0.5) await page.click('#messageOk');
+        else await page.keyboard.press(pick(['Escape', 'Enter']));
+        continue;
+      }
+      // Closed, the laboratory is opened again most of the time.
+      if (await page.$eval('#lab', (e) => (e as HTMLElement).hidden)) {
+        if (random() < 0.8) await page.click('#openLab');
+        continue;
+      }
+      const r = random();
+      if (r < 0.4) {
+        const id = pick(clickable);
+        const shown = await page.$eval(`#${id}`, (e) => (e as HTMLElement).offsetParent !== null && !(e as HTMLButtonElement).disabled);
+        if (shown) await page.click(`#${id}`);
+      } else if (r < 0.55) {
+        const id = pick(selects);
+        await page.$eval(`#${id}`, (e, choice) => {
+          const select = e as HTMLSelectElement;
+          if (select.options.length === 0) return;
+          select.selectedIndex = Math.floor((choice as number) * select.options.length);
+          select.dispatchEvent(new Event('change', { bubbles: true }));
+        }, random());
+      } else if (r < 0.85) {
+        const id = pick(fields);
+        if (await page.$eval(`#${id}`, (e) => (e as HTMLElement).offsetParent !== null)) {
+          await page.focus(`#${id}`);
+          await page.keyboard.type(pick([...typed]));
+        }
+      } else {
+        await page.keyboard.press(pick([...keys, 'ArrowLeft', 'ArrowRight']) as 'Enter');
+      }
+      if (k % 100 === 99) {
+        // The laboratory's fields are marked exactly when the engine refuses them.
+        const wrong = await page.evaluate(() => {
+          const engine = (window as unknown as { kineticPage: { heatFactorProblem(t: string): string; warmupProblem(t: string): string } }).kineticPage;
+          const factor = document.getElementById('heatFactor') as HTMLInputElement;
+          const warmup = document.getElementById('warmup') as HTMLInputElement;
+          const out: string[] = [];
+          if ((factor.getAttribute('aria-invalid') === 'true') !== (engine.heatFactorProblem(factor.value) !== '')) out.push('heatFactor');
+          if ((warmup.getAttribute('aria-invalid') === 'true') !== (engine.warmupProblem(warmup.value) !== '')) out.push('warmup');
+          return out;
+        });
+        assert.deepEqual(wrong, [], `after ${k + 1} actions`);
+      }
+    }
+    if (await page.$('#message[open]')) await page.click('#messageOk');
+    // A setup by name and run at full speed (the pace outlasts a setup, as it outlasts a run):
+    // the gas moves and the laboratory measures it.
+    const ticks = await page.evaluate(async () => {
+      const km = (window as unknown as { KineticModel: { setup(o: object): void; run(): void; ticks(): number } }).KineticModel;
+      km.setup({ seed: 1 });
+      const pace = document.getElementById('labPace') as HTMLSelectElement;
+      pace.value = '0';
+      pace.dispatchEvent(new Event('change', { bubbles: true }));
+      km.run();
+      await new Promise((done) => setTimeout(done, 500));
+      return km.ticks();
+    });
+    assert.ok(ticks > 50, `the gas runs: ${ticks} ticks`);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The browser benchmark: a drawn tick in headless Chromium against the native one (the same
-// run, web/tick_timing.h), and the site's download size compressed.
+// run, web/tick_timing.h), the page's pace with the laboratory's charts showing, and the site's
+// download size compressed.
 // KM_NATIVE_TICK names the native program (bench/web_tick_bench).
 
 import { execFileSync } from 'node:child_process';
@@ -33,6 +34,36 @@ try {
     );
   }
   await page.close();
+
+  // The page's pace with 500 discs and the laboratory's charts showing, tab by tab: ticks per
+  // second of wall time (the page's clock asks 1,000) and display frames per second.
+  const lab = await openPage(session, { width: 1280, height: 800 }, '?test&counts=500,0,0,0&masses=1,1,1,1&seed=1&warmup=200');
+  await new Promise((done) => setTimeout(done, 1500));
+  const tabs = JSON.parse(await lab.page.evaluate(() => (window as unknown as { kineticPage: { tabNames(): string } }).kineticPage.tabNames())) as string[];
+  console.log('\nthe page with 500 discs and the laboratory open (1280 x 800), 3 s a tab');
+  console.log('tab                 ticks/s   frames/s   chart refreshes/s');
+  for (let tab = 0; tab < tabs.length; ++tab) {
+    await lab.page.click(`#labTab${tab}`);
+    await new Promise((done) => setTimeout(done, 500));
+    const m = await lab.page.evaluate(async () => {
+      const w = window as unknown as { KineticModel: { ticks(): number }; kineticLab: { refreshes: number } };
+      const t0 = performance.now(), ticks0 = w.KineticModel.ticks(), refreshes0 = w.kineticLab.refreshes;
+      let frames = 0;
+      await new Promise<void>((done) => {
+        const count = (): void => {
+          ++frames;
+          if (performance.now() - t0 < 3000) requestAnimationFrame(count);
+          else done();
+        };
+        requestAnimationFrame(count);
+      });
+      const seconds = (performance.now() - t0) / 1000;
+      return { ticks: (w.KineticModel.ticks() - ticks0) / seconds, frames: frames / seconds, refreshes: (w.kineticLab.refreshes - refreshes0) / seconds };
+    });
+    console.log(`${(tabs[tab] as string).padEnd(18)}${m.ticks.toFixed(0).padStart(9)}${m.frames.toFixed(1).padStart(11)}${m.refreshes.toFixed(1).padStart(14)}`);
+  }
+  if (lab.problems.length) console.log(`problems: ${lab.problems.join('; ')}`);
+  await lab.page.close();
 } finally {
   await session.close();
 }
@@ -40,7 +71,7 @@ try {
 console.log('\nfile            bytes      gzip -9     brotli');
 let gzipTotal = 0;
 let brotliTotal = 0;
-for (const file of ['kinetic.wasm', 'kinetic.js', 'app.js', 'style.css', 'index.html']) {
+for (const file of ['kinetic.wasm', 'kinetic.js', 'app.js', 'sweep_worker.js', 'style.css', 'index.html']) {
   const data = await readFile(join(siteDir, file));
   const gz = gzipSync(data, { level: 9 }).length;
   const br = brotliCompressSync(data, { params: { [constants.BROTLI_PARAM_QUALITY]: 11 } }).length;

@@ -1,0 +1,263 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page with its laboratory: a setup by kinetic-measure's names places the gas as
+// kinetic-measure does, so that its measurements are kinetic-measure's; refusals in words; the
+// laboratory's controls and tabs; the sweep run one run at a time.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "fakes.h"
+#include "headless_run.h"
+#include "page_app.h"
+#include "report_json.h"
+#include "sweep_job.h"
+#include "sweep_table.h"
+
+namespace km {
+namespace {
+
+using Options = std::vector<std::pair<std::string, std::string>>;
+
+struct App {
+  test::FixedClock clock;
+  double now = 0;
+  PageApp app{clock, [this] { return now; }};
+};
+
+// kinetic-measure's JSON for the same setup.
+std::string measured(const lab::GasSetup& g, const lab::RunSettings& s) {
+  const lab::Outcome out = lab::runGas(g);
+  std::ostringstream json;
+  lab::writeJson(json, s, out.results, -1, lab::summarize(out.results));
+  return json.str();
+}
+
+// Each setup, run for warm-up and ticks in the page, measures exactly what kinetic-measure does
+// with the same options: the same placement from the seed, the same ticks, the same report.
+TEST(PageApp, ASetupMeasuresWhatKineticMeasureDoes) {
+  struct Case {
+    Options options;
+    lab::GasSetup gas;
+  };
+  std::vector<Case> cases(3);
+  cases[0].options = {{"seed", "7"}, {"warmup", "100"}};
+  cases[0].gas.seed = 7;
+  cases[1].options = {{"counts", "60,0,0,0"},
+                      {"masses", "1,1,1,1"},
+                      {"rule", "exact"},
+                      {"warmup", "50"},
+                      {"seed", "3"}};
+  cases[1].gas.rows = {{"60", "0", "0", "0"}, {"1", "1", "1", "1"}};
+  cases[1].gas.rule = CollisionRule::Exact;
+  cases[1].gas.seed = 3;
+  cases[2].options = {{"counts", "2.5,10,0,1"},
+                      {"radius", "1.2D1"},
+                      {"proximity", "30"},
+                      {"vel-range", "35"},
+                      {"warmup", "0"}};
+  cases[2].gas.rows.counts = {"2.5", "10", "0", "1"};
+  cases[2].gas.radius = "1.2D1";
+  cases[2].gas.proximity = "30";
+  cases[2].gas.velocityRange = "35";
+  for (Case& c : cases) {
+    const long ticks = 600;
+    lab::GasSetup& g = c.gas;
+    for (const auto& [name, value] : c.options)
+      if (name == "warmup") g.warmup = std::stol(value);
+    g.ticks = ticks;
+    App t;
+    ASSERT_EQ(t.app.setup(c.options), "");
+    EXPECT_FALSE(t.app.page().running()) << "a setup leaves the gas paused";
+    EXPECT_EQ(t.app.step(static_cast<int>(g.warmup + ticks)), g.warmup + ticks);
+    EXPECT_EQ(t.app.ticks(), g.warmup + ticks);
+    lab::RunSettings s;
+    s.input = {g.rows, g.radius, g.velocityRange};
+    s.proximity = g.proximity;
+    s.rule = g.rule == CollisionRule::Exact ? "exact" : "specified";
+    s.seed = g.seed;
+    s.warmup = g.warmup;
+    s.ticks = ticks;
+    EXPECT_EQ(t.app.measureJson(), measured(g, s)) << c.options.front().first;
+  }
+}
+
+TEST(PageApp, TheSameSetupRunsTheSameGasAndCopiesIntoALink) {
+  App a, b;
+  const Options options = {{"counts", "40,5,0,0"}, {"seed", "11"}, {"rule", "exact"}};
+  ASSERT_EQ(a.app.setup(options), "");
+  ASSERT_EQ(b.app.setup(options), "");
+  a.app.step(300);
+  b.app.step(300);
+  EXPECT_EQ(a.app.measureJson(), b.app.measureJson());
+  const Options link = a.app.setupOptions();
+  const Options expected = {{"counts", "40,5,0,0"}, {"masses", "1,4,16,64"}, {"radius", "12"},
+                            {"proximity", "24"},    {"vel-range", "20"},     {"seed", "11"},
+                            {"rule", "exact"},      {"warmup", "1000"}};
+  EXPECT_EQ(link, expected);
+  // Another seed places another gas.
+  App c;
+  ASSERT_EQ(c.app.setup({{"counts", "40,5,0,0"}, {"seed", "12"}, {"rule", "exact"}}), "");
+  c.app.step(300);
+  EXPECT_NE(c.app.measureJson(), a.app.measureJson());
+  // "Run Simulation" again with the seed fixed places the same gas again.
+  a.app.page().runSimulation();
+  a.app.page().pause();
+  a.app.step(300);
+  EXPECT_EQ(a.app.measureJson(), b.app.measureJson());
+}
+
+TEST(PageApp, RefusesABadSetupInWordsAndChangesNothing) {
+  const std::vector<std::pair<Options, std::string>> bad = {
+      {{{"seed", "x"}}, "seed must be a whole number from 0 to 4294967295, not \"x\""},
+      {{{"seed", "-1"}}, "seed must be a whole number"},
+      {{{"counts", "1,2,3"}}, "counts takes four values"},
+      {{{"counts", "400,200,0,0"}}, "500"},
+      {{{"masses", "0.01,1,1,1"}}, "mass"},
+      {{{"rule", "fast"}}, "rule must be \"specified\" or \"exact\", not \"fast\""},
+      {{{"warmup", "1e3"}}, "warmup must be a whole number"},
+      {{{"proximity", ""}}, "proximity must be a number"},
+      {{{"ticks", "5"}}, "unknown setting \"ticks\""},
+      {{{"format", "json"}}, "unknown setting \"format\""},
+  };
+  for (const auto& [options, words] : bad) {
+    App t;
+    const std::string why = t.app.setup(options);
+    EXPECT_NE(why.find("The simulation cannot start:"), std::string::npos) << why;
+    EXPECT_NE(why.find(words), std::string::npos) << why;
+    EXPECT_EQ(why.find("--"), std::string::npos) << why;
+    EXPECT_FALSE(t.app.page().hasRun());
+    EXPECT_EQ(t.app.page().fieldText("txt_how_many_0"), " 32");
+  }
+  // A gas too dense for the exact rule is refused with the engine's reason, as on the desktop.
+  App t;
+  const std::string why = t.app.setup(
+      {{"counts", "500,0,0,0"}, {"radius", "30"}, {"proximity", "60"}, {"rule", "exact"}});
+  EXPECT_NE(why.find("packing fraction"), std::string::npos) << why;
+  EXPECT_FALSE(t.app.page().running());
+  EXPECT_EQ(t.app.step(10), 0);
+}
+
+TEST(PageApp, LaboratoryControlsFollowTheDesktopsRules) {
+  App t;
+  t.app.openLab();
+  LabPage& lab = *t.app.lab();
+  EXPECT_NE(lab.tabJson(2, 0).find("No gas yet"), std::string::npos);
+  t.app.page().runSimulation();
+  EXPECT_FALSE(lab.stepEnabled());
+  t.app.page().pause();
+  EXPECT_TRUE(lab.stepEnabled());
+  lab.step();
+  EXPECT_EQ(lab.laboratory().ticks(), 1);
+  // Pace: the interval of each choice, kept by a new run; closing returns to full speed.
+  lab.setPace(2);
+  EXPECT_EQ(t.app.page().pace(), 17);
+  t.app.page().runSimulation();
+  EXPECT_EQ(lab.paceIndex(), 2);
+  EXPECT_EQ(LabPage::heatFactorProblem("0.005"), "The factor must be a number from 0.01 to 100.");
+  EXPECT_EQ(LabPage::heatFactorProblem("x"), "The factor must be a number from 0.01 to 100.");
+  EXPECT_EQ(LabPage::heatFactorProblem("100"), "");
+  lab.heat(1, "500");
+  EXPECT_EQ(lab.note(), "The factor must be a number from 0.01 to 100.");
+  lab.heat(2, " 5");
+  EXPECT_EQ(lab.note(), "Species 2: energy times 5.");
+  EXPECT_EQ(lab.laboratory().history().events.back().what.substr(0, 4), "heat");
+  EXPECT_EQ(LabPage::warmupProblem("1000001"),
+            "The warm-up must be a whole number of ticks from 0 to 1000000.");
+  EXPECT_EQ(LabPage::warmupProblem("2.5"),
+            "The warm-up must be a whole number of ticks from 0 to 1000000.");
+  lab.setWarmup("0");
+  EXPECT_EQ(lab.warmup(), 0);
+  EXPECT_EQ(lab.laboratory().history().events.back().what, "warm-up 0");
+  lab.setRule(true);
+  EXPECT_TRUE(lab.ruleExact());
+  EXPECT_EQ(lab.note(), "Exact hard discs from the next tick.");
+  EXPECT_EQ(lab.speciesJson(),
+            "[[1,\"species 1 (32 discs)\"],[2,\"species 2 (8 discs)\"],[3,\"species 3 (2 "
+            "discs)\"],[4,\"species 4 (1 disc)\"]]");
+  t.app.closeLab();
+  EXPECT_EQ(t.app.page().pace(), 1);
+  EXPECT_EQ(t.app.page().model().collisionRule(), CollisionRule::Specified);
+  EXPECT_EQ(t.app.measureJson(), "");
+}
+
+// A gas too dense to push apart stays under the specified rule, and the note says why.
+TEST(PageApp, TheRuleSwitchRefusesAGasTooDenseToSeparate) {
+  App t;
+  ASSERT_EQ(t.app.setup({{"counts", "500,0,0,0"}, {"radius", "30"}, {"proximity", "60"}}), "");
+  LabPage& lab = *t.app.lab();
+  lab.setRule(true);
+  EXPECT_FALSE(lab.ruleExact());
+  EXPECT_NE(lab.note().find("packing fraction"), std::string::npos) << lab.note();
+}
+
+TEST(PageApp, EveryTabShowsItsMeasurementsAndTheExportsTheirColumns) {
+  App t;
+  ASSERT_EQ(t.app.setup({{"warmup", "20"}}), "");
+  t.app.step(400);
+  LabPage& lab = *t.app.lab();
+  for (int tab = 0; tab < 8; ++tab) {
+    const std::string json = lab.tabJson(tab, tab == 0 ? 1 : 0);
+    EXPECT_EQ(json.find("\"notice\":\"No"), std::string::npos) << tab << json.substr(0, 300);
+    EXPECT_TRUE(std::regex_search(json, std::regex(R"("x":\[[-0-9])"))) << tab;
+    EXPECT_EQ(json.find("nan"), std::string::npos) << tab;
+  }
+  EXPECT_NE(lab.tabJson(0, 2).find("vy [units/tick]"), std::string::npos);
+  EXPECT_NE(lab.tabJson(0, 0).find("Maxwell–Boltzmann"), std::string::npos);
+  EXPECT_NE(lab.tabJson(3, 0).find("In two dimensions D grows with the box"), std::string::npos);
+  EXPECT_NE(lab.tabJson(6, 0).find("Seed 1.   Rule: specified."), std::string::npos);
+  const auto files = lab.exportFiles();
+  ASSERT_EQ(files.size(), 5u);
+  const char* heads[] = {"tick,kT_gas [", "tick,event", "species,quantity,bin_centre",
+                         "lag [tick],msd_particle1 [u^2]",
+                         "section,key,quantity,unit,value,error,theory"};
+  for (std::size_t k = 0; k < 5; ++k)
+    EXPECT_EQ(files[k].second.rfind(heads[k], 0), 0u) << files[k].first;
+}
+
+// Run one run at a time, the sweep gives lab::runSweep's rows; stopped part-way, the rows of
+// the runs that finished.
+TEST(SweepJob, GivesTheRowsOfTheSweepOnThreads) {
+  lab::SweepSettings s;
+  ASSERT_EQ(LabPage::readSweepSettings({"30", "0.1, 0.3", "1,2", "20", "200"}, s), "");
+  SweepJob job(s);
+  EXPECT_EQ(job.total(), 4 * 220);
+  long last = 0;
+  int runs = 0;
+  while (job.runNext([&](long done) { last = done; })) {
+    ++runs;
+    if (runs == 1) {
+      // The densest first: η = 0.3 with seed 1 alone has run.
+      const auto part = job.rows();
+      EXPECT_EQ(part[0].runs, 0);
+      EXPECT_EQ(part[1].runs, 1);
+    }
+  }
+  EXPECT_EQ(runs, 4);
+  EXPECT_EQ(last, job.total());
+  s.jobs = 2;
+  EXPECT_EQ(lab::sweepCsv(job.rows()), lab::sweepCsv(lab::runSweep(s)));
+  // A packing fraction too dense to place says why, as the desktop says it.
+  App t;
+  t.app.openLab();
+  lab::SweepSettings dense;
+  ASSERT_EQ(LabPage::readSweepSettings({"500", "0.1, 0.8", "1", "0", "5"}, dense), "");
+  SweepJob denseJob(dense);
+  while (denseJob.runNext()) {
+  }
+  EXPECT_EQ(t.app.lab()->showSweep(lab::sweepCsv(denseJob.rows())), "");
+  const std::string said = t.app.lab()->sweepProblems();
+  EXPECT_EQ(said.rfind("Some runs did not run:\n\nη = 0.8: ", 0), 0u) << said;
+  EXPECT_EQ(said.find("η = 0.1"), std::string::npos) << said;
+  lab::SweepSettings bad;
+  EXPECT_EQ(LabPage::readSweepSettings({"0", "0.1", "1", "0", "1"}, bad),
+            "The number of discs must be a whole number from 1 to 500.");
+  EXPECT_EQ(LabPage::readSweepSettings({"10", "0.9", "1", "0", "1"}, bad),
+            "The packing fractions must be numbers above 0 and at most 0.8, separated by commas.");
+  EXPECT_EQ(LabPage::readSweepSettings({"10", "0.1", "1.5", "0", "1"}, bad),
+            "The seeds must be whole numbers from 0 to 4294967295, separated by commas.");
+}
+
+}  // namespace
+}  // namespace km

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "laboratory.h"
+#include "sweep.h"
+
+namespace km {
+
+// One series of a chart: its name in the legend ("" keeps it out), colour and points.
+struct ChartSeries {
+  enum class Style { Line, Dashed, Dotted, Steps, Dots, Squares, Stars };
+  std::string name;
+  std::string color;  // "#rrggbb"
+  Style style = Style::Line;
+  double width = 2;  // px of a line, or of a marker
+  int axis = 0;      // 0 the left value axis, 1 the right
+  std::vector<double> x, y;
+};
+
+// A vertical error bar at x from low to high.
+struct ErrorBar {
+  double x, low, high;
+  std::string color;
+};
+
+// A chart as the page draws it: every text, range and point from the laboratory, the page only
+// draws them. Ranges that are not known are left to the page to fit to the points.
+struct Chart {
+  std::string id;  // the picture's file name without ".png", as the desktop names it
+  std::string title, xTitle, yTitle, y2Title;
+  bool logX = false, logY = false;
+  double xMin = lab::notKnown, xMax = lab::notKnown, yMin = lab::notKnown, yMax = lab::notKnown;
+  double y2Min = lab::notKnown, y2Max = lab::notKnown;
+  std::string notice;  // why the chart shows nothing, "" when it shows data
+  std::vector<ChartSeries> series;
+  std::vector<ErrorBar> bars;
+  std::vector<lab::Event> marks;  // events on a time chart, within its ticks
+};
+
+// One tab of the laboratory: its charts and the words beneath them.
+struct LabTab {
+  std::vector<Chart> charts;
+  std::string figures;
+  std::vector<std::string> tableHead;
+  std::vector<std::vector<std::string>> table;
+};
+
+// What every tab is drawn from: the results, the history, the colours (0: the gas and
+// particle 1, 1..4 the species) and the rule's name.
+struct TabSources {
+  const lab::Results& results;
+  const lab::History& history;
+  const std::array<std::string, 5>& colors;
+  std::string rule;  // "specified" or "exact hard discs"
+};
+
+// The tabs as the desktop laboratory shows them. Speeds: `quantity` 0 speed, 1 vx, 2 vy.
+LabTab speedsTab(const TabSources& v, int quantity);
+LabTab equipartitionTab(const TabSources& v);
+LabTab pressureTab(const TabSources& v);
+LabTab diffusionTab(const TabSources& v);
+LabTab collisionsTab(const TabSources& v);
+LabTab hTab(const TabSources& v);
+LabTab integrityTab(const TabSources& v);
+LabTab equationOfStateTab(const TabSources& v, const std::vector<lab::SweepRow>& rows);
+
+// The words beneath the Diffusion chart.
+extern const char* const diffusionCaveat;
+
+std::string toJson(const LabTab& tab);
+
+}  // namespace km

@@ -1,0 +1,322 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "lab_page.h"
+
+#include <cmath>
+
+#include "conversions.h"
+#include "lab_charts.h"
+#include "report_json.h"
+#include "summary.h"
+#include "sweep_table.h"
+#include "tables.h"
+
+namespace km {
+namespace {
+
+constexpr double lowestFactor = 0.01, highestFactor = 100;
+const char* const factorRefusal = "The factor must be a number from 0.01 to 100.";
+
+std::string trimmed(const std::string& s) {
+  const auto from = s.find_first_not_of(" \t");
+  if (from == std::string::npos) return {};
+  return s.substr(from, s.find_last_not_of(" \t") - from + 1);
+}
+
+// A whole number typed, within [low, high].
+bool wholeNumber(const std::string& text, double low, double high, double& out) {
+  const NumericText n = readNumericText(trimmed(text));
+  if (n.status != NumericText::Ok || n.value != std::floor(n.value) || n.value < low ||
+      n.value > high)
+    return false;
+  out = n.value;
+  return true;
+}
+
+// The typed list of numbers separated by commas, or false.
+template <class T>
+bool numbersOf(const std::string& text, std::vector<T>& out, double low, double high, bool whole) {
+  out.clear();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    const NumericText n = readNumericText(
+        trimmed(text.substr(start, comma == std::string::npos ? comma : comma - start)));
+    if (n.status != NumericText::Ok || !(n.value >= low && n.value <= high)) return false;
+    if (whole && n.value != std::floor(n.value)) return false;
+    out.push_back(static_cast<T>(n.value));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return !out.empty();
+}
+
+std::string hexOf(Color c) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c & 255, (c >> 8) & 255, (c >> 16) & 255);
+  return buf;
+}
+
+}  // namespace
+
+const std::array<std::string, 4> LabPage::paceNames = {"full speed (1 ms)", "250 ticks/s",
+                                                       "60 ticks/s", "10 ticks/s"};
+const std::array<std::string, 8> LabPage::tabNames = {"Speeds",    "Equipartition",    "Pressure",
+                                                      "Diffusion", "Collisions",       "H theorem",
+                                                      "Integrity", "Equation of state"};
+
+std::string LabPage::caption(const std::string& id) {
+  static const std::pair<const char*, const char*> captions[] = {
+      {"labTitle", "Kinetic Model — Laboratory"},
+      {"openLab", "Laboratory…"},
+      {"closeLab", "Close"},
+      {"paceBox", "Pace"},
+      {"step", "Step"},
+      {"stepTip", "Runs exactly one tick while the gas is paused."},
+      {"ruleBox", "Collision rule"},
+      {"ruleSpecified", "specified"},
+      {"ruleExact", "exact hard discs"},
+      {"ruleNote",
+       "Specified: every pair closer than the proximity at a tick exchanges momentum, even while "
+       "separating. Exact: discs meet at exactly the proximity, in time order, and bounce."},
+      {"experimentBox", "Experiments"},
+      {"heatSpeciesLabel", "species"},
+      {"heatFactorLabel", "factor in energy"},
+      {"heatFactor", "2"},
+      {"heatFactorTip", "Energy factor from 0.01 to 100: above 1 heats, below 1 cools."},
+      {"heat", "Heat / cool"},
+      {"equalEnergies", "Equal energies"},
+      {"equalEnergiesTip",
+       "Gives every disc the gas's mean energy, directions kept: watch Maxwell–Boltzmann return."},
+      {"averageBox", "Averages"},
+      {"warmupLabel", "warm-up"},
+      {"warmupUnit", "ticks"},
+      {"exportData", "Export data…"},
+      {"saveCharts", "Save charts…"},
+      {"copyLink", "Copy link"},
+      {"speedQuantityLabel", "show"},
+      {"speedQuantity0", "speed"},
+      {"speedQuantity1", "velocity component x"},
+      {"speedQuantity2", "velocity component y"},
+      {"sweepDiscsLabel", "discs"},
+      {"sweepDiscs", "500"},
+      {"sweepSeedsLabel", "seeds"},
+      {"sweepSeeds", "1"},
+      {"sweepWarmupLabel", "warm-up"},
+      {"sweepWarmup", "5000"},
+      {"sweepTicksLabel", "averaged"},
+      {"sweepTicks", "20000"},
+      {"sweepEtasLabel", "packing fractions"},
+      {"sweepEtas", "0.05, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.65, 0.7"},
+      {"runSweep", "Run sweep"},
+      {"runSweepTip",
+       "Runs each packing fraction with each seed under the exact rule, in the background; the "
+       "gas on the page goes on."},
+      {"stopSweep", "Stop"},
+      {"loadSweep", "Load CSV…"},
+      {"loadSweepTip", "Loads a sweep that kinetic-measure --sweep --format csv wrote."},
+      {"saveSweep", "Save CSV…"},
+      {"sweepIdle", "no sweep yet"},
+      {"sweepRunning", "running"},
+      {"sweepStopped", "stopped: the rows hold the runs that finished"},
+      {"sweepDone", "done"},
+      {"sweepLoaded", "loaded"},
+      {"sweepFailed", "Some runs did not run:"},
+      {"exported", "Data offered as five downloads."},
+      {"chartsSaved", "Charts offered as downloads."},
+      {"linkCopied", "Link copied:"},
+      {"linkShown", "The link (copy it from here):"},
+  };
+  for (const auto& [name, text] : captions)
+    if (id == name) return text;
+  return {};
+}
+
+LabPage::LabPage(PageModel& page, std::uint64_t seed) : page_(page), lab_(page.model()) {
+  lab_.setSettings({500, 0});
+  if (page_.hasRun()) runStarted(seed);
+}
+
+LabPage::~LabPage() {
+  page_.setPace(1);
+  page_.model().setCollisionRule(CollisionRule::Specified);
+}
+
+void LabPage::runStarted(std::uint64_t seed) {
+  lab_.runStarted(seed);
+  if (ruleExact()) lab_.restartAverages("rule: exact hard discs");
+  // What the last run's experiments said is not about this one.
+  note_.clear();
+}
+
+void LabPage::setPace(int index) {
+  if (index >= 0 && index < 4) page_.setPace(paceIntervals[index]);
+}
+
+int LabPage::paceIndex() const {
+  for (int k = 0; k < 4; ++k)
+    if (paceIntervals[k] == page_.pace()) return k;
+  return 0;
+}
+
+bool LabPage::ruleExact() const {
+  return page_.model().collisionRule() == CollisionRule::Exact;
+}
+
+void LabPage::setRule(bool exact) {
+  Simulation& sim = page_.model();
+  const CollisionRule wanted = exact ? CollisionRule::Exact : CollisionRule::Specified;
+  if (wanted == sim.collisionRule()) return;
+  if (exact && page_.hasRun()) {
+    // Discs that overlap now are pushed apart before the exact rule takes them; a gas too
+    // dense for that stays under the specified rule.
+    const std::string why = sim.separateOverlaps();
+    if (!why.empty()) {
+      note_ = why;
+      return;
+    }
+  }
+  sim.setCollisionRule(wanted);
+  lab_.restartAverages(exact ? "rule: exact hard discs" : "rule: specified");
+  note_ = exact ? "Exact hard discs from the next tick." : "The specified rule from the next tick.";
+}
+
+void LabPage::takeRule(bool exact) {
+  page_.model().setCollisionRule(exact ? CollisionRule::Exact : CollisionRule::Specified);
+}
+
+std::string LabPage::heatFactorProblem(const std::string& text) {
+  const NumericText f = readNumericText(text);
+  const bool ok =
+      f.status == NumericText::Ok && f.value >= lowestFactor && f.value <= highestFactor;
+  return ok ? std::string() : factorRefusal;
+}
+
+void LabPage::heat(int species, const std::string& factorText) {
+  if (!heatFactorProblem(factorText).empty()) {
+    note_ = factorRefusal;
+    return;
+  }
+  const std::string why = lab_.heat(species, readNumericText(factorText).value);
+  note_ = why.empty()
+              ? "Species " + std::to_string(species) + ": energy times " + trimmed(factorText) + "."
+              : why;
+}
+
+void LabPage::equalEnergies() {
+  if (!lab_.running()) {
+    note_ = "No gas is running.";
+    return;
+  }
+  lab_.equalEnergies();
+  note_ = "Every disc now has the gas's mean energy.";
+}
+
+std::string LabPage::speciesJson() const {
+  std::string out = "[";
+  for (const lab::SpeciesResult& s : lab_.results().species) {
+    if (out.size() > 1) out += ",";
+    const std::string name = "species " + std::to_string(s.species) + " (" +
+                             std::to_string(s.count) + (s.count == 1 ? " disc)" : " discs)");
+    out += "[";
+    out += std::to_string(s.species);
+    out += ",";
+    out += lab::jsonString(name);
+    out += "]";
+  }
+  return out + "]";
+}
+
+std::string LabPage::warmupProblem(const std::string& text) {
+  double ticks = 0;
+  return wholeNumber(text, 0, 1000000, ticks)
+             ? std::string()
+             : "The warm-up must be a whole number of ticks from 0 to 1000000.";
+}
+
+void LabPage::setWarmup(const std::string& text) {
+  double ticks = 0;
+  if (!wholeNumber(text, 0, 1000000, ticks)) return;
+  const long t = static_cast<long>(ticks);
+  if (t == lab_.settings().warmup) return;
+  lab_.setSettings({t, 0});
+  lab_.restartAverages("warm-up " + std::to_string(t));
+}
+
+std::string LabPage::tabJson(int tab, int quantity) const {
+  const lab::Results r = lab_.results();
+  std::array<std::string, 5> colors;
+  colors[0] = "#ebebeb";
+  for (int k = 1; k <= 4; ++k)
+    colors[static_cast<std::size_t>(k)] = hexOf(page_.model().state().speciesColor(k).toIndex());
+  const TabSources v{r, lab_.history(), colors, ruleExact() ? "exact hard discs" : "specified"};
+  switch (tab) {
+    case 0:
+      return toJson(speedsTab(v, quantity < 0 || quantity > 2 ? 0 : quantity));
+    case 1:
+      return toJson(equipartitionTab(v));
+    case 2:
+      return toJson(pressureTab(v));
+    case 3:
+      return toJson(diffusionTab(v));
+    case 4:
+      return toJson(collisionsTab(v));
+    case 5:
+      return toJson(hTab(v));
+    case 6:
+      return toJson(integrityTab(v));
+    default:
+      return toJson(equationOfStateTab(v, rows_));
+  }
+}
+
+std::vector<std::pair<std::string, std::string>> LabPage::exportFiles() const {
+  const lab::Results r = lab_.results();
+  const lab::History& h = lab_.history();
+  return {{"timeseries.csv", lab::timeSeriesCsv(h)},
+          {"events.csv", lab::eventsCsv(h)},
+          {"histograms.csv", lab::histogramsCsv(r)},
+          {"msd.csv", lab::msdCsv(r)},
+          {"summary.csv", lab::summaryCsv(lab::summarize(r))}};
+}
+
+std::string LabPage::readSweepSettings(const std::array<std::string, 5>& texts,
+                                       lab::SweepSettings& s) {
+  double discs = 0, warmup = 0, ticks = 0;
+  if (!wholeNumber(texts[0], 1, 500, discs))
+    return "The number of discs must be a whole number from 1 to 500.";
+  if (!numbersOf(texts[1], s.etas, 0.001, 0.8, false))
+    return "The packing fractions must be numbers above 0 and at most 0.8, separated by commas.";
+  if (!numbersOf(texts[2], s.seeds, 0, 4294967295.0, true))
+    return "The seeds must be whole numbers from 0 to 4294967295, separated by commas.";
+  if (!wholeNumber(texts[3], 0, 1000000, warmup))
+    return "The warm-up must be a whole number of ticks from 0 to 1000000.";
+  if (!wholeNumber(texts[4], 1, 10000000, ticks))
+    return "The ticks averaged must be a whole number from 1 to 10000000.";
+  s.discs = static_cast<int>(discs);
+  s.warmup = static_cast<long>(warmup);
+  s.ticks = static_cast<long>(ticks);
+  s.rule = CollisionRule::Exact;
+  s.jobs = 1;
+  return {};
+}
+
+std::string LabPage::showSweep(const std::string& csv) {
+  std::string problem;
+  std::vector<lab::SweepRow> rows = lab::readSweepCsv(csv, problem);
+  if (!problem.empty()) return "The sweep could not be read:\n\n" + problem;
+  rows_ = std::move(rows);
+  return {};
+}
+
+std::string LabPage::sweepProblems() const {
+  std::string lines;
+  for (const lab::SweepRow& r : rows_)
+    if (!r.problem.empty()) lines += "\nη = " + lab::numberText(r.eta) + ": " + r.problem;
+  return lines.empty() ? lines : "Some runs did not run:\n" + lines;
+}
+
+std::string LabPage::sweepCsv() const {
+  return lab::sweepCsv(rows_);
+}
+
+}  // namespace km

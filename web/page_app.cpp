@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "page_app.h"
+
+#include <sstream>
+
+#include "bits.h"
+#include "measure_options.h"
+#include "messages.h"
+#include "report_json.h"
+#include "summary.h"
+
+namespace km {
+namespace {
+
+// The names a setup takes: kinetic-measure's options that describe a gas and its measuring.
+constexpr const char* setupNames[] = {"counts",    "masses", "radius", "proximity",
+                                      "vel-range", "seed",   "rule",   "warmup"};
+
+// kinetic-measure's words name its options "--name"; here they are the setup's names.
+std::string withoutDashes(std::string text) {
+  for (std::size_t at = text.find("--"); at != std::string::npos; at = text.find("--", at))
+    text.erase(at, 2);
+  return text;
+}
+
+}  // namespace
+
+void PageRandom::seed(float secondsSinceMidnight) {
+  seed_ = bitsAs<std::uint32_t>(secondsSinceMidnight);
+  generator_.seed(secondsSinceMidnight);
+}
+
+void PageRandom::fix(std::uint32_t seed) {
+  generator_ = SeededGenerator(seed);
+  seed_ = seed;
+}
+
+PageApp::PageApp(const Clock& clock, std::function<double()> nowMs)
+    : page_(rnd_, clock), now_(std::move(nowMs)) {
+  page_.setListener(this);
+}
+
+PageApp::~PageApp() {
+  lab_.reset();
+  page_.setListener(nullptr);
+}
+
+int PageApp::frame(double nowMs) {
+  pacer_.setInterval(page_.pace());
+  if (!page_.running()) {
+    pacer_.stop();
+    return 0;
+  }
+  return runFrame(
+      pacer_, nowMs, [this](int n) { return page_.tick(n); }, now_);
+}
+
+std::string PageApp::paceText() const {
+  return page_.running() ? pacer_.paceText() : std::string();
+}
+
+void PageApp::openLab() {
+  if (!lab_) lab_ = std::make_unique<LabPage>(page_, rnd_.seedValue());
+}
+
+void PageApp::closeLab() {
+  lab_.reset();
+}
+
+void PageApp::beforePlacing() {
+  if (fixedSeed_) rnd_.fix(*fixedSeed_);
+}
+
+void PageApp::runStarted() {
+  ticks_ = 0;
+  if (lab_) lab_->runStarted(rnd_.seedValue());
+}
+
+void PageApp::ticked() {
+  ++ticks_;
+  if (lab_) lab_->ticked();
+}
+
+std::string PageApp::setup(const std::vector<std::pair<std::string, std::string>>& options) {
+  std::vector<std::string> args, problems;
+  for (const auto& [name, value] : options) {
+    bool known = false;
+    for (const char* n : setupNames)
+      known = known || name == n;
+    if (!known)
+      problems.push_back("unknown setting \"" + name + "\"");
+    else
+      args.push_back("--" + name + "=" + value);
+  }
+  const measure::Parsed p = measure::parseOptions(args);
+  for (const std::string& problem : p.problems)
+    problems.push_back(withoutDashes(problem));
+  if (!problems.empty()) return cannotStartMessage(problems);
+
+  const measure::Options& o = p.options;
+  for (int k = 0; k < 4; ++k) {
+    page_.typeInto(PageModel::fieldNames[static_cast<std::size_t>(k)], o.input.rows.counts[k]);
+    page_.typeInto(PageModel::fieldNames[static_cast<std::size_t>(4 + k)], o.input.rows.masses[k]);
+  }
+  page_.typeInto("txtParticleRad", o.input.radius);
+  page_.typeInto("txtProximity", o.proximity);
+  page_.typeInto("txtVelRange", o.input.velocityRange);
+  fixedSeed_ = o.seed;
+  openLab();
+  lab_->takeRule(o.rule == "exact");
+  lab_->setWarmup(std::to_string(o.warmup));
+  page_.runSimulation();
+  const std::string refused = page_.takeMessage();
+  if (!refused.empty()) return refused;
+  page_.pause();
+  return {};
+}
+
+std::vector<std::pair<std::string, std::string>> PageApp::setupOptions() const {
+  auto four = [this](int from) {
+    std::string out;
+    for (int k = 0; k < 4; ++k) {
+      if (k) out += ',';
+      out += page_.fieldText(PageModel::fieldNames[static_cast<std::size_t>(from + k)]);
+    }
+    return out;
+  };
+  std::vector<std::pair<std::string, std::string>> out = {
+      {"counts", four(0)},
+      {"masses", four(4)},
+      {"radius", page_.fieldText("txtParticleRad")},
+      {"proximity", page_.fieldText("txtProximity")},
+      {"vel-range", page_.fieldText("txtVelRange")}};
+  if (fixedSeed_) out.emplace_back("seed", std::to_string(*fixedSeed_));
+  const bool exact = page_.model().collisionRule() == CollisionRule::Exact;
+  out.emplace_back("rule", exact ? "exact" : "specified");
+  if (lab_) out.emplace_back("warmup", std::to_string(lab_->warmup()));
+  return out;
+}
+
+int PageApp::step(int n) {
+  int done = 0;
+  for (; done < n && page_.hasRun(); ++done) {
+    const long before = ticks_;
+    if (page_.running())
+      page_.tick(1);
+    else
+      page_.stepOnce();
+    // A run-time error stopped the clock: the message says why.
+    if (ticks_ == before) break;
+  }
+  return done;
+}
+
+std::string PageApp::measureJson() const {
+  if (!lab_) return {};
+  const lab::Results r = lab_->laboratory().results();
+  lab::RunSettings s;
+  s.input = page_.lastRun();
+  s.proximity = page_.lastProximity();
+  s.rule = page_.model().collisionRule() == CollisionRule::Exact ? "exact" : "specified";
+  s.seed = r.seed;
+  s.warmup = r.warmup;
+  s.ticks = r.measuredTicks;
+  std::ostringstream out;
+  lab::writeJson(out, s, r, -1, lab::summarize(r));
+  return out.str();
+}
+
+}  // namespace km

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "clock.h"
+#include "lab_page.h"
+#include "pacer.h"
+#include "page_model.h"
+#include "random_source.h"
+
+namespace km {
+
+// The program's generator, remembering its seed: the bits of the time of day start-up gave it,
+// as on the desktop, or a seed fixed for every run from then on.
+class PageRandom : public RandomSource {
+ public:
+  void seed(float secondsSinceMidnight) override;
+  float next() override { return generator_.next(); }
+  // Starts the generator afresh from `seed`, as kinetic-measure --seed does.
+  void fix(std::uint32_t seed);
+  std::uint32_t seedValue() const { return seed_; }
+
+ private:
+  SeededGenerator generator_;
+  std::uint32_t seed_ = 0;
+};
+
+// The whole page: the main part (PageModel), its frame pacing, the laboratory while it is
+// open, a setup given by name (the link's parameters, the scripting interface) and the
+// measurements as kinetic-measure reports them.
+class PageApp : private PageModel::Listener {
+ public:
+  PageApp(const Clock& clock, std::function<double()> nowMs);
+  ~PageApp() override;
+
+  PageModel& page() { return page_; }
+  const PageModel& page() const { return page_; }
+
+  // One display frame at `nowMs`: the ticks the frame owes and affords. Returns the ticks run.
+  int frame(double nowMs);
+  std::string paceText() const;
+
+  void openLab();
+  void closeLab();
+  LabPage* lab() { return lab_.get(); }
+
+  // A setup by kinetic-measure's option names (counts, masses, radius, proximity, vel-range,
+  // seed, rule, warmup), each as "name" and its text; what is not named takes kinetic-measure's
+  // default. Fills the fields, opens the laboratory with the rule and warm-up, fixes the seed,
+  // places the gas as "Run Simulation" and leaves it paused. "" when done, else why not.
+  std::string setup(const std::vector<std::pair<std::string, std::string>>& options);
+  // The present setup by the same names, for a link that sets it up again.
+  std::vector<std::pair<std::string, std::string>> setupOptions() const;
+  // Runs n ticks now, whether the clock runs or not; stops at a run-time error. Returns the
+  // ticks run.
+  int step(int n);
+  // Ticks since the gas was placed.
+  long ticks() const { return ticks_; }
+  // The laboratory's measurements as `kinetic-measure --format json` prints them; "" while the
+  // laboratory is closed.
+  std::string measureJson() const;
+  // The seed fixed for every run, if one is.
+  std::optional<std::uint32_t> fixedSeed() const { return fixedSeed_; }
+
+ private:
+  void beforePlacing() override;
+  void runStarted() override;
+  void ticked() override;
+
+  PageRandom rnd_;
+  PageModel page_;
+  Pacer pacer_;
+  std::function<double()> now_;
+  std::unique_ptr<LabPage> lab_;
+  std::optional<std::uint32_t> fixedSeed_;
+  long ticks_ = 0;
+};
+
+}  // namespace km
