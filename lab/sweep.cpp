@@ -193,7 +193,8 @@ std::vector<SweepRow> runSweep(const SweepSettings& settings, const Control& con
 
   std::vector<SweepRow> rows;
   for (std::size_t p = 0; p < settings.etas.size(); ++p) {
-    // Seeds in the order asked, whichever thread finished first.
+    // Seeds in increasing order whichever thread finished first, so that the means add them in
+    // one order and the rows come out the same on any number of threads.
     std::vector<Results>& runs = results[p];
     std::sort(runs.begin(), runs.end(),
               [](const Results& a, const Results& b) { return a.seed < b.seed; });
