@@ -222,8 +222,9 @@ std::string goldenChecksumHex() {
   return buf;
 }
 
-double tickMicroseconds(int particles, int ticks, int repeats) {
-  return medianTickMicroseconds(particles, ticks, repeats, [] { return emscripten_get_now(); });
+double tickMicroseconds(int particles, bool exact, int ticks, int repeats) {
+  return medianTickMicroseconds(particles, exact ? CollisionRule::Exact : CollisionRule::Specified,
+                                ticks, repeats, [] { return emscripten_get_now(); });
 }
 
 }  // namespace

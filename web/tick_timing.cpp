@@ -9,13 +9,15 @@
 
 namespace km {
 
-double medianTickMicroseconds(int particles, int ticks, int repeats, double (*nowMs)()) {
+double medianTickMicroseconds(int particles, CollisionRule rule, int ticks, int repeats,
+                              double (*nowMs)()) {
   SeededGenerator rnd;
   bench::FixedClock clock;
   NoReadouts display;
   RasterSurface surface;
   surface.resize(567, 500);
   Simulation sim(rnd, clock);
+  sim.setCollisionRule(rule);
   bench::startGas(sim, particles, surface);
   std::vector<double> perTick;
   for (int r = 0; r < std::max(repeats, 1); ++r) {

@@ -19,19 +19,25 @@ if (!program) {
 const session = await startSession();
 try {
   const { page } = await openPage(session);
-  console.log('particles   browser (us/tick)   native (us/tick)   browser / native');
+  console.log('particles   rule        browser (us/tick)   native (us/tick)   browser / native');
   for (const particles of [43, 500]) {
-    const browser = await page.evaluate(
-      (n) =>
-        (window as unknown as { kineticModule: { tickMicroseconds(n: number, t: number, r: number): number } })
-          .kineticModule.tickMicroseconds(n, 400, 7),
-      particles,
-    );
-    const native = Number(execFileSync(program, [String(particles)], { encoding: 'utf8' }).trim());
-    console.log(
-      `${String(particles).padEnd(12)}${browser.toFixed(1).padStart(17)}${native.toFixed(1).padStart(19)}` +
-        `${(browser / native).toFixed(2).padStart(18)}x`,
-    );
+    for (const rule of ['specified', 'exact']) {
+      const browser = await page.evaluate(
+        (n, exact) =>
+          (
+            window as unknown as {
+              kineticModule: { tickMicroseconds(n: number, exact: boolean, t: number, r: number): number };
+            }
+          ).kineticModule.tickMicroseconds(n, exact, 400, 7),
+        particles,
+        rule === 'exact',
+      );
+      const native = Number(execFileSync(program, [String(particles), rule], { encoding: 'utf8' }).trim());
+      console.log(
+        `${String(particles).padEnd(12)}${rule.padEnd(12)}${browser.toFixed(1).padStart(17)}` +
+          `${native.toFixed(1).padStart(19)}${(browser / native).toFixed(2).padStart(18)}x`,
+      );
+    }
   }
   await page.close();
 
