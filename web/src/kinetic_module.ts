@@ -82,7 +82,7 @@ export interface KineticModule {
   WebPage: new () => WebPage;
   WebSweep: new (discs: string, etas: string, seeds: string, warmup: string, ticks: string) => WebSweep;
   goldenChecksum(): string;
-  tickMicroseconds(particles: number, ticks: number, repeats: number): number;
+  tickMicroseconds(particles: number, exact: boolean, ticks: number, repeats: number): number;
 }
 
 type Factory = (options?: object) => Promise<KineticModule>;
