@@ -21,8 +21,9 @@ double nowMs() {
 int main(int argc, char** argv) {
   const int particles = argc > 1 ? std::atoi(argv[1]) : 500;
   const bool exact = argc > 2 && std::strcmp(argv[2], "exact") == 0;
-  std::printf("%.2f\n", km::medianTickMicroseconds(
-                            particles, exact ? km::CollisionRule::Exact : km::CollisionRule::Specified,
-                            400, 7, nowMs));
+  std::printf("%.2f\n",
+              km::medianTickMicroseconds(
+                  particles, exact ? km::CollisionRule::Exact : km::CollisionRule::Specified, 400,
+                  7, nowMs));
   return 0;
 }
