@@ -2,6 +2,7 @@
 // The controls: every caption, field text, mark and colour as the engine gives it, and every
 // change or command passed on to it. The page decides nothing itself.
 
+import { element, markField } from './dom';
 import type { WebPage } from './kinetic_module';
 
 export const speciesRows = 4;
@@ -13,12 +14,6 @@ const fieldNames = [
   'txtProximity',
   'txtVelRange',
 ];
-
-function element<T extends HTMLElement>(id: string): T {
-  const found = document.getElementById(id);
-  if (!found) throw new Error(`the page has no element "${id}"`);
-  return found as T;
-}
 
 export class Form {
   private readonly fields = new Map<string, HTMLInputElement>();
@@ -130,17 +125,8 @@ export class Form {
   // proximity, does not take), its words as the field's tooltip and description.
   markFields(): void {
     for (const [name, input] of this.fields) {
-      const problem = this.page.fieldProblem(name);
       input.placeholder = this.page.fieldPlaceholder(name);
-      if (problem) {
-        input.setAttribute('aria-invalid', 'true');
-        input.title = problem;
-        input.setAttribute('aria-description', problem);
-      } else {
-        input.removeAttribute('aria-invalid');
-        input.removeAttribute('title');
-        input.removeAttribute('aria-description');
-      }
+      markField(input, this.page.fieldProblem(name));
     }
   }
 }

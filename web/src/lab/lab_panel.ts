@@ -4,17 +4,12 @@
 // this binds them to the page. Charts refresh as often as they can afford, never per tick:
 // each refresh times itself and waits 50 times as long before the next (0.1 to 1 s).
 
+import { element, markField } from '../dom';
 import type { WebPage } from '../kinetic_module';
 import { canvasBlob, offerDownload, offerText } from '../downloads';
 import type { TabData } from './chart_data';
 import { ChartView } from './chart_view';
 import { SweepRunner, type SweepMessage } from './sweep_runner';
-
-function element<T extends HTMLElement>(id: string): T {
-  const found = document.getElementById(id);
-  if (!found) throw new Error(`the page has no element "${id}"`);
-  return found as T;
-}
 
 const eosTab = 7;
 const speedsTab = 0;
@@ -283,9 +278,9 @@ export class LabPanel {
 
   private markControls(): void {
     const factor = element<HTMLInputElement>('heatFactor');
-    mark(factor, this.page.heatFactorProblem(factor.value), this.page.labCaption('heatFactorTip'));
+    markField(factor, this.page.heatFactorProblem(factor.value), this.page.labCaption('heatFactorTip'));
     const warmup = element<HTMLInputElement>('warmup');
-    mark(warmup, this.page.warmupProblem(warmup.value), '');
+    markField(warmup, this.page.warmupProblem(warmup.value));
     const hasSpecies = element<HTMLSelectElement>('heatSpecies').options.length > 0;
     element<HTMLButtonElement>('heat').disabled = !hasSpecies || this.page.heatFactorProblem(factor.value) !== '';
     element<HTMLButtonElement>('equalEnergies').disabled = !hasSpecies;
@@ -389,19 +384,5 @@ export class LabPanel {
     }
     this.setSweepState(`${this.page.labCaption('sweepLoaded')} ${file.name}`, 0);
     this.refresh(false);
-  }
-}
-
-// A field the engine refuses: marked, its words as its tooltip and description.
-function mark(input: HTMLInputElement, problem: string, tip: string): void {
-  if (problem) {
-    input.setAttribute('aria-invalid', 'true');
-    input.title = problem;
-    input.setAttribute('aria-description', problem);
-  } else {
-    input.removeAttribute('aria-invalid');
-    input.removeAttribute('aria-description');
-    if (tip) input.title = tip;
-    else input.removeAttribute('title');
   }
 }

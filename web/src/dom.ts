@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Small helpers both the controls and the laboratory use to reach and mark the page's elements.
+
+export function element<T extends HTMLElement>(id: string): T {
+  const found = document.getElementById(id);
+  if (!found) throw new Error(`the page has no element "${id}"`);
+  return found as T;
+}
+
+// A field the engine refuses: marked, its words as its tooltip and description; otherwise
+// `tip`, if any, as its tooltip.
+export function markField(input: HTMLInputElement, problem: string, tip = ''): void {
+  if (problem) {
+    input.setAttribute('aria-invalid', 'true');
+    input.title = problem;
+    input.setAttribute('aria-description', problem);
+  } else {
+    input.removeAttribute('aria-invalid');
+    input.removeAttribute('aria-description');
+    if (tip) input.title = tip;
+    else input.removeAttribute('title');
+  }
+}
