@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "chart_kit.h"
 
+#include "axis_range.h"
+
 #include <QElapsedTimer>
 #include <QGraphicsSimpleTextItem>
 #include <QPainter>
@@ -169,14 +171,8 @@ void recolor(QLineSeries* series, const QColor& color) {
 }
 
 void fitAxis(QValueAxis* axis, double low, double high) {
-  if (!std::isfinite(low) || !std::isfinite(high) || low > high) {
-    if (axis->min() != 0 || axis->max() != 1) axis->setRange(0, 1);
-    return;
-  }
-  const double span = high - low;
-  const double margin = span > 0 ? 0.05 * span : std::max(1.0, std::fabs(high) * 0.1);
-  // A range that starts at 0 (a density, a count) keeps 0 as its floor.
-  const double from = low == 0 ? 0 : low - margin, to = high + margin;
+  const lab::AxisRange range = lab::valueAxisRange(low, high);
+  const double from = range.min, to = range.max;
   // A new range lays the axis out afresh, the dearest part of a refresh: the present one stays
   // while it holds the values and they fill at least half of it.
   const double shown = axis->max() - axis->min();
@@ -296,19 +292,10 @@ void TimeChart::fit(long ticks, double low, double high, const std::vector<lab::
 }
 
 void fitTicks(QValueAxis* axis, long ticks) {
-  const double t = std::max<double>(10, static_cast<double>(ticks));
-  // Four to eight steps of 1, 2 or 5 times a power of ten, the last just past the run.
-  const double decade = std::pow(10, std::floor(std::log10(t / 4)));
-  double step = 10 * decade;
-  for (double m : {1.0, 2.0, 5.0})
-    if (m * decade >= t / 8) {
-      step = m * decade;
-      break;
-    }
-  const double end = std::ceil(t / step) * step;
-  if (axis->min() == 0 && axis->max() == end) return;
-  axis->setRange(0, end);
-  axis->setTickCount(static_cast<int>(std::lround(end / step)) + 1);
+  const lab::TickAxis t = lab::tickAxis(ticks);
+  if (axis->min() == 0 && axis->max() == t.end) return;
+  axis->setRange(0, t.end);
+  axis->setTickCount(static_cast<int>(std::lround(t.end / t.step)) + 1);
   axis->setLabelFormat("%.0f");
 }
 

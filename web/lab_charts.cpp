@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "axis_range.h"
 #include "report_json.h"
 #include "summary.h"
 #include "theory.h"
@@ -99,15 +100,9 @@ void timePoints(ChartSeries& s, const std::vector<lab::Point>& points, std::size
 
 // The value axis over [low, high] with a margin; a range from 0 keeps 0 as its floor.
 void fitY(Chart& c, double low, double high) {
-  if (!std::isfinite(low) || !std::isfinite(high) || low > high) {
-    c.yMin = 0;
-    c.yMax = 1;
-    return;
-  }
-  const double span = high - low;
-  const double margin = span > 0 ? 0.05 * span : std::max(1.0, std::fabs(high) * 0.1);
-  c.yMin = low == 0 ? 0 : low - margin;
-  c.yMax = high + margin;
+  const lab::AxisRange y = lab::valueAxisRange(low, high);
+  c.yMin = y.min;
+  c.yMax = y.max;
 }
 
 // A chart of quantities over the run's ticks: from 0 to just past the run in round steps, with
@@ -122,16 +117,8 @@ Chart timeChart(std::string title, std::string valueTitle, std::string id) {
 }
 
 void fitTime(Chart& c, long ticks, double low, double high, const std::vector<lab::Event>& events) {
-  const double t = std::max<double>(10, static_cast<double>(ticks));
-  const double decade = std::pow(10, std::floor(std::log10(t / 4)));
-  double step = 10 * decade;
-  for (double m : {1.0, 2.0, 5.0})
-    if (m * decade >= t / 8) {
-      step = m * decade;
-      break;
-    }
   c.xMin = 0;
-  c.xMax = std::ceil(t / step) * step;
+  c.xMax = lab::tickAxis(ticks).end;
   fitY(c, low, high);
   constexpr std::size_t most = 6;
   c.marks.clear();
