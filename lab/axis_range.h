@@ -1,7 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+
 namespace km::lab {
+
+// The low and high of the finite values added (low above high while there are none).
+struct ValueSpan {
+  double low = INFINITY, high = -INFINITY;
+  void add(double v) {
+    if (!std::isfinite(v)) return;
+    low = std::min(low, v);
+    high = std::max(high, v);
+  }
+};
 
 struct AxisRange {
   double min = 0, max = 1;

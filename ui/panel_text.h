@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "axis_range.h"
 #include "summary.h"
 
 // Figures as the laboratory's panels write them, and the ranges their axes span.
@@ -35,14 +36,9 @@ inline QString noHistory(const lab::Results& r) {
   return r.running && r.particles > 0 ? QString() : waiting(r);
 }
 
-// The low and high of the finite values added.
-struct Span {
-  double low = INFINITY, high = -INFINITY;
-  void add(double v) {
-    if (!std::isfinite(v)) return;
-    low = std::min(low, v);
-    high = std::max(high, v);
-  }
+// The low and high of the finite values added, also from a series.
+struct Span : lab::ValueSpan {
+  using ValueSpan::add;
   void add(const QList<QPointF>& points) {
     for (const QPointF& p : points)
       add(p.y());

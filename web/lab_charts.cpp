@@ -47,13 +47,8 @@ std::string noHistory(const lab::Results& r) {
   return r.running && r.particles > 0 ? std::string() : waiting(r);
 }
 
-struct Span {
-  double low = INFINITY, high = -INFINITY;
-  void add(double v) {
-    if (!std::isfinite(v)) return;
-    low = std::min(low, v);
-    high = std::max(high, v);
-  }
+struct Span : lab::ValueSpan {
+  using ValueSpan::add;
   void add(const ChartSeries& s) {
     for (double v : s.y)
       add(v);
