@@ -22,7 +22,7 @@ void tickThenLab(benchmark::State& st) {
   Simulation sim{rnd, clock};
   startGas(sim, static_cast<int>(st.range(0)), surface);
   lab::Laboratory lab(sim);
-  lab.runStarted(0);
+  lab.runStarted({0, 0});
   using Clock = std::chrono::steady_clock;
   Clock::duration engine{}, measuring{};
   for (auto _ : st) {

@@ -12,7 +12,7 @@ namespace {
 // The seed given, whatever time of day start-up offers to seed with.
 class FixedSeed : public RandomSource {
  public:
-  explicit FixedSeed(std::uint32_t seed) : generator_(seed) {}
+  explicit FixedSeed(RunSeed at) { generator_.restart(at); }
   void seed(float) override {}
   float next() override { return generator_.next(); }
 
@@ -27,7 +27,7 @@ struct Midnight : Clock {
 }  // namespace
 
 struct HeadlessGas::Parts {
-  explicit Parts(std::uint32_t seed) : rnd(seed), sim(rnd, clock), lab(sim) {}
+  explicit Parts(RunSeed seed) : rnd(seed), sim(rnd, clock), lab(sim) {}
   FixedSeed rnd;
   Midnight clock;
   NoDrawing surface;
@@ -36,7 +36,8 @@ struct HeadlessGas::Parts {
   Laboratory lab;
 };
 
-HeadlessGas::HeadlessGas(const GasSetup& setup) : p_(std::make_unique<Parts>(setup.seed)) {
+HeadlessGas::HeadlessGas(const GasSetup& setup)
+    : p_(std::make_unique<Parts>(RunSeed{setup.seed, setup.draws})) {
   Simulation& sim = p_->sim;
   sim.startUp(p_->surface);
   sim.setDefaultSpeciesColors();
@@ -51,7 +52,7 @@ HeadlessGas::HeadlessGas(const GasSetup& setup) : p_(std::make_unique<Parts>(set
     if (!why.empty()) throw Refused(why);
   }
   p_->lab.setSettings({setup.warmup, setup.ticks});
-  p_->lab.runStarted(setup.seed);
+  p_->lab.runStarted({setup.seed, setup.draws});
 }
 
 HeadlessGas::~HeadlessGas() = default;

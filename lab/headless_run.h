@@ -20,6 +20,7 @@ struct GasSetup {
   std::string radius = "12", proximity = "24", velocityRange = "20";
   CollisionRule rule = CollisionRule::Specified;
   std::uint32_t seed = 1;
+  std::uint64_t draws = 0;  // random numbers drawn and dropped before the placement
   long warmup = 1000, ticks = 10000;
 };
 

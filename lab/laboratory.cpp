@@ -62,7 +62,7 @@ std::array<int, 5> Laboratory::speciesFirst() const {
   return first;
 }
 
-void Laboratory::runStarted(std::uint64_t seed) {
+void Laboratory::runStarted(RunSeed seed) {
   const State& s = sim_.state();
   started_ = true;
   seed_ = seed;

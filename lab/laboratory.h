@@ -11,6 +11,7 @@
 #include "diffusion.h"
 #include "histogram.h"
 #include "observer.h"
+#include "random_source.h"
 #include "series.h"
 #include "simulation.h"
 #include "wall_profile.h"
@@ -109,7 +110,7 @@ struct Results {
   double momentumX = notKnown, momentumY = notKnown;
   int outside = 0;            // centres outside the box
   double worstExcursion = 0;  // farthest a centre is beyond a wall now
-  std::uint64_t seed = 0;
+  RunSeed seed;               // where the run's random numbers began
 };
 
 // Time series from the start of the run, for charts: bins of equal ticks, at most 512.
@@ -134,7 +135,7 @@ class Laboratory : public GasObserver {
   const Settings& settings() const { return settings_; }
 
   // A run was placed: reads its layout and starts every measurement and the history afresh.
-  void runStarted(std::uint64_t seed);
+  void runStarted(RunSeed seed);
   // After every tick of the simulation. A change of the discs the engine moves (a count typed
   // during the run) or of the proximity is an event that restarts the averages.
   void afterTick();
@@ -173,7 +174,7 @@ class Laboratory : public GasObserver {
   Simulation& sim_;
   Settings settings_;
   bool started_ = false;
-  std::uint64_t seed_ = 0;
+  RunSeed seed_;
   long tick_ = 0;         // since the run began
   long restartTick_ = 0;  // when the averages last restarted
   bool averaging_ = false;

@@ -66,8 +66,9 @@ void writeJson(std::ostream& out, const RunSettings& s, const Results& r, long i
       << ", \"masses\": " << jsonList(n.masses, jsonNumber)
       << ", \"radius\": " << jsonNumber(n.radius) << ", \"proximity\": " << jsonNumber(n.proximity)
       << ", \"vel_range\": " << jsonNumber(n.velocityRange) << ", \"rule\": " << jsonString(s.rule)
-      << ", \"seed\": " << s.seed << ", \"warmup\": " << s.warmup << ", \"ticks\": " << s.ticks
-      << ", \"particles\": " << r.particles << ", \"interrupted_after\": "
+      << ", \"seed\": " << s.seed << ", \"draws\": " << s.draws << ", \"warmup\": " << s.warmup
+      << ", \"ticks\": " << s.ticks << ", \"particles\": " << r.particles
+      << ", \"interrupted_after\": "
       << (interruptedAfter >= 0 ? std::to_string(interruptedAfter) : "null")
       << ",\n    \"typed\": {\"counts\": " << jsonList(s.input.rows.counts, jsonString)
       << ", \"masses\": " << jsonList(s.input.rows.masses, jsonString)

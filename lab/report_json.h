@@ -18,6 +18,7 @@ struct RunSettings {
   std::string proximity = "24";
   std::string rule = "specified";  // "specified" or "exact"
   std::uint64_t seed = 1;
+  std::uint64_t draws = 0;  // random numbers drawn from the seed before the placement
   long warmup = 1000, ticks = 10000;
 };
 

@@ -175,8 +175,16 @@ std::vector<Row> summarize(const Results& r) {
   out.add("momentum.y", "total momentum, y", "amu*u/tick", r.momentumY);
   out.add("outside", "centres outside the box", "", static_cast<double>(r.outside));
   out.add("excursion", "farthest centre beyond a wall", "u", r.worstExcursion);
-  out.add("seed", "seed of the run", "", static_cast<double>(r.seed));
+  out.add("seed", "seed of the run", "", static_cast<double>(r.seed.seed));
+  out.add("draws", "random numbers drawn from the seed before the run", "",
+          static_cast<double>(r.seed.draws));
   return out.rows;
+}
+
+std::string runSeedText(RunSeed seed) {
+  const std::string s = std::to_string(seed.seed), d = std::to_string(seed.draws);
+  return "Seed " + s + ", " + d + " numbers drawn before this run: kinetic-measure --seed " + s +
+         " --draws " + d + " places this gas again.";
 }
 
 }  // namespace km::lab

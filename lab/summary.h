@@ -8,6 +8,9 @@
 
 namespace km::lab {
 
+// The seed and draws that place a run's gas again, in words with kinetic-measure's options.
+std::string runSeedText(RunSeed seed);
+
 // One measured quantity beside its theory, as a report prints it.
 struct Row {
   std::string section;  // "temperature", "distributions", "pressure", ...

@@ -197,7 +197,7 @@ std::vector<SweepRow> runSweep(const SweepSettings& settings, const Control& con
     // one order and the rows come out the same on any number of threads.
     std::vector<Results>& runs = results[p];
     std::sort(runs.begin(), runs.end(),
-              [](const Results& a, const Results& b) { return a.seed < b.seed; });
+              [](const Results& a, const Results& b) { return a.seed.seed < b.seed.seed; });
     SweepRow row = sweepRow(settings.etas[p], radiusFor(settings.discs, settings.etas[p]), runs);
     row.problem = problems[p];
     rows.push_back(std::move(row));

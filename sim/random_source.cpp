@@ -7,7 +7,14 @@ namespace km {
 
 void SeededGenerator::seed(float secondsSinceMidnight) {
   // The bits of the single keep its fraction, so two starts in the same second still differ.
-  engine_.seed(bitsAs<std::uint32_t>(secondsSinceMidnight));
+  restart({bitsAs<std::uint32_t>(secondsSinceMidnight), 0});
+}
+
+void SeededGenerator::restart(RunSeed at) {
+  engine_.seed(at.seed);
+  engine_.discard(at.draws);
+  seed_ = at.seed;
+  draws_ = at.draws;
 }
 
 }  // namespace km

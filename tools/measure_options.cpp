@@ -22,6 +22,9 @@ Runs a gas of hard discs without a window and prints its measurements beside kin
   --warmup n           ticks before the averages begin     (default 1000)
   --ticks n            ticks averaged                      (default 10000)
   --seed n             seed of the random placement, 0..4294967295 (default 1)
+  --draws k            random numbers drawn from the seed before the placement,
+                       0..1000000000 (default 0); the laboratory's Integrity tab shows the
+                       seed and draws that place the gas on screen again
   --format table|json|csv                                  (default table)
   --help               this text
 
@@ -140,8 +143,8 @@ Parsed parseOptions(const std::vector<std::string>& args) {
       continue;
     }
     static const char* const withValue[] = {
-        "--counts", "--masses", "--radius", "--proximity", "--vel-range", "--rule", "--warmup",
-        "--ticks",  "--seed",   "--format", "--etas",      "--seeds",     "--jobs"};
+        "--counts", "--masses", "--radius", "--proximity", "--vel-range", "--rule",  "--warmup",
+        "--ticks",  "--seed",   "--draws",  "--format",    "--etas",      "--seeds", "--jobs"};
     bool known = false;
     for (const char* w : withValue)
       known = known || name == w;
@@ -204,6 +207,9 @@ Parsed parseOptions(const std::vector<std::string>& args) {
               "\"");
     if (name == "--seed" && !wholeNumber(value, std::uint32_t{0}, UINT32_MAX, o.seed))
       problem("--seed must be a whole number from 0 to 4294967295, not \"" + value + "\"");
+    if (name == "--draws" &&
+        !wholeNumber(value, std::uint64_t{0}, std::uint64_t{1000000000}, o.draws))
+      problem("--draws must be a whole number from 0 to 1,000,000,000, not \"" + value + "\"");
     if (name == "--format") {
       if (value == "table")
         o.format = Format::Table;

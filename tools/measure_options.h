@@ -21,6 +21,7 @@ struct Options {
   long warmup = 1000;  // ticks before the averages begin
   long ticks = 10000;  // ticks averaged
   std::uint32_t seed = 1;
+  std::uint64_t draws = 0;  // random numbers drawn from the seed before the placement
   Format format = Format::Table;
   bool help = false;
 

@@ -11,6 +11,7 @@ lab::GasSetup setupOf(const Options& o) {
   s.velocityRange = o.input.velocityRange;
   s.rule = o.rule == "exact" ? CollisionRule::Exact : CollisionRule::Specified;
   s.seed = o.seed;
+  s.draws = o.draws;
   s.warmup = o.warmup;
   s.ticks = o.ticks;
   return s;

@@ -22,7 +22,7 @@ std::string settingsLine(const Options& o) {
   return "counts " + c[0] + "," + c[1] + "," + c[2] + "," + c[3] + "  masses " + m[0] + "," + m[1] +
          "," + m[2] + "," + m[3] + "  radius " + o.input.radius + "  proximity " + o.proximity +
          "  vel-range " + o.input.velocityRange + "  rule " + o.rule + "  seed " +
-         std::to_string(o.seed);
+         std::to_string(o.seed) + (o.draws ? "  draws " + std::to_string(o.draws) : "");
 }
 
 std::string theoryText(const lab::Row& row) {
@@ -92,6 +92,7 @@ void writeJson(std::ostream& out, const Options& o, const Outcome& run,
   s.proximity = o.proximity;
   s.rule = o.rule;
   s.seed = o.seed;
+  s.draws = o.draws;
   s.warmup = o.warmup;
   s.ticks = o.ticks;
   lab::writeJson(out, s, run.results, run.stopped ? run.results.ticks : -1, rows);

@@ -151,6 +151,7 @@ void KineticModel::runSImulation_Click() {
     Picture1->setBackColor(0);
     model_.takeVelocityScale(input.velocityRange);
     model_.SetUpSpecies(input.rows);
+    runSeed_ = rnd_.position();
     model_.PlaceParticles(*Picture1);
     // Exact hard discs must start apart; a gas too dense for that does not start.
     if (model_.collisionRule() == CollisionRule::Exact) doesNotFit = model_.separateOverlaps();

@@ -14,7 +14,6 @@
 #include <functional>
 #include <optional>
 
-#include "bits.h"
 #include "input_check.h"
 #include "marked_field.h"
 #include "picture_box.h"
@@ -27,19 +26,6 @@ namespace km {
 class SystemClock : public Clock {
  public:
   double secondsSinceMidnight() const override;
-};
-
-// The program's generator, remembering the seed that start-up gave it (the laboratory shows it).
-class WindowGenerator : public SeededGenerator {
- public:
-  void seed(float secondsSinceMidnight) override {
-    seed_ = bitsAs<std::uint32_t>(secondsSinceMidnight);
-    SeededGenerator::seed(secondsSinceMidnight);
-  }
-  std::uint32_t seedValue() const { return seed_; }
-
- private:
-  std::uint32_t seed_ = 0;
 };
 
 class LabWindow;
@@ -80,7 +66,8 @@ class KineticModel : public QWidget {
   int timerInterval() const { return timerInterval_; }
   // Whether "Run Simulation" has placed a gas.
   bool hasRun() const { return timerInterval_ > 0; }
-  std::uint32_t seed() const { return rnd_.seedValue(); }
+  // Where the last run's random numbers began (the laboratory shows it).
+  RunSeed seed() const { return runSeed_; }
 
   // The laboratory's controls over the clock: the interval that "Run Simulation" and "restart"
   // use (1 ms unless the laboratory sets another), and one tick while paused.
@@ -160,7 +147,8 @@ class KineticModel : public QWidget {
   void markFields();
   RunInput runInput() const;
 
-  WindowGenerator rnd_;
+  SeededGenerator rnd_;
+  RunSeed runSeed_;
   SystemClock clock_;
   Simulation model_{rnd_, clock_};
   PendingReadouts readouts_;

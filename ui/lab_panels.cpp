@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "panel_text.h"
+#include "summary.h"
 
 namespace km {
 using namespace panel;
@@ -465,15 +466,15 @@ void IntegrityPanel::refresh(const LabView& v) {
   }
   figures->setText(QString("Energy now %1, at the start %2; drift %3 per 10,000 ticks.\n"
                            "Momentum (%4, %5).   Centres outside the box: %6 (farthest %7 units).\n"
-                           "Seed %8.   Rule: %9.   Ticks averaged %10 of %11.")
+                           "Rule: %8.   Ticks averaged %9 of %10.\n%11")
                        .arg(number(r.energy), number(r.energyAtStart), number(r.driftPer10k),
                             number(r.momentumX), number(r.momentumY))
                        .arg(r.outside)
                        .arg(number(r.worstExcursion))
-                       .arg(r.seed)
                        .arg(v.rule)
                        .arg(r.measuredTicks)
-                       .arg(r.ticks));
+                       .arg(r.ticks)
+                       .arg(QString::fromStdString(lab::runSeedText(r.seed))));
 }
 
 }  // namespace km

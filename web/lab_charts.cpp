@@ -483,9 +483,9 @@ LabTab integrityTab(const TabSources& v) {
                 " per 10,000 ticks.\nMomentum (" + numberText(r.momentumX) + ", " +
                 numberText(r.momentumY) +
                 ").   Centres outside the box: " + std::to_string(r.outside) + " (farthest " +
-                numberText(r.worstExcursion) + " units).\nSeed " + std::to_string(r.seed) +
-                ".   Rule: " + v.rule + ".   Ticks averaged " + std::to_string(r.measuredTicks) +
-                " of " + std::to_string(r.ticks) + ".";
+                numberText(r.worstExcursion) + " units).\nRule: " + v.rule + ".   Ticks averaged " +
+                std::to_string(r.measuredTicks) + " of " + std::to_string(r.ticks) + ".\n" +
+                lab::runSeedText(r.seed);
   return tab;
 }
 

@@ -131,7 +131,7 @@ std::string LabPage::caption(const std::string& id) {
   return {};
 }
 
-LabPage::LabPage(PageModel& page, std::uint64_t seed) : page_(page), lab_(page.model()) {
+LabPage::LabPage(PageModel& page, RunSeed seed) : page_(page), lab_(page.model()) {
   lab_.setSettings({500, 0});
   if (page_.hasRun()) runStarted(seed);
 }
@@ -141,7 +141,7 @@ LabPage::~LabPage() {
   page_.model().setCollisionRule(CollisionRule::Specified);
 }
 
-void LabPage::runStarted(std::uint64_t seed) {
+void LabPage::runStarted(RunSeed seed) {
   lab_.runStarted(seed);
   if (ruleExact()) lab_.restartAverages("rule: exact hard discs");
   // What the last run's experiments said is not about this one.

@@ -23,14 +23,14 @@ class LabPage {
   static std::string caption(const std::string& id);
 
   // Opened during a run, it measures from now on; `seed` is the one the run's generator took.
-  LabPage(PageModel& page, std::uint64_t seed);
+  LabPage(PageModel& page, RunSeed seed);
   // Closed, the page is as without a laboratory: full speed, the specified rule.
   ~LabPage();
   LabPage(const LabPage&) = delete;
   LabPage& operator=(const LabPage&) = delete;
 
   // What the main part of the page tells it.
-  void runStarted(std::uint64_t seed);
+  void runStarted(RunSeed seed);
   void ticked() { lab_.afterTick(); }
   // A count or the proximity is being typed: its changes make one event until it settles
   // (typing pauses or the field is left).

@@ -3,7 +3,6 @@
 
 #include <sstream>
 
-#include "bits.h"
 #include "measure_options.h"
 #include "messages.h"
 #include "report_json.h"
@@ -13,8 +12,8 @@ namespace km {
 namespace {
 
 // The names a setup takes: kinetic-measure's options that describe a gas and its measuring.
-constexpr const char* setupNames[] = {"counts",    "masses", "radius", "proximity",
-                                      "vel-range", "seed",   "rule",   "warmup"};
+constexpr const char* setupNames[] = {"counts", "masses", "radius", "proximity", "vel-range",
+                                      "seed",   "draws",  "rule",   "warmup"};
 
 // kinetic-measure's words name its options "--name"; here they are the setup's names.
 std::string withoutDashes(std::string text) {
@@ -24,16 +23,6 @@ std::string withoutDashes(std::string text) {
 }
 
 }  // namespace
-
-void PageRandom::seed(float secondsSinceMidnight) {
-  seed_ = bitsAs<std::uint32_t>(secondsSinceMidnight);
-  generator_.seed(secondsSinceMidnight);
-}
-
-void PageRandom::fix(std::uint32_t seed) {
-  generator_ = SeededGenerator(seed);
-  seed_ = seed;
-}
 
 PageApp::PageApp(const Clock& clock, std::function<double()> nowMs)
     : page_(rnd_, clock), now_(std::move(nowMs)) {
@@ -60,7 +49,7 @@ std::string PageApp::paceText() const {
 }
 
 void PageApp::openLab() {
-  if (!lab_) lab_ = std::make_unique<LabPage>(page_, rnd_.seedValue());
+  if (!lab_) lab_ = std::make_unique<LabPage>(page_, runSeed_);
 }
 
 void PageApp::closeLab() {
@@ -68,12 +57,13 @@ void PageApp::closeLab() {
 }
 
 void PageApp::beforePlacing() {
-  if (fixedSeed_) rnd_.fix(*fixedSeed_);
+  if (fixedSeed_) rnd_.restart(*fixedSeed_);
+  runSeed_ = rnd_.position();
 }
 
 void PageApp::runStarted() {
   ticks_ = 0;
-  if (lab_) lab_->runStarted(rnd_.seedValue());
+  if (lab_) lab_->runStarted(runSeed_);
 }
 
 void PageApp::ticked() {
@@ -105,7 +95,7 @@ std::string PageApp::setup(const std::vector<std::pair<std::string, std::string>
   page_.typeInto("txtParticleRad", o.input.radius);
   page_.typeInto("txtProximity", o.proximity);
   page_.typeInto("txtVelRange", o.input.velocityRange);
-  fixedSeed_ = o.seed;
+  fixedSeed_ = RunSeed{o.seed, o.draws};
   openLab();
   lab_->takeRule(o.rule == "exact");
   lab_->setWarmup(std::to_string(o.warmup));
@@ -131,7 +121,10 @@ std::vector<std::pair<std::string, std::string>> PageApp::setupOptions() const {
       {"radius", page_.fieldText("txtParticleRad")},
       {"proximity", page_.fieldText("txtProximity")},
       {"vel-range", page_.fieldText("txtVelRange")}};
-  if (fixedSeed_) out.emplace_back("seed", std::to_string(*fixedSeed_));
+  if (page_.hasRun()) {
+    out.emplace_back("seed", std::to_string(runSeed_.seed));
+    out.emplace_back("draws", std::to_string(runSeed_.draws));
+  }
   const bool exact = page_.model().collisionRule() == CollisionRule::Exact;
   out.emplace_back("rule", exact ? "exact" : "specified");
   if (lab_) out.emplace_back("warmup", std::to_string(lab_->warmup()));
@@ -159,7 +152,8 @@ std::string PageApp::measureJson() const {
   s.input = page_.lastRun();
   s.proximity = page_.lastProximity();
   s.rule = page_.model().collisionRule() == CollisionRule::Exact ? "exact" : "specified";
-  s.seed = r.seed;
+  s.seed = r.seed.seed;
+  s.draws = r.seed.draws;
   s.warmup = r.warmup;
   s.ticks = r.measuredTicks;
   std::ostringstream out;

@@ -17,21 +17,6 @@
 
 namespace km {
 
-// The program's generator, remembering its seed: the bits of the time of day start-up gave it,
-// as on the desktop, or a seed fixed for every run from then on.
-class PageRandom : public RandomSource {
- public:
-  void seed(float secondsSinceMidnight) override;
-  float next() override { return generator_.next(); }
-  // Starts the generator afresh from `seed`, as kinetic-measure --seed does.
-  void fix(std::uint32_t seed);
-  std::uint32_t seedValue() const { return seed_; }
-
- private:
-  SeededGenerator generator_;
-  std::uint32_t seed_ = 0;
-};
-
 // The whole page: the main part (PageModel), its frame pacing, the laboratory while it is
 // open, a setup given by name (the link's parameters, the scripting interface) and the
 // measurements as kinetic-measure reports them.
@@ -66,20 +51,23 @@ class PageApp : private PageModel::Listener {
   // The laboratory's measurements as `kinetic-measure --format json` prints them; "" while the
   // laboratory is closed.
   std::string measureJson() const;
-  // The seed fixed for every run, if one is.
-  std::optional<std::uint32_t> fixedSeed() const { return fixedSeed_; }
+  // The seed and draws fixed for every run, if a setup fixed them.
+  std::optional<RunSeed> fixedSeed() const { return fixedSeed_; }
+  // Where the present run's random numbers began: a link with it places the same gas.
+  RunSeed runSeed() const { return runSeed_; }
 
  private:
   void beforePlacing() override;
   void runStarted() override;
   void ticked() override;
 
-  PageRandom rnd_;
+  SeededGenerator rnd_;
   PageModel page_;
   Pacer pacer_;
   std::function<double()> now_;
   std::unique_ptr<LabPage> lab_;
-  std::optional<std::uint32_t> fixedSeed_;
+  std::optional<RunSeed> fixedSeed_;
+  RunSeed runSeed_;
   long ticks_ = 0;
 };
 

@@ -44,8 +44,9 @@ std::vector<lab::SweepRow> SweepJob::rows() const {
   for (std::size_t p = 0; p < settings_.etas.size(); ++p) {
     // Seeds in the order asked.
     std::vector<lab::Results> runs = results_[p];
-    std::sort(runs.begin(), runs.end(),
-              [](const lab::Results& a, const lab::Results& b) { return a.seed < b.seed; });
+    std::sort(runs.begin(), runs.end(), [](const lab::Results& a, const lab::Results& b) {
+      return a.seed.seed < b.seed.seed;
+    });
     lab::SweepRow row =
         lab::sweepRow(settings_.etas[p], lab::radiusFor(settings_.discs, settings_.etas[p]), runs);
     row.problem = problems_[p];

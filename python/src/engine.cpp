@@ -89,6 +89,7 @@ std::string Engine::resultsJson() const {
   s.proximity = setup_.proximity;
   s.rule = ruleName(gas_.simulation().collisionRule());
   s.seed = setup_.seed;
+  s.draws = setup_.draws;
   s.warmup = setup_.warmup;
   s.ticks = std::max(0L, gas_.ticks() - setup_.warmup);
   const lab::Results results = gas_.laboratory().results();

@@ -33,7 +33,7 @@ struct SeededGas {
     sim.PlaceParticles(surface);
     if (!measured) return;
     lab.emplace(sim);
-    lab->runStarted(seed);
+    lab->runStarted({seed, 0});
   }
   void run(int ticks) {
     for (int t = 0; t < ticks; ++t) {
@@ -89,7 +89,7 @@ struct HandGas {
 TEST(Laboratory, OneDiscBetweenTwoWallsGivesTheExactPressure) {
   HandGas gas({{1, 1, 500, 500, 10, 0}}, 0, 24);
   Laboratory lab(gas.sim);
-  lab.runStarted(0);
+  lab.runStarted({});
   gas.run(lab, 2040);
   const Results r = lab.results();
   EXPECT_EQ(r.measuredTicks, 2040);
@@ -106,7 +106,7 @@ TEST(Laboratory, OneExactDiscHasTheIdealGasZ) {
   HandGas gas({{1, 1, 500, 500, 10, 0}}, 0, 24);
   gas.sim.setCollisionRule(CollisionRule::Exact);
   Laboratory lab(gas.sim);
-  lab.runStarted(0);
+  lab.runStarted({});
   gas.run(lab, 2000);
   const Results r = lab.results();
   EXPECT_NEAR(r.pressure.value, 20.0 * 20 / 2000 / 4000, 1e-15);
@@ -120,7 +120,7 @@ TEST(Laboratory, TheSideIsWhatTheCentresReach) {
   HandGas gas({{1, 1, 500, 500, 10, 0}}, 10, 20);
   gas.sim.setCollisionRule(CollisionRule::Exact);
   Laboratory lab(gas.sim);
-  lab.runStarted(0);
+  lab.runStarted({});
   gas.run(lab, 1960);
   const Results r = lab.results();
   EXPECT_EQ(r.side, 980);
@@ -134,7 +134,7 @@ TEST(Laboratory, TheSideIsWhatTheCentresReach) {
 TEST(Laboratory, BallisticDiscHasMsdSpeedSquaredTimesLagSquared) {
   HandGas gas({{1, 2, 300, 700, 3, 4}}, 12, 0);
   Laboratory lab(gas.sim);
-  lab.runStarted(0);
+  lab.runStarted({});
   gas.run(lab, 3000);
   const Results r = lab.results();
   int checked = 0;
@@ -175,7 +175,7 @@ TEST(Laboratory, EquipartitionOfAHandBuiltState) {
   // Species 1: energies 12.5 and 0 (kT 6.25); species 2: 2 (kT 2); the gas: 14.5 / 3.
   HandGas gas({{1, 1, 300, 300, 3, 4}, {1, 1, 600, 600, 0, 0}, {2, 4, 400, 700, 1, 0}}, 12, 0);
   Laboratory lab(gas.sim);
-  lab.runStarted(0);
+  lab.runStarted({});
   gas.run(lab, 1);
   const Results r = lab.results();
   ASSERT_EQ(r.species.size(), 2u);
@@ -195,7 +195,7 @@ TEST(Laboratory, WarmUpAndWindowBoundTheAverages) {
   HandGas gas({{1, 1, 500, 500, 2, 1}, {1, 1, 200, 200, 1, 2}}, 12, 0);
   Laboratory lab(gas.sim);
   lab.setSettings({100, 300});
-  lab.runStarted(0);
+  lab.runStarted({});
   gas.run(lab, 50);
   EXPECT_EQ(lab.results().measuredTicks, 0);
   gas.run(lab, 1000);
@@ -207,7 +207,7 @@ TEST(Laboratory, WarmUpAndWindowBoundTheAverages) {
 TEST(Experiments, HeatingScalesEnergyAboutTheMeanAndKeepsMomentum) {
   HandGas gas({{1, 1, 300, 300, 3, 4}, {2, 4, 600, 600, 1, 0}, {2, 4, 400, 700, 3, 2}}, 12, 0);
   Laboratory lab(gas.sim);
-  lab.runStarted(0);
+  lab.runStarted({});
   gas.run(lab, 10);
   // About their mean (2, 1) the two discs of species 2 move at (−1, −1) and (1, 1): four times
   // the energy doubles those, and the mean stays.
@@ -241,7 +241,7 @@ TEST(Experiments, HeatingOneDiscScalesItsVelocityAndNothingIsNeverReportedDone) 
                {3, 16, 700, 700, 0, 0}},
               12, 0);
   Laboratory lab(gas.sim);
-  lab.runStarted(0);
+  lab.runStarted({});
   const State& s = gas.s;
   EXPECT_EQ(lab.heat(2, 100), "");
   EXPECT_NEAR(s.velX(3).toDouble(), 10, 1e-12);
@@ -260,7 +260,7 @@ TEST(Experiments, HeatingOneDiscScalesItsVelocityAndNothingIsNeverReportedDone) 
 TEST(Experiments, NoDiscIsSentFasterThanTenThousandUnitsATick) {
   HandGas gas({{1, 1, 300, 300, 1500, 0}, {1, 1, 600, 600, -1500, 0}}, 12, 0);
   Laboratory lab(gas.sim);
-  lab.runStarted(0);
+  lab.runStarted({});
   EXPECT_NE(lab.heat(1, 100), "");
   EXPECT_EQ(gas.s.velX(1).toDouble(), 1500);
   EXPECT_EQ(lab.heat(1, 16), "");
@@ -270,7 +270,7 @@ TEST(Experiments, NoDiscIsSentFasterThanTenThousandUnitsATick) {
 TEST(Experiments, EqualEnergiesKeepDirectionsAndTotal) {
   HandGas gas({{1, 1, 300, 300, 3, 4}, {1, 1, 600, 600, 0, 0}, {2, 4, 400, 700, 1, 0}}, 12, 0);
   Laboratory lab(gas.sim);
-  lab.runStarted(0);
+  lab.runStarted({});
   lab.equalEnergies();
   const State& s = gas.s;
   const double each = 14.5 / 3;
@@ -302,11 +302,11 @@ TEST(Experiments, HFallsBackToTheMaxwelliansAfterEqualEnergies) {
 TEST(Laboratory, DiscsOutsideTheBoxAreCounted) {
   HandGas gas({{1, 1, -5, 500, 0, 0}, {1, 1, 500, 1003, 0, 0}, {1, 1, 500, 500, 0, 0}}, 12, 0);
   Laboratory lab(gas.sim);
-  lab.runStarted(42);
+  lab.runStarted({42, 0});
   const Results r = lab.results();
   EXPECT_EQ(r.outside, 2);
   EXPECT_EQ(r.worstExcursion, 5);
-  EXPECT_EQ(r.seed, 42u);
+  EXPECT_EQ(r.seed.seed, 42u);
 }
 
 // A count typed during a run changes at once which discs the engine moves, the first ones
@@ -354,7 +354,7 @@ TEST(Laboratory, OpenedDuringARunTakesEachDiscsOwnSpecies) {
   gas.run(10);
   gas.sim.takeSpeciesCount(0, "20");
   Laboratory lab(gas.sim);
-  lab.runStarted(3);
+  lab.runStarted({3, 0});
   const Results r = lab.results();
   EXPECT_EQ(r.particles, 31);
   ASSERT_EQ(r.species.size(), 1u);
@@ -368,7 +368,7 @@ TEST(Laboratory, ALoweredCountIsNoEnergyDrift) {
   SeededGas gas(4, {"100", "0", "0", "0"}, false);
   gas.sim.setCollisionRule(CollisionRule::Exact);
   Laboratory lab(gas.sim);
-  lab.runStarted(4);
+  lab.runStarted({4, 0});
   gas.lab.reset();
   for (int t = 0; t < 100; ++t) {
     gas.sim.Timer1_Timer(gas.surface, gas.display);
@@ -420,7 +420,7 @@ TEST(Laboratory, ANewRunShowsNoneOfTheLastRunsAverages) {
   lab.setSettings({999999, 0});
   gas.sim.SetUpSpecies(test::rows({"32", "8", "2", "1"}));
   gas.sim.PlaceParticles(gas.surface);
-  lab.runStarted(7);
+  lab.runStarted({7, 0});
   gas.run(5);
   Results r = lab.results();
   EXPECT_EQ(r.warmupLeft, 999995);
@@ -436,7 +436,7 @@ TEST(Laboratory, ANewRunShowsNoneOfTheLastRunsAverages) {
   gas.sim.SetUpSpecies(test::rows({"32", "8", "2", "1"}));
   gas.sim.PlaceParticles(gas.surface);
   lab.setSettings({0, 0});
-  lab.runStarted(8);
+  lab.runStarted({8, 0});
   gas.run(20);
   r = lab.results();
   EXPECT_EQ(r.kTNow, 0);
@@ -461,7 +461,7 @@ TEST(Laboratory, TheDensityRefusalGivesThePrintedPackingFraction) {
     gas.sim.PlaceParticles(gas.surface);
     const std::string why = gas.sim.separateOverlaps();
     Laboratory lab(gas.sim);
-    lab.runStarted(1);
+    lab.runStarted({1, 0});
     char printed[32];
     std::snprintf(printed, sizeof printed, "%.3g", lab.results().eta);
     EXPECT_NE(why.find(std::string("packing fraction of ") + printed + ";"), std::string::npos)
@@ -493,7 +493,7 @@ struct DenseGas : SeededGas {
     sim.PlaceParticles(surface);
     sim.setCollisionRule(CollisionRule::Exact);
     lab.setSettings({warmup, ticks});
-    lab.runStarted(seed);
+    lab.runStarted({seed, 0});
     for (long t = 0; t < warmup + ticks; ++t) {
       sim.Timer1_Timer(surface, display);
       lab.afterTick();

@@ -6,6 +6,8 @@
 #include <set>
 #include <sstream>
 
+#include "bits.h"
+#include "fakes.h"
 #include "measure_options.h"
 #include "measure_run.h"
 #include "report.h"
@@ -18,9 +20,13 @@ Parsed parse(std::vector<std::string> args) {
 }
 
 TEST(MeasureOptions, ReadsEveryOption) {
-  const Parsed p = parse({"--counts", "200,0,0,0", "--masses=1,1,1,1", "--radius", "10",
-                          "--proximity", "20", "--vel-range", "30", "--rule", "exact", "--warmup",
-                          "0", "--ticks", "5", "--seed", "4294967295", "--format", "csv"});
+  const Parsed p = parse({"--counts",   "200,0,0,0",   "--masses=1,1,1,1",
+                          "--radius",   "10",          "--proximity",
+                          "20",         "--vel-range", "30",
+                          "--rule",     "exact",       "--warmup",
+                          "0",          "--ticks",     "5",
+                          "--seed",     "4294967295",  "--draws",
+                          "1000000000", "--format",    "csv"});
   ASSERT_TRUE(p.problems.empty()) << p.problems.front();
   const Options& o = p.options;
   EXPECT_EQ(o.input.rows.counts[0], "200");
@@ -32,6 +38,7 @@ TEST(MeasureOptions, ReadsEveryOption) {
   EXPECT_EQ(o.warmup, 0);
   EXPECT_EQ(o.ticks, 5);
   EXPECT_EQ(o.seed, 4294967295u);
+  EXPECT_EQ(o.draws, 1000000000u);
   EXPECT_EQ(o.format, Format::Csv);
   EXPECT_TRUE(parse({"--help"}).options.help);
 }
@@ -49,6 +56,9 @@ TEST(MeasureOptions, RefusesWhatRunSimulationRefusesAndMore) {
                                                      {"--ticks", "12x"},
                                                      {"--warmup", "-1"},
                                                      {"--seed", "4294967296"},
+                                                     {"--draws", "-1"},
+                                                     {"--draws", "1000000001"},
+                                                     {"--draws", "2.5"},
                                                      {"--format", "xml"},
                                                      {"--radius"},
                                                      {"--frobnicate"}};
@@ -172,6 +182,46 @@ TEST(Report, TableValuesAndTheoriesLineUp) {
 
 // The start-up gas, run headless: every species carries the gas's kT and the light species'
 // speeds follow the two-dimensional Maxwell–Boltzmann law.
+// A window seeds its generator once, from the time of day, and every run draws on from there:
+// the seed and the numbers drawn before a run place that run's gas again, headless.
+TEST(MeasureRun, SeedAndDrawsPlaceAWindowsLaterRunAgain) {
+  SeededGenerator rnd;
+  test::FixedClock clock;
+  NoDrawing surface;
+  Simulation window(rnd, clock);
+  window.startUp(surface);
+  window.setDefaultSpeciesColors();
+  window.SetUpSpecies(test::rows({"32", "8", "2", "1"}));
+  window.PlaceParticles(surface);
+  window.SetUpSpecies(test::rows({"20", "5", "0", "3"}));
+  const RunSeed at = rnd.position();
+  EXPECT_EQ(at.seed, bitsAs<std::uint32_t>(static_cast<float>(clock.seconds)));
+  EXPECT_EQ(at.draws, 4u * 43) << "four numbers for each disc placed";
+  window.PlaceParticles(surface);
+
+  for (const bool withDraws : {true, false}) {
+    std::vector<std::string> args = {"--counts", "20,5,0,3", "--seed", std::to_string(at.seed)};
+    if (withDraws) args.insert(args.end(), {"--draws", std::to_string(at.draws)});
+    const Parsed p = parse(args);
+    ASSERT_TRUE(p.problems.empty());
+    const lab::HeadlessGas gas(setupOf(p.options));
+    ASSERT_EQ(gas.particles(), 28);
+    std::vector<double> xy(56), v(56);
+    gas.positions(xy);
+    gas.velocities(v);
+    int same = 0;
+    for (int i = 2; i <= 28; ++i) {
+      const auto k = static_cast<std::size_t>(2 * (i - 1));
+      same += xy[k] == window.state().posX(i).toDouble() &&
+              xy[k + 1] == window.state().posY(i).toDouble() &&
+              v[k] == window.state().velX(i).toDouble() &&
+              v[k + 1] == window.state().velY(i).toDouble();
+    }
+    EXPECT_EQ(same, withDraws ? 27 : 0) << "with draws " << withDraws;
+    EXPECT_EQ(gas.laboratory().results().seed, (withDraws ? at : RunSeed{at.seed, 0}));
+  }
+}
+
 TEST(MeasureRun, DefaultGasShowsEquipartitionAndMaxwellBoltzmann) {
   Options o;
   o.warmup = 2000;

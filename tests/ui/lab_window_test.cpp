@@ -158,7 +158,7 @@ class LabWindowTest : public QObject {
       ++msdPoints;
     }
     QVERIFY(msdPoints > 5);
-    QVERIFY(lab->integrity->figures->text().contains(QString::number(t.w.seed())));
+    QVERIFY(lab->integrity->figures->text().contains(QString::number(t.w.seed().seed)));
   }
 
   void pauseFreezesAndRunStartsAfresh() {

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "bits.h"
 #include "fakes.h"
 #include "headless_run.h"
 #include "page_app.h"
@@ -94,7 +95,7 @@ TEST(PageApp, TheSameSetupRunsTheSameGasAndCopiesIntoALink) {
   const Options link = a.app.setupOptions();
   const Options expected = {{"counts", "40,5,0,0"}, {"masses", "1,4,16,64"}, {"radius", "12"},
                             {"proximity", "24"},    {"vel-range", "20"},     {"seed", "11"},
-                            {"rule", "exact"},      {"warmup", "1000"}};
+                            {"draws", "0"},         {"rule", "exact"},       {"warmup", "1000"}};
   EXPECT_EQ(link, expected);
   // Another seed places another gas.
   App c;
@@ -106,6 +107,32 @@ TEST(PageApp, TheSameSetupRunsTheSameGasAndCopiesIntoALink) {
   a.app.page().pause();
   a.app.step(300);
   EXPECT_EQ(a.app.measureJson(), b.app.measureJson());
+}
+
+// A page seeds from the time of day and each run draws on: its link names the seed and the
+// numbers drawn before the run, and opens the same gas.
+TEST(PageApp, ALinkAfterAPlainRunPlacesTheGasOnScreen) {
+  App a;
+  a.app.page().runSimulation();
+  a.app.page().typeInto("txt_how_many_0", "60");
+  a.app.page().runSimulation();
+  a.app.page().pause();
+  const Options link = a.app.setupOptions();
+  const RunSeed at = a.app.runSeed();
+  EXPECT_EQ(at.seed, bitsAs<std::uint32_t>(static_cast<float>(a.clock.seconds)));
+  EXPECT_EQ(at.draws, 4u * 43);
+  EXPECT_NE(std::find(link.begin(), link.end(),
+                      std::pair<std::string, std::string>("draws", std::to_string(at.draws))),
+            link.end());
+  App b;
+  ASSERT_EQ(b.app.setup(link), "");
+  const State& s = a.app.page().model().state();
+  const State& t = b.app.page().model().state();
+  ASSERT_EQ(t.placedCount, 71);
+  for (int i = 1; i <= 71; ++i) {
+    EXPECT_EQ(s.posX(i).toDouble(), t.posX(i).toDouble()) << i;
+    EXPECT_EQ(s.velY(i).toDouble(), t.velY(i).toDouble()) << i;
+  }
 }
 
 TEST(PageApp, RefusesABadSetupInWordsAndChangesNothing) {
@@ -206,7 +233,9 @@ TEST(PageApp, EveryTabShowsItsMeasurementsAndTheExportsTheirColumns) {
   EXPECT_NE(lab.tabJson(0, 2).find("vy [units/tick]"), std::string::npos);
   EXPECT_NE(lab.tabJson(0, 0).find("Maxwell–Boltzmann"), std::string::npos);
   EXPECT_NE(lab.tabJson(3, 0).find("In two dimensions D grows with the box"), std::string::npos);
-  EXPECT_NE(lab.tabJson(6, 0).find("Seed 1.   Rule: specified."), std::string::npos);
+  EXPECT_NE(lab.tabJson(6, 0).find("Rule: specified."), std::string::npos);
+  EXPECT_NE(lab.tabJson(6, 0).find("kinetic-measure --seed 1 --draws 0 places this gas again"),
+            std::string::npos);
   const auto files = lab.exportFiles();
   ASSERT_EQ(files.size(), 5u);
   const char* heads[] = {"tick,kT_gas [", "tick,event", "species,quantity,bin_centre",
