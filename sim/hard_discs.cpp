@@ -40,15 +40,30 @@ void massShares(double ma, double mb, double& wa, double& wb) {
   wb = 2 * ma / s;
 }
 
-// Moves the centre into [radius, 1000 - radius] on both axes; whether it moved.
-bool clampIntoBox(Disc& d) {
-  const double lo = d.radius, hi = 1000 - d.radius;
+// Moves the centre into [radius, right - radius] in x and [radius, 1000 - radius] in y;
+// whether it moved.
+bool clampIntoBox(Disc& d, double right = 1000) {
+  const double lo = d.radius;
   bool moved = false;
   for (double* p : {&d.x, &d.y}) {
+    const double hi = (p == &d.x ? right : 1000) - d.radius;
     if (*p < lo) *p = lo, moved = true;
     if (*p > hi) *p = hi, moved = true;
   }
   return moved;
+}
+
+WallSide sideOf(int wall) {
+  switch (wall) {
+    case lowX:
+      return WallSide::Left;
+    case highX:
+      return WallSide::Right;
+    case lowY:
+      return WallSide::Top;
+    default:
+      return WallSide::Bottom;
+  }
 }
 
 }  // namespace
@@ -105,6 +120,10 @@ void HardDiscs::holdPinned(int i) {
 void HardDiscs::wallEvent(int i, double t0, Event& best) const {
   const Motion& m = motion_[static_cast<std::size_t>(i)];
   if (m.pinned) return;
+  if (walls_) {
+    boundedWallEvent(i, t0, best);
+    return;
+  }
   const Disc& d = gas_->discs[static_cast<std::size_t>(i)];
   const double lo = d.radius, hi = 1000 - d.radius;
   auto consider = [&](double p, double v, int low, int high) {
@@ -116,6 +135,55 @@ void HardDiscs::wallEvent(int i, double t0, Event& best) const {
   };
   consider(d.x, d.vx, lowX, highX);
   consider(d.y, d.vy, lowY, highY);
+}
+
+double HardDiscs::rightEdge() const {
+  return bounds_ && bounds_->active() ? bounds_->rightX() : 1000;
+}
+
+// The gap between the disc's centre and the right wall's contact line, c + b·τ + A·τ² from t0,
+// reaches 0 at the first root with the gap closing.
+double HardDiscs::rightWallTime(int i, double t0) const {
+  const Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+  const double c = walls_->rightAt(t0) - d.radius - d.x;
+  const double b = walls_->rightVelocityAt(t0) - d.vx;
+  const double A = 0.5 * walls_->rightAcceleration();
+  double tau = never;
+  if (!(c > 0)) {
+    // On or beyond the contact line: meet now if closing, else once the piston's push makes
+    // it close (a hair later, so that the disc is approaching when it turns).
+    if (b < 0) return t0;
+    if (A < 0) tau = b / (-2 * A) * (1 + 1e-12) + 1e-15;
+  } else if (A == 0) {
+    if (b < 0) tau = c / -b;
+  } else {
+    const double disc = b * b - 4 * A * c;
+    // Roots in the forms that lose no digits: with A < 0 one root is positive, whatever b.
+    if (A < 0)
+      tau = b >= 0 ? (b + std::sqrt(disc)) / (-2 * A) : 2 * c / (std::sqrt(disc) - b);
+    else if (b < 0 && disc >= 0)
+      tau = 2 * c / (std::sqrt(disc) - b);
+  }
+  const double t = t0 + tau;
+  return t <= end_ ? t : never;
+}
+
+// Fixed walls at 0 and 1000 in y and at 0 in x, the right wall where the boundaries put it.
+void HardDiscs::boundedWallEvent(int i, double t0, Event& best) const {
+  const Motion& m = motion_[static_cast<std::size_t>(i)];
+  const Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+  const double lo = d.radius, hi = 1000 - d.radius;
+  double t = never;
+  int wall = lowY;
+  if (d.vy < 0) t = d.y <= lo ? t0 : t0 + (lo - d.y) / d.vy;
+  if (d.vy > 0) t = d.y >= hi ? t0 : t0 + (hi - d.y) / d.vy, wall = highY;
+  if (d.vx < 0) {
+    const double tx = d.x <= lo ? t0 : t0 + (lo - d.x) / d.vx;
+    if (tx < t) t = tx, wall = lowX;
+  }
+  const double tr = rightWallTime(i, t0);
+  if (tr < t) t = tr, wall = highX;
+  if (t < best.t) best = Event{t, i, wall, m.count, wall == highX ? walls_->pistonCourse() : 0};
 }
 
 // The time at which discs i (at its position for t0) and j (at its own time) come to the
@@ -203,7 +271,34 @@ void HardDiscs::turn(int i, Axis axis, double& velocity, double at) {
   if (observer_) observer_->wallTurn(i, axis, at, before, velocity);
 }
 
+void HardDiscs::meetBoundary(int i, int wall, double t) {
+  Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+  Motion& m = motion_[static_cast<std::size_t>(i)];
+  moveTo(d, m, t);
+  const bool onX = wall == lowX || wall == highX;
+  double& p = onX ? d.x : d.y;
+  double& v = onX ? d.vx : d.vy;
+  double& tangential = onX ? d.vy : d.vx;
+  const double at = wall == highX   ? walls_->rightAt(t) - d.radius
+                    : wall == highY ? 1000 - d.radius
+                                    : d.radius;
+  // On the contact line up to rounding; a disc beyond the moving wall (overtaken by rounding)
+  // is put back on it, so that it cannot ride behind the wall.
+  if (std::fabs(p - at) <= 1e-9 || (wall == highX && p > at)) p = at;
+  const double before = v;
+  if (walls_->meet(sideOf(wall), d.mass, t, v, tangential, *rnd_)) {
+    if (observer_) observer_->wallTurn(i, onX ? Axis::X : Axis::Y, p, before, v);
+    vmax_ = std::max(vmax_, speedOf(d));
+  }
+  ++m.count;
+  predict(i, t);
+}
+
 void HardDiscs::meetWall(int i, int wall, double t) {
+  if (walls_) {
+    meetBoundary(i, wall, t);
+    return;
+  }
   Disc& d = gas_->discs[static_cast<std::size_t>(i)];
   Motion& m = motion_[static_cast<std::size_t>(i)];
   moveTo(d, m, t);
@@ -229,6 +324,24 @@ void HardDiscs::finish() {
     Motion& m = motion_[static_cast<std::size_t>(i)];
     moveTo(d, m, 1);
     if (!capped_ || m.pinned) continue;
+    if (walls_) {
+      // The rest of the tick went without events: back inside, turned by the walls.
+      const double right = walls_->rightAt(1);
+      for (int wall : {lowX, highX, lowY, highY}) {
+        const bool onX = wall == lowX || wall == highX;
+        double& p = onX ? d.x : d.y;
+        double& v = onX ? d.vx : d.vy;
+        double& tangential = onX ? d.vy : d.vx;
+        const double lo = d.radius, hi = (wall == highX ? right : 1000) - d.radius;
+        const bool out = wall == lowX || wall == lowY ? p < lo : p > hi;
+        if (!out) continue;
+        p = wall == lowX || wall == lowY ? lo : hi;
+        const double before = v;
+        if (walls_->meet(sideOf(wall), d.mass, 1, v, tangential, *rnd_) && observer_)
+          observer_->wallTurn(i, onX ? Axis::X : Axis::Y, p, before, v);
+      }
+      continue;
+    }
     // The rest of the tick went without events: keep the discs inside all the same.
     const double lo = d.radius, hi = 1000 - d.radius;
     if (d.x < lo) d.x = lo, d.vx < 0 ? turn(i, Axis::X, d.vx, lo) : void();
@@ -250,6 +363,7 @@ void HardDiscs::step(DiscGas& gas, GasObserver* observer, long maxContacts, long
   sigma_ = gas.sigma;
   sigma2_ = sigma_ * sigma_;
   pairs_ = n >= 2 && sigma_ > 0;
+  walls_ = bounds_ && bounds_->active() && rnd_ ? bounds_ : nullptr;
 
   for (int i = 1; i <= n; ++i) {
     Disc& d = gas.discs[static_cast<std::size_t>(i)];
@@ -295,7 +409,8 @@ void HardDiscs::stretch(long maxContacts, long maxCandidates) {
       capped_ = true;
       return;
     }
-    if (e.j > 0 && e.cj != motion_[static_cast<std::size_t>(e.j)].count) {
+    if ((e.j > 0 && e.cj != motion_[static_cast<std::size_t>(e.j)].count) ||
+        (e.j == highX && walls_ && walls_->piston() && e.cj != walls_->pistonCourse())) {
       // The partner changed course since: look again from here.
       predict(e.i, e.t);
       continue;
@@ -319,17 +434,18 @@ std::string HardDiscs::separate(DiscGas& gas) {
     widest = std::max(widest, r);
   }
   const double sigma = gas.sigma;
+  const double right = rightEdge();
   if (n < 2 || !(sigma > 0)) {
     for (int i = 1; i <= n; ++i)
-      clampIntoBox(gas.discs[static_cast<std::size_t>(i)]);
+      clampIntoBox(gas.discs[static_cast<std::size_t>(i)], right);
     return "";
   }
   // The packing fraction over the square the centres reach, as the laboratory gives it. The
   // pushing reaches a fixed share of the square the discs themselves cover, side L + sigma, so
   // the most it can reach in terms of L grows as the discs get large against the box.
-  const double side = 1000 - 2 * widest;
-  const double eta = n * std::numbers::pi * sigma * sigma / (4 * side * side);
-  const double reach = fillLimit * (1 + sigma / side) * (1 + sigma / side);
+  const double side = 1000 - 2 * widest, width = right - 2 * widest;
+  const double eta = n * std::numbers::pi * sigma * sigma / (4 * side * width);
+  const double reach = fillLimit * (1 + sigma / side) * (1 + sigma / width);
   char why[320];
   if (!(eta <= reach)) {
     std::snprintf(why, sizeof why,
@@ -346,7 +462,7 @@ std::string HardDiscs::separate(DiscGas& gas) {
   for (int sweep = 0; sweep < sweepLimit; ++sweep) {
     bool moved = false;
     for (int i = 1; i <= n; ++i)
-      moved = clampIntoBox(gas.discs[static_cast<std::size_t>(i)]) || moved;
+      moved = clampIntoBox(gas.discs[static_cast<std::size_t>(i)], right) || moved;
     grid_.build(gas, sigma);
     for (int i = 1; i <= n; ++i) {
       Disc& a = gas.discs[static_cast<std::size_t>(i)];
@@ -372,8 +488,8 @@ std::string HardDiscs::separate(DiscGas& gas) {
         a.y -= ny * half;
         b.x += nx * half;
         b.y += ny * half;
-        clampIntoBox(a);
-        clampIntoBox(b);
+        clampIntoBox(a, right);
+        clampIntoBox(b, right);
         moved = true;
       });
     }

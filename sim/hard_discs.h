@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "boundaries.h"
 #include "observer.h"
+#include "random_source.h"
 
 namespace km {
 
@@ -83,6 +85,13 @@ class HardDiscs {
   // speeds.
   static long candidateCap(int n) { return 1000L * n + 200000; }
 
+  // The walls the gas meets and the numbers thermal walls draw; nullptr (the default) or
+  // inactive boundaries: four fixed reflecting walls at 0 and 1000.
+  void setBoundaries(Boundaries* walls, RandomSource* rnd) {
+    bounds_ = walls;
+    rnd_ = rnd;
+  }
+
   // Advances the gas from time 0 to 1 (one tick). Reports every wall contact and pair exchange
   // to `observer` when there is one.
   void step(DiscGas& gas, GasObserver* observer) {
@@ -126,14 +135,23 @@ class HardDiscs {
   void predict(int i, double t0);
   double pairTime(int i, int j, double t0) const;
   void wallEvent(int i, double t0, Event& best) const;
+  void boundedWallEvent(int i, double t0, Event& best) const;
+  // When disc i, at its position for t0, meets the right wall of walls_, or never.
+  double rightWallTime(int i, double t0) const;
   void push(const Event& e);
   void meetPair(int i, int j, double t);
   void meetWall(int i, int wall, double t);
+  void meetBoundary(int i, int wall, double t);
+  // The right edge of the box the centres of discs keep within, before their radius.
+  double rightEdge() const;
   void turn(int i, Axis axis, double& velocity, double at);
   void holdPinned(int i);
   void stretch(long maxContacts, long maxCandidates);
   void finish();
 
+  Boundaries* bounds_ = nullptr;
+  RandomSource* rnd_ = nullptr;
+  Boundaries* walls_ = nullptr;  // bounds_ while it is active in this tick, else nullptr
   DiscGas* gas_ = nullptr;
   GasObserver* observer_ = nullptr;
   std::vector<Motion> motion_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "boundaries.h"
 #include "clock.h"
 #include "hard_discs.h"
 #include "observer.h"
@@ -26,13 +27,27 @@ struct SpeciesTexts {
 // what it is given. Every procedure raises RunError where the model's rules fail.
 class Simulation {
  public:
-  Simulation(RandomSource& rnd, const Clock& clock) : rnd_(rnd), clock_(clock) {}
+  Simulation(RandomSource& rnd, const Clock& clock) : rnd_(rnd), clock_(clock) {
+    hardDiscs_.setBoundaries(&boundaries_, &rnd_);
+  }
+  Simulation(const Simulation&) = delete;
+  Simulation& operator=(const Simulation&) = delete;
 
   State& state() { return s_; }
   const State& state() const { return s_; }
 
   // Hears the wall turns and pair exchanges of every tick from now on; nullptr for none.
   void setObserver(GasObserver* observer) { observer_ = observer; }
+
+  // The walls: four fixed reflecting ones by default. Changes take effect at the next tick;
+  // thermal walls draw from the simulation's random source.
+  Boundaries& boundaries() { return boundaries_; }
+  const Boundaries& boundaries() const { return boundaries_; }
+  // Moves the right wall toward x = target at `speed` units per tick from the boundaries' tick
+  // `start`, refused (with the reason) when the placed gas cannot fit there.
+  std::string moveRightWall(double target, double speed, long start);
+  // The distance the discs keep from a wall: particle 1's radius, 0 when it holds no number.
+  double wallRadius() const;
 
   // Specified by default. Takes effect at the next tick; a switch to Exact makes that tick
   // separate overlapping discs first, as does a new placement under Exact.
@@ -78,6 +93,9 @@ class Simulation {
  private:
   void moveAndDraw(int i, DrawingSurface& surface);
   void turnAtWall(int i, Axis axis);
+  // The wall test with the boundaries active: the walls where they stand at the tick's start,
+  // and what each does to a disc beyond it.
+  void meetBoundaries(int i);
   // Whether particles first..last all have tame positions, and the collision test of i given
   // that answer for the particles after i.
   bool tameFrom(int first) const;
@@ -100,6 +118,7 @@ class Simulation {
   GasObserver* observer_ = nullptr;
   CollisionRule rule_ = CollisionRule::Specified;
   bool separatePending_ = false;  // the next exact tick separates overlaps first
+  Boundaries boundaries_;
   HardDiscs hardDiscs_;
   DiscGas discGas_;
   std::array<Cell, 501> oldX_, oldY_;  // positions before the exact tick's advance

@@ -70,14 +70,50 @@ void Simulation::turnAtWall(int i, Axis axis) {
     observer_->wallTurn(i, axis, pos.toDouble(), before.toDouble(), vel.toDouble());
 }
 
+void Simulation::meetBoundaries(int i) {
+  const double r = s_.partRadius(i).toDouble();
+  const double mass = s_.partMass(i).toDouble();
+  const double x = s_.posX(i).toDouble(), y = s_.posY(i).toDouble();
+  // The same strict test as the fixed walls', against where the walls stand now.
+  auto meet = [&](WallSide side, Axis axis, double at) {
+    Cell& normalCell = axis == Axis::X ? s_.velX(i) : s_.velY(i);
+    Cell& tangentialCell = axis == Axis::X ? s_.velY(i) : s_.velX(i);
+    const double before = normalCell.toDouble(), beforeT = tangentialCell.toDouble();
+    double normal = before, tangential = beforeT;
+    if (!boundaries_.meet(side, mass, 0, normal, tangential, rnd_)) return;
+    normalCell = normal;
+    if (tangential != beforeT) tangentialCell = tangential;
+    if (observer_) observer_->wallTurn(i, axis, at, before, normal);
+  };
+  if (x < r) meet(WallSide::Left, Axis::X, x);
+  if (x > boundaries_.rightX() - r) meet(WallSide::Right, Axis::X, x);
+  if (y < r) meet(WallSide::Top, Axis::Y, y);
+  if (y > 1000 - r) meet(WallSide::Bottom, Axis::Y, y);
+}
+
+double Simulation::wallRadius() const {
+  const Cell& r = s_.partRadius(1);
+  return r.isNumber() && std::isfinite(r.toDouble()) ? r.toDouble() : 0;
+}
+
+std::string Simulation::moveRightWall(double target, double speed, long start) {
+  double sigma = 0;
+  if (s_.collProx.isNumber()) sigma = std::fabs(s_.collProx.toDouble());
+  return boundaries_.moveRightWall(target, speed, start, lastParticle(), sigma, wallRadius());
+}
+
 void Simulation::moveAndDraw(int i, DrawingSurface& surface) {
   s_.prevX = s_.posX(i);
   s_.prevY = s_.posY(i);
   s_.posX(i) = s_.posX(i) + s_.velX(i);
   s_.posY(i) = s_.posY(i) + s_.velY(i);
-  // Strict test, and the disc is not moved back: it turns inward and comes back by itself.
-  if (abs(s_.posX(i) - 500) > 500 - s_.partRadius(i)) turnAtWall(i, Axis::X);
-  if (abs(s_.posY(i) - 500) > 500 - s_.partRadius(i)) turnAtWall(i, Axis::Y);
+  if (boundaries_.active()) {
+    meetBoundaries(i);
+  } else {
+    // Strict test, and the disc is not moved back: it turns inward and comes back by itself.
+    if (abs(s_.posX(i) - 500) > 500 - s_.partRadius(i)) turnAtWall(i, Axis::X);
+    if (abs(s_.posY(i) - 500) > 500 - s_.partRadius(i)) turnAtWall(i, Axis::Y);
+  }
   eraseAndDraw(i, surface);
 }
 
@@ -99,8 +135,11 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
   }
 
   const int last = lastParticle();
+  const bool walls = boundaries_.active();
+  if (walls) boundaries_.beginTick(wallRadius(), rule_ == CollisionRule::Exact);
   if (rule_ == CollisionRule::Exact) {
     exactTick(last, surface, readouts);
+    if (walls) boundaries_.endTick();
     return;
   }
   Readings readings(readouts);
@@ -118,6 +157,7 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
     checkPairs(i, laterTame, laterTame ? &sweep_ : nullptr);
     readings.add(s_, i);
   }
+  if (walls) boundaries_.endTick();
 }
 
 void Simulation::setCollisionRule(CollisionRule rule) {
