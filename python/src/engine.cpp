@@ -18,8 +18,8 @@ namespace km::python {
 Engine::Engine(const GasArguments& arguments)
     : setup_(gasSetup(arguments)), gas_(setup_), particles_(gas_.particles()) {}
 
-std::unique_lock<std::mutex> Engine::hold() const {
-  std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+std::unique_lock<TurnLock> Engine::hold() const {
+  std::unique_lock<TurnLock> lock(turns_, std::try_to_lock);
   if (!lock.owns_lock()) {
     const py::gil_scoped_release released;
     lock.lock();
@@ -33,7 +33,7 @@ void Engine::step(long long n) {
   while (n > 0) {
     {
       const py::gil_scoped_release released;
-      const std::lock_guard<std::mutex> lock(mutex_);
+      const std::lock_guard<TurnLock> lock(turns_);
       const Clock::time_point until = Clock::now() + std::chrono::milliseconds(20);
       do {
         gas_.step();

@@ -10,11 +10,13 @@
 #include "gas_arguments.h"
 #include "headless_run.h"
 #include "sweep.h"
+#include "turn_lock.h"
 
 namespace km::python {
 
-// One gas for Python: the headless gas behind a lock of its own, so that threads stepping or
-// reading it take turns, and stepped with the interpreter's lock released.
+// One gas for Python: the headless gas behind a lock of its own, served in turn, so that
+// threads stepping or reading it take turns slice by slice, and stepped with the interpreter's
+// lock released.
 class Engine {
  public:
   explicit Engine(const GasArguments& arguments);
@@ -51,10 +53,10 @@ class Engine {
 
  private:
   // The gas's lock; while another thread holds it, waits without the interpreter's lock.
-  std::unique_lock<std::mutex> hold() const;
+  std::unique_lock<TurnLock> hold() const;
 
   lab::GasSetup setup_;
-  mutable std::mutex mutex_;
+  mutable TurnLock turns_;
   lab::HeadlessGas gas_;
   int particles_ = 0;
 };

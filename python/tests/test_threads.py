@@ -5,6 +5,7 @@ from __future__ import annotations
 import os
 import signal
 import threading
+import time
 
 import numpy as np
 import pytest
@@ -80,3 +81,31 @@ def test_ctrl_c_during_a_step_leaves_a_usable_gas():
     assert gas.ticks == fresh.ticks
     assert all(np.array_equal(a, b) for a, b in zip(state(gas), state(fresh)))
     assert same(gas.results(), fresh.results())
+
+
+def test_a_reader_waits_at_most_about_one_slice_while_another_thread_steps():
+    # A live plot reads while a step runs: every read, and an experiment, gets its turn
+    # between two slices (about 20 ms of ticks) rather than when the step ends.
+    gas = km.Gas(counts=(200, 0, 0, 0), masses=(1, 1, 1, 1))
+    gas.step(50)
+    started = time.perf_counter()
+    stepping = threading.Thread(target=gas.step, args=(25000,))
+    stepping.start()
+    waits = []
+    heated_at = None
+    while stepping.is_alive():
+        time.sleep(0.05)
+        for read in (gas.positions, lambda: gas.ticks, gas.energy, gas.velocities, gas.results):
+            t = time.perf_counter()
+            read()
+            waits.append(time.perf_counter() - t)
+        if heated_at is None and time.perf_counter() - started > 0.1:
+            gas.heat(1, 2)
+            heated_at = gas.ticks
+    stepping.join()
+    assert gas.ticks == 25050
+    assert len(waits) >= 5 * 5
+    # Generous for a busy machine; before the reads took turns they waited the whole step.
+    assert max(waits) < 0.25, f"longest wait {max(waits):.3f} s"
+    assert heated_at is not None and heated_at < 25050
+    assert any(tick == heated_at and "heat" in what for tick, what in gas.events())
