@@ -338,6 +338,7 @@ Results Laboratory::results() const {
   r.ticks = tick_;
   r.warmup = settings_.warmup;
   r.particles = n_;
+  r.events = history_.events;
   r.lags = msd_.lags();
   if (!started_) return r;
   r.warmupLeft = averaging_ ? 0 : std::max(0L, settings_.warmup + 1 - (tick_ - restartTick_));

@@ -111,6 +111,7 @@ struct Results {
   int outside = 0;            // centres outside the box
   double worstExcursion = 0;  // farthest a centre is beyond a wall now
   RunSeed seed;               // where the run's random numbers began
+  std::vector<Event> events;  // since the run began, as the history marks them
 };
 
 // Time series from the start of the run, for charts: bins of equal ticks, at most 512.

@@ -69,7 +69,11 @@ void writeJson(std::ostream& out, const RunSettings& s, const Results& r, long i
       << ", \"seed\": " << s.seed << ", \"draws\": " << s.draws << ", \"warmup\": " << s.warmup
       << ", \"ticks\": " << s.ticks << ", \"particles\": " << r.particles
       << ", \"interrupted_after\": "
-      << (interruptedAfter >= 0 ? std::to_string(interruptedAfter) : "null")
+      << (interruptedAfter >= 0 ? std::to_string(interruptedAfter) : "null") << ", \"events\": [";
+  for (std::size_t k = 0; k < r.events.size(); ++k)
+    out << (k ? ", " : "") << "{\"tick\": " << r.events[k].tick
+        << ", \"what\": " << jsonString(r.events[k].what) << "}";
+  out << "]"
       << ",\n    \"typed\": {\"counts\": " << jsonList(s.input.rows.counts, jsonString)
       << ", \"masses\": " << jsonList(s.input.rows.masses, jsonString)
       << ", \"radius\": " << jsonString(s.input.radius)

@@ -12,7 +12,8 @@
 
 namespace km::lab {
 
-// How a measured run was set up: the texts as typed, the rule, the seed and the ticks asked for.
+// How a measured run was set up: the texts as typed, the rule, the seed, and the warm-up in
+// force and the ticks in the averages (after an experiment, those since it).
 struct RunSettings {
   RunInput input{SpeciesTexts{{"32", "8", "2", "1"}, {"1", "4", "16", "64"}}, "12", "20"};
   std::string proximity = "24";

@@ -93,8 +93,9 @@ void writeJson(std::ostream& out, const Options& o, const Outcome& run,
   s.rule = o.rule;
   s.seed = o.seed;
   s.draws = o.draws;
-  s.warmup = o.warmup;
-  s.ticks = o.ticks;
+  // What the averages are: for a whole run the ticks asked for, for a stopped one fewer.
+  s.warmup = run.results.warmup;
+  s.ticks = run.results.measuredTicks;
   lab::writeJson(out, s, run.results, run.stopped ? run.results.ticks : -1, rows);
 }
 

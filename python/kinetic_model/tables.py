@@ -54,14 +54,18 @@ def flat(nested: dict[str, Any]) -> dict[str, Any]:
 
 
 def measurement_row(report: dict[str, Any]) -> dict[str, Any]:
-    """One flat row of a run's report: its settings (lists as tuples; the typed texts and the
-    interruption left out), then per measurement KEY (its value), KEY:error and KEY:NAME for
-    each theory beside it, NAME as the report gives it; a number not known is NaN."""
+    """One flat row of a run's report: its settings (lists as tuples, events as (tick, what)
+    pairs; the typed texts and the interruption left out), then per measurement KEY (its
+    value), KEY:error and KEY:NAME for each theory beside it, NAME as the report gives it; a
+    number not known is NaN."""
     row: dict[str, Any] = {}
     for key, value in report["settings"].items():
         if key in ("typed", "interrupted_after"):
             continue
-        row[key] = tuple(value) if isinstance(value, list) else value
+        if key == "events":
+            row[key] = tuple((e["tick"], e["what"]) for e in value)
+        else:
+            row[key] = tuple(value) if isinstance(value, list) else value
     for m in report["measurements"]:
         row[m["key"]] = known(m["value"])
         row[m["key"] + ":error"] = known(m["error"])

@@ -90,9 +90,9 @@ std::string Engine::resultsJson() const {
   s.rule = ruleName(gas_.simulation().collisionRule());
   s.seed = setup_.seed;
   s.draws = setup_.draws;
-  s.warmup = setup_.warmup;
-  s.ticks = std::max(0L, gas_.ticks() - setup_.warmup);
   const lab::Results results = gas_.laboratory().results();
+  s.warmup = results.warmup;
+  s.ticks = results.measuredTicks;
   std::ostringstream out;
   lab::writeJson(out, s, results, -1, lab::summarize(results));
   return out.str();

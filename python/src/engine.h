@@ -33,8 +33,8 @@ class Engine {
   pybind11::array_t<int> species() const;
   double energy() const;
 
-  // kinetic-measure's JSON report of the run so far: its settings those the gas was given
-  // (the rule in force now), "ticks" those stepped after the warm-up.
+  // kinetic-measure's JSON report of the run so far: the settings the gas was given, with the
+  // rule and warm-up in force now, the ticks the averages cover and the events since the start.
   std::string resultsJson() const;
   std::string timeSeriesCsv() const;
   std::string eventsCsv() const;

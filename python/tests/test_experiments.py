@@ -108,3 +108,23 @@ def test_histograms_and_msd_are_the_laboratory_tables():
     assert msd["lag"][0] >= 1 and np.all(np.diff(msd["lag"]) > 0)
     known = ~np.isnan(msd["msd_species1"])
     assert known.sum() > 3 and np.all(np.diff(msd["msd_species1"][known]) > 0)
+
+
+@pytest.mark.parametrize("experiment, warmup, averaged", [
+    # A new warm-up of 0: the averages restart at once and cover every tick since.
+    (lambda g: g.set_warmup(0), 0, 300),
+    # A heat after the warm-up: the averages restart, and wait the warm-up again.
+    (lambda g: g.heat(1, 2), 100, 200),
+    (lambda g: g.equal_energies(), 100, 200),
+])
+def test_settings_state_what_the_averages_cover_after_an_experiment(experiment, warmup, averaged):
+    gas = km.Gas(warmup=100)
+    gas.step(1000)
+    experiment(gas)
+    gas.step(300)
+    settings = gas.results()["settings"]
+    assert settings["warmup"] == gas.warmup == warmup
+    assert settings["ticks"] == averaged
+    assert [e["tick"] for e in settings["events"]] == [0, 1000]
+    assert gas.row()["events"] == tuple((t, w) for t, w in gas.events())
+    assert gas.row()["ticks"] == averaged
