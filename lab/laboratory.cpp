@@ -94,6 +94,8 @@ void Laboratory::runStarted(RunSeed seed) {
   history_.events.push_back({0, "run: " + std::to_string(n_) + " discs"});
   heldKind_ = Change::None;
   restartTick_ = 0;
+  ticksBeyondWall_ = 0;
+  farthestBeyondWall_ = farthestBeyondEdge_ = 0;
   impulse_ = 0;
   contacts_.reset();
   clearAverages();
@@ -213,6 +215,7 @@ void Laboratory::afterTick() {
   const Cell* py = s.posY.data();
   const Cell* vxs = s.velX.data();
   const Cell* vys = s.velY.data();
+  double beyondWallNow = 0;  // farthest a centre is past the line its walls turn it at
   for (int i = 1; i <= n_; ++i) {
     const auto k = static_cast<std::size_t>(i);
     const double vx = vxNow_[k] = numberOf(vxs[k]), vy = vyNow_[k] = numberOf(vys[k]);
@@ -222,8 +225,16 @@ void Laboratory::afterTick() {
     const double x = numberOf(px[k]), y = numberOf(py[k]);
     x_[k] = x - radius_;
     y_[k] = y - radius_;
+    const double pastWall =
+        std::max({radius_ - x, x - (1000 - radius_), radius_ - y, y - (1000 - radius_)});
+    if (pastWall > beyondWallNow) beyondWallNow = pastWall;
     ux_[k] = unfolder_.x(i, x);
     uy_[k] = unfolder_.y(i, y);
+  }
+  if (beyondWallNow > 0) {
+    ++ticksBeyondWall_;
+    farthestBeyondWall_ = std::max(farthestBeyondWall_, beyondWallNow);
+    farthestBeyondEdge_ = std::max(farthestBeyondEdge_, beyondWallNow - radius_);
   }
   std::array<double, 5> kT{};
   for (std::size_t sp = 0; sp < 5; ++sp)
@@ -470,6 +481,9 @@ Results Laboratory::results() const {
       r.worstExcursion = std::max(r.worstExcursion, out);
     }
   }
+  r.shareBeyondWall = tick_ > 0 ? static_cast<double>(ticksBeyondWall_) / tick_ : notKnown;
+  r.farthestBeyondWall = farthestBeyondWall_;
+  r.farthestBeyondEdge = farthestBeyondEdge_;
   r.energy = e;
   r.energyAtStart = energyAtStart_;
   r.momentumX = mx;

@@ -108,8 +108,13 @@ struct Results {
   double energy = notKnown, energyAtStart = notKnown;
   double driftPer10k = notKnown;  // relative change of the energy per 10,000 ticks since then
   double momentumX = notKnown, momentumY = notKnown;
-  int outside = 0;            // centres outside the box
-  double worstExcursion = 0;  // farthest a centre is beyond a wall now
+  int outside = 0;            // centres outside the box now
+  double worstExcursion = 0;  // farthest a centre is beyond the box's edge now, u
+  // Since the run began, every tick: the share of ticks with a centre past the line at one
+  // radius from a wall (where the walls turn it), the farthest past that line and past the
+  // box's edge, u.
+  double shareBeyondWall = notKnown;
+  double farthestBeyondWall = 0, farthestBeyondEdge = 0;
   RunSeed seed;               // where the run's random numbers began
   std::vector<Event> events;  // since the run began, as the history marks them
 };
@@ -178,6 +183,8 @@ class Laboratory : public GasObserver {
   RunSeed seed_;
   long tick_ = 0;         // since the run began
   long restartTick_ = 0;  // when the averages last restarted
+  long ticksBeyondWall_ = 0;
+  double farthestBeyondWall_ = 0, farthestBeyondEdge_ = 0;
   bool averaging_ = false;
 
   int placed_ = 0;              // particles the run placed: the most the engine can move

@@ -173,12 +173,27 @@ std::vector<Row> summarize(const Results& r) {
   out.add("energy.drift", "energy drift per 10,000 ticks since then", "relative", r.driftPer10k);
   out.add("momentum.x", "total momentum, x", "amu*u/tick", r.momentumX);
   out.add("momentum.y", "total momentum, y", "amu*u/tick", r.momentumY);
-  out.add("outside", "centres outside the box", "", static_cast<double>(r.outside));
-  out.add("excursion", "farthest centre beyond a wall", "u", r.worstExcursion);
+  out.add("beyond_wall.share", "share of ticks with a centre past the wall line", "",
+          r.shareBeyondWall);
+  out.add("beyond_wall.farthest", "farthest any centre went past the wall line", "u",
+          r.farthestBeyondWall);
+  out.add("beyond_edge.farthest", "farthest any centre went past the box's edge", "u",
+          r.farthestBeyondEdge);
+  out.add("outside.now", "centres outside the box now", "", static_cast<double>(r.outside));
+  out.add("excursion.now", "farthest centre beyond the box's edge now", "u", r.worstExcursion);
   out.add("seed", "seed of the run", "", static_cast<double>(r.seed.seed));
   out.add("draws", "random numbers drawn from the seed before the run", "",
           static_cast<double>(r.seed.draws));
   return out.rows;
+}
+
+std::string escapeText(const Results& r) {
+  const std::string share =
+      std::isfinite(r.shareBeyondWall) ? numberText(100 * r.shareBeyondWall) + " %" : "—";
+  return "Centres past the wall line in " + share + " of ticks (farthest " +
+         numberText(r.farthestBeyondWall) + " units, " + numberText(r.farthestBeyondEdge) +
+         " past the box's edge).   Outside the box now: " + std::to_string(r.outside) +
+         " (farthest " + numberText(r.worstExcursion) + " units).";
 }
 
 std::string runSeedText(RunSeed seed) {

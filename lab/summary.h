@@ -10,6 +10,8 @@ namespace km::lab {
 
 // The seed and draws that place a run's gas again, in words with kinetic-measure's options.
 std::string runSeedText(RunSeed seed);
+// The Integrity tab's words on discs beyond the walls: over the run, then now.
+std::string escapeText(const Results& r);
 
 // One measured quantity beside its theory, as a report prints it.
 struct Row {

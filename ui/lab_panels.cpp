@@ -465,12 +465,11 @@ void IntegrityPanel::refresh(const LabView& v) {
     return;
   }
   figures->setText(QString("Energy now %1, at the start %2; drift %3 per 10,000 ticks.\n"
-                           "Momentum (%4, %5).   Centres outside the box: %6 (farthest %7 units).\n"
-                           "Rule: %8.   Ticks averaged %9 of %10.\n%11")
+                           "Momentum (%4, %5).\n%6\n"
+                           "Rule: %7.   Ticks averaged %8 of %9.\n%10")
                        .arg(number(r.energy), number(r.energyAtStart), number(r.driftPer10k),
                             number(r.momentumX), number(r.momentumY))
-                       .arg(r.outside)
-                       .arg(number(r.worstExcursion))
+                       .arg(QString::fromStdString(lab::escapeText(r)))
                        .arg(v.rule)
                        .arg(r.measuredTicks)
                        .arg(r.ticks)

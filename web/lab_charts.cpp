@@ -481,11 +481,9 @@ LabTab integrityTab(const TabSources& v) {
   tab.figures = "Energy now " + numberText(r.energy) + ", at the start " +
                 numberText(r.energyAtStart) + "; drift " + numberText(r.driftPer10k) +
                 " per 10,000 ticks.\nMomentum (" + numberText(r.momentumX) + ", " +
-                numberText(r.momentumY) +
-                ").   Centres outside the box: " + std::to_string(r.outside) + " (farthest " +
-                numberText(r.worstExcursion) + " units).\nRule: " + v.rule + ".   Ticks averaged " +
-                std::to_string(r.measuredTicks) + " of " + std::to_string(r.ticks) + ".\n" +
-                lab::runSeedText(r.seed);
+                numberText(r.momentumY) + ").\n" + lab::escapeText(r) + "\nRule: " + v.rule +
+                ".   Ticks averaged " + std::to_string(r.measuredTicks) + " of " +
+                std::to_string(r.ticks) + ".\n" + lab::runSeedText(r.seed);
   return tab;
 }
 

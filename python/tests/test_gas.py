@@ -52,7 +52,7 @@ def test_arrays_are_the_gas_the_laboratory_measures():
     assert gas.energy() == energy == row["energy.now"]
     assert (px, py) == (row["momentum.x"], row["momentum.y"])
     outside = np.any((x < 0) | (x > 1000), axis=1).sum()
-    assert row["outside"] == outside
+    assert row["outside.now"] == outside
     # Copies: changing them leaves the gas alone, and the gas moves on without them.
     x[:] = 0
     assert not np.array_equal(gas.positions(), x)
@@ -133,3 +133,28 @@ def test_theory_is_the_laboratory_theory():
     # The speed law is a density: it integrates to 1.
     v = np.linspace(0, 60, 60001)
     assert np.trapz(km.theory.speed_density(v, 2.0, 30.0), v) == pytest.approx(1, abs=1e-6)
+
+
+def test_integrity_figures_cover_every_tick_of_the_run():
+    # The specified rule lets centres past the line at one radius from a wall; the figures
+    # over the run are what the positions give, tick by tick, whatever the last tick shows.
+    gas = km.Gas()
+    share = farthest = farthest_edge = 0.0
+    ticks = 3000
+    for _ in range(ticks):
+        gas.step(1)
+        x = gas.positions()
+        past = max(float(np.max(12 - x)), float(np.max(x - (1000 - 12))))
+        if past > 0:
+            share += 1
+            farthest = max(farthest, past)
+            farthest_edge = max(farthest_edge, past - 12)
+    row = gas.row()
+    assert share > 0, "this gas was expected to let a centre past its wall line"
+    assert row["beyond_wall.share"] == pytest.approx(share / ticks, abs=0)
+    assert row["beyond_wall.farthest"] == pytest.approx(farthest, rel=1e-12)
+    assert row["beyond_edge.farthest"] == pytest.approx(farthest_edge, rel=1e-12)
+    # The present tick's figures stay as they were: from the box's edges, now.
+    x = gas.positions()
+    assert row["outside.now"] == np.any((x < 0) | (x > 1000), axis=1).sum()
+    assert row["excursion.now"] <= row["beyond_edge.farthest"] or row["outside.now"] == 0
