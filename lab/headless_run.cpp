@@ -53,6 +53,8 @@ HeadlessGas::HeadlessGas(const GasSetup& setup)
   }
   p_->lab.setSettings({setup.warmup, setup.ticks});
   p_->lab.runStarted({setup.seed, setup.draws});
+  // As in the windows, a run under the exact rule says so among its events.
+  if (setup.rule == CollisionRule::Exact) p_->lab.restartAverages("rule: exact hard discs");
 }
 
 HeadlessGas::~HeadlessGas() = default;
