@@ -34,12 +34,12 @@ double packingFraction(int n, double sigma, double side) {
 }
 
 double hendersonZ(double eta) {
-  if (!(eta < closePacking)) return std::numeric_limits<double>::quiet_NaN();
+  if (!(eta >= 0 && eta < closePacking)) return std::numeric_limits<double>::quiet_NaN();
   return (1 + eta * eta / 8) / ((1 - eta) * (1 - eta));
 }
 
 double contactValue(double eta) {
-  if (!(eta < closePacking)) return std::numeric_limits<double>::quiet_NaN();
+  if (!(eta >= 0 && eta < closePacking)) return std::numeric_limits<double>::quiet_NaN();
   return (1 - 7 * eta / 16) / ((1 - eta) * (1 - eta));
 }
 
@@ -105,6 +105,7 @@ double polynomial(const std::array<double, N>& c, double x) {
 }  // namespace
 
 double virialZ(double eta) {
+  if (!(eta >= 0 && eta < closePacking)) return std::numeric_limits<double>::quiet_NaN();
   return polynomial(virial, 2 * eta);
 }
 

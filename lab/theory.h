@@ -20,14 +20,15 @@ double componentCdf(double v, double mass, double kT);
 double packingFraction(int n, double sigma, double side);
 // The densest packing of discs in the plane, π/(2√3): no fluid, nor any gas, lies beyond it.
 inline constexpr double closePacking = 0.9068996821171089;
-// Henderson's equation of state for hard discs: Z = (1 + η²/8) / (1 − η)²; not known at or
-// beyond close packing.
+// Henderson's equation of state for hard discs: Z = (1 + η²/8) / (1 − η)²; not known below 0
+// nor at or beyond close packing.
 double hendersonZ(double eta);
 // The pair distribution at contact that goes with it: (1 − 7η/16) / (1 − η)²; likewise.
 double contactValue(double eta);
 
 // The hard-disc fluid in bulk (no walls). Its virial series, Z = 1 + Σ b_k (2η)^(k−1), with
-// the exact reduced coefficients b_2 … b_10 of Clisby and McCoy (2006), truncated after b_10.
+// the exact reduced coefficients b_2 … b_10 of Clisby and McCoy (2006), truncated after b_10;
+// not known below 0 nor at or beyond close packing.
 double virialZ(double eta);
 // The same series resummed as its [5/4] Padé approximant in 2η, which agrees with it to the
 // tenth order and with simulations of the periodic fluid to 1 % up to η = 0.65: the reference

@@ -8,7 +8,7 @@ from typing import Any, Union
 
 import numpy as np
 
-from . import _core
+from . import _checks, _core
 from .tables import measurement_row, numeric_columns, number, read_csv
 
 Value = Union[float, str]
@@ -24,14 +24,36 @@ class Gas(_core.Engine):
     counts      discs of species 1..4 (fractions allowed: 2.5 places 2); at most 500 in all
     masses      masses of species 1..4, amu; 0.1 to 1,000,000 for a species with discs
     radius      disc radius, box units (u), 0 to 1000; the walls turn a disc at its edge
-    proximity   distance of two centres at which they collide, u
+    proximity   distance of two centres at which they collide, u, -1e9 to 1e9
     vel_range   scale of the random start velocities, u/tick, 0 to 1000
-    seed        seed of the placement, 0 to 4294967295: the same seed, the same gas, bit for bit
+    seed        seed of the placement, 0 to 4,294,967,295: the same seed, the same gas
+    draws       random numbers drawn from the seed before placing, 0 to 1,000,000,000: with
+                the seed and draws the laboratory's Integrity tab shows, a gas seen in the
+                window is placed again here
     rule        'specified' (the original collision rule) or 'exact' (true hard discs)
-    warmup      ticks before the averages begin
+    warmup      ticks before the averages begin, 0 to 1,000,000,000
 
-    ValueError names every bad argument with the reason "Run Simulation" gives; Refused (a
+    Particle 1 (species 1's first disc) starts at rest in the centre of the box, as the tracer
+    the window draws a trail behind; so a gas of one disc never moves.
+
+    TypeError names every argument of a wrong kind (a list where a number goes, a bool, a float
+    seed); ValueError names every bad value with the reason "Run Simulation" gives; Refused (a
     ValueError) says why a gas too dense for the exact rule cannot be placed.
+
+    Under the specified rule a disc is turned by a wall only once its edge has crossed it, and
+    two discs can pass into each other before they collide, so centres go past the wall line
+    (in about a quarter of the ticks of the default gas, up to some 30 u) and the energy is not
+    kept (it roughly doubles over 200,000 ticks of 500 discs); the 'integrity' measurements say
+    by how much. Under the exact rule no disc leaves the box and the energy holds to 1e-13.
+
+    results() holds the laboratory's measurements, each with its key, e.g.
+      kT.gas, kT.speciesS, kT_ratio.speciesS   temperature (mean m v^2 / 2 per disc)
+      ks_speed|ks_vx|ks_vy.speciesS, H         distance from the Maxwell-Boltzmann laws
+      pressure, Z, Z_interior, eta, eta_interior, Z_henderson   the equation of state
+      exchanges, new_contacts, contact_rate.speciesS, ...       collisions per tick
+      D.tracer, D.speciesS, msd_log_slope.speciesS              self-diffusion
+      energy.*, momentum.*, beyond_wall.*, beyond_edge.farthest, outside.now, ...  integrity
+    each with its quantity in words and its unit; kinetic_model.Gas().results() lists them all.
 
     >>> gas = Gas(counts=(200, 0, 0, 0), masses=(1, 1, 1, 1), rule="exact", seed=3)
     >>> gas.step(5000)
@@ -42,10 +64,59 @@ class Gas(_core.Engine):
     def __init__(self, counts: Sequence[Value] = (32, 8, 2, 1),
                  masses: Sequence[Value] = (1, 4, 16, 64), radius: Value = 12,
                  proximity: Value = 24, vel_range: Value = 20, seed: int = 1,
-                 rule: str = "specified", warmup: int = 1000) -> None:
+                 rule: str = "specified", warmup: int = 1000, draws: int = 0) -> None:
         """Places the gas as "Run Simulation" would, from the seed; see the class."""
-        super().__init__(list(counts), list(masses), radius, proximity, vel_range, seed, rule,
-                         warmup)
+        a = _checks.gas_arguments(counts, masses, radius, proximity, vel_range, seed, draws,
+                                  rule, warmup)
+        super().__init__(a["counts"], a["masses"], a["radius"], a["proximity"], a["vel_range"],
+                         a["seed"], a["draws"], a["rule"], a["warmup"])
+
+    def step(self, n: int = 1, progress: bool = False) -> None:
+        """Runs n ticks (a whole number from 0 to 2**63 - 1) without holding the interpreter's
+        lock, in slices of about 20 ms between which other threads take their turn with this
+        gas. Ctrl+C stops it within a slice with KeyboardInterrupt; the gas stays usable, after
+        its last whole tick. progress=True shows a bar (it needs tqdm). Raises RunError where
+        the model fails."""
+        n = _checks.limited("n", n, "ticks")
+        if not progress:
+            super().step(n)
+            return
+        bar = _progress_bar(n, "ticks")
+        try:
+            done = 0
+            while done < n:
+                part = min(n - done, max(1, n // 200))
+                super().step(part)
+                done += part
+                bar.update(part)
+        finally:
+            bar.close()
+
+    def heat(self, species: int, factor: float) -> None:
+        """Heats (factor > 1) or cools a species with discs: its energy of motion about its
+        mean velocity times factor (0.01 to 100), its momentum kept; an event that restarts
+        the averages. ValueError with the laboratory's reason where nothing can change."""
+        species = _checks.whole("species", species, -2**31, 2**31 - 1)
+        factor = _checks.number("factor", factor)
+        try:
+            super().heat(species, factor)
+        except ValueError as e:
+            present = sorted({int(s) for s in self.species()})
+            if species in present:
+                raise
+            raise ValueError(f"{e} The species with discs: "
+                             f"{', '.join(map(str, present)) or 'none'}.") from None
+
+    def set_rule(self, rule: str) -> None:
+        """Switches to the 'specified' or the 'exact' collision rule from the next tick, an
+        event that restarts the averages. Refused when the gas is too dense for the exact rule
+        to push its discs apart."""
+        super().set_rule(_checks.rule("rule", rule))
+
+    def set_warmup(self, ticks: int) -> None:
+        """A new warm-up (0 to 1,000,000,000 ticks): the averages start afresh and begin after
+        this many ticks."""
+        super().set_warmup(_checks.limited("warmup", ticks))
 
     def __repr__(self) -> str:
         return (f"<kinetic_model.Gas: {self.particles} discs, rule {self.rule}, seed {self.seed}, "
@@ -65,11 +136,14 @@ class Gas(_core.Engine):
         return measurement_row(self.results())
 
     def measurement(self, key: str) -> dict[str, Any]:
-        """One measurement of results() by its key, e.g. 'Z' or 'kT_ratio.species2'."""
-        for m in self.results()["measurements"]:
+        """One measurement of results() by its key, e.g. 'Z' or 'kT_ratio.species2'; KeyError
+        naming the keys there are."""
+        measurements = self.results()["measurements"]
+        for m in measurements:
             if m["key"] == key:
                 return m
-        raise KeyError(key)
+        raise KeyError(f"no measurement {key!r}; the keys: "
+                       + ", ".join(m["key"] for m in measurements))
 
     def history(self) -> dict[str, np.ndarray]:
         """The time series since the gas was placed, in at most 512 bins of equal ticks, as the
@@ -106,3 +180,11 @@ class Gas(_core.Engine):
         """The mean-squared displacement (walls unfolded), u^2, against 'lag' (ticks):
         'msd_particle1' and 'msd_species1'..4, NaN where not known."""
         return numeric_columns(self._msd_csv())
+
+
+def _progress_bar(total: int, unit: str) -> Any:
+    try:
+        from tqdm.auto import tqdm
+    except ImportError:
+        raise ImportError("progress=True needs tqdm (python3-tqdm, or pip install tqdm)") from None
+    return tqdm(total=total, unit=unit)

@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 
 #include <chrono>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 
@@ -146,7 +147,7 @@ std::string Engine::rule() const {
 }
 
 void Engine::setWarmup(long long ticks) {
-  const long w = static_cast<long>(wholeIn("warmup", ticks, 0, 1000000000LL));
+  const long w = static_cast<long>(wholeIn("warmup", ticks, 0, warmupLimit));
   const auto lock = hold();
   gas_.setWarmup(w);
 }
@@ -157,27 +158,36 @@ long Engine::warmup() const {
 }
 
 void bindEngine(py::module_& m) {
+  py::dict limits;
+  limits["seed"] = py::make_tuple(0, seedLimit);
+  limits["draws"] = py::make_tuple(0, drawsLimit);
+  limits["warmup"] = py::make_tuple(0, warmupLimit);
+  limits["ticks"] = py::make_tuple(0, std::numeric_limits<long long>::max());
+  m.attr("limits") = limits;
+  m.def("row_columns", &lab::rowColumns,
+        "The measurement columns of any run's flat row, in order (KEY, KEY:error, KEY:NAME).");
   m.def(
       "check_gas_arguments",
       [](std::vector<Given> counts, std::vector<Given> masses, Given radius, Given proximity,
-         Given velRange, long long seed, std::string rule, long long warmup) {
+         Given velRange, long long seed, long long draws, std::string rule, long long warmup) {
         gasSetup(GasArguments{std::move(counts), std::move(masses), std::move(radius),
-                              std::move(proximity), std::move(velRange), seed, std::move(rule),
-                              warmup});
+                              std::move(proximity), std::move(velRange), seed, draws,
+                              std::move(rule), warmup});
       },
       py::arg("counts"), py::arg("masses"), py::arg("radius"), py::arg("proximity"),
-      py::arg("vel_range"), py::arg("seed"), py::arg("rule"), py::arg("warmup"),
+      py::arg("vel_range"), py::arg("seed"), py::arg("draws"), py::arg("rule"), py::arg("warmup"),
       "ValueError naming every bad argument, as Gas would raise it, without placing a gas.");
   py::class_<Engine>(m, "Engine", "The engine and its laboratory; see kinetic_model.Gas.")
       .def(py::init([](std::vector<Given> counts, std::vector<Given> masses, Given radius,
-                       Given proximity, Given velRange, long long seed, std::string rule,
-                       long long warmup) {
+                       Given proximity, Given velRange, long long seed, long long draws,
+                       std::string rule, long long warmup) {
              return new Engine(GasArguments{std::move(counts), std::move(masses), std::move(radius),
-                                            std::move(proximity), std::move(velRange), seed,
+                                            std::move(proximity), std::move(velRange), seed, draws,
                                             std::move(rule), warmup});
            }),
            py::arg("counts"), py::arg("masses"), py::arg("radius"), py::arg("proximity"),
-           py::arg("vel_range"), py::arg("seed"), py::arg("rule"), py::arg("warmup"))
+           py::arg("vel_range"), py::arg("seed"), py::arg("draws"), py::arg("rule"),
+           py::arg("warmup"))
       .def("step", &Engine::step, py::arg("n") = 1,
            "Runs n ticks (n >= 0) without holding the interpreter's lock. Ctrl+C stops it\n"
            "within about 20 ms with KeyboardInterrupt; the gas stays usable, after its last\n"
@@ -207,6 +217,8 @@ void bindEngine(py::module_& m) {
            "A new warm-up: the averages start afresh and begin after this many ticks.")
       .def_property_readonly("warmup", &Engine::warmup, "Ticks of warm-up before the averages.")
       .def_property_readonly("seed", &Engine::seed, "Seed of the placement.")
+      .def_property_readonly("draws", &Engine::draws,
+                             "Random numbers drawn from the seed before the placement.")
       .def("_results_json", &Engine::resultsJson)
       .def("_timeseries_csv", &Engine::timeSeriesCsv)
       .def("_events_csv", &Engine::eventsCsv)

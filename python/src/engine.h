@@ -50,6 +50,7 @@ class Engine {
   void setWarmup(long long ticks);
   long warmup() const;
   std::uint32_t seed() const { return setup_.seed; }
+  std::uint64_t draws() const { return setup_.draws; }
 
  private:
   // The gas's lock; while another thread holds it, waits without the interpreter's lock.

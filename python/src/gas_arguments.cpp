@@ -88,8 +88,9 @@ lab::GasSetup gasSetup(const GasArguments& a) {
     }
   };
   keep([&] { s.rule = ruleOf(a.rule); });
-  keep([&] { s.seed = static_cast<std::uint32_t>(wholeIn("seed", a.seed, 0, 4294967295LL)); });
-  keep([&] { s.warmup = static_cast<long>(wholeIn("warmup", a.warmup, 0, 1000000000LL)); });
+  keep([&] { s.seed = static_cast<std::uint32_t>(wholeIn("seed", a.seed, 0, seedLimit)); });
+  keep([&] { s.draws = static_cast<std::uint64_t>(wholeIn("draws", a.draws, 0, drawsLimit)); });
+  keep([&] { s.warmup = static_cast<long>(wholeIn("warmup", a.warmup, 0, warmupLimit)); });
   s.ticks = 0;
   refuseIfAny(problems);
   return s;

@@ -17,11 +17,15 @@ using Given = std::variant<std::string, double>;
 // "nan", "inf" or "-inf" for the values that are no number (which the checks then refuse).
 std::string textOf(const Given& value);
 
+// The ranges of the whole-number arguments.
+constexpr long long seedLimit = 4294967295LL, drawsLimit = 1000000000LL, warmupLimit = 1000000000LL;
+
 // A gas's arguments under their Python names.
 struct GasArguments {
   std::vector<Given> counts, masses;  // four each, species 1..4
   Given radius, proximity, velRange;
   long long seed = 1;
+  long long draws = 0;  // random numbers drawn from the seed before placing
   std::string rule;
   long long warmup = 1000;
 };

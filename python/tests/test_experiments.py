@@ -32,8 +32,8 @@ def test_heat_scales_the_motion_about_the_mean_and_keeps_the_momentum():
 
 
 @pytest.mark.parametrize("species, factor, reason", [
-    (3, 2, "Species 3 has no particles in this run."),
-    (0, 2, "Species 0 has no particles in this run."),
+    (3, 2, "Species 3 has no particles in this run. The species with discs: 1, 2."),
+    (0, 2, "Species 0 has no particles in this run. The species with discs: 1, 2."),
     (2, 101, "The factor must be a number from 0.01 to 100."),
     (2, float("nan"), "The factor must be a number from 0.01 to 100."),
 ])

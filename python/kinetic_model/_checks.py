@@ -1,0 +1,140 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Arguments checked for their kind before they reach the engine, each error naming the
+argument and saying what it takes. The engine then checks the values as "Run Simulation"
+does."""
+from __future__ import annotations
+
+import functools
+import numbers
+from collections.abc import Iterable, Mapping, Sequence
+from typing import Any, Union
+
+import numpy as np
+
+from . import _core
+
+LIMITS: dict[str, tuple[int, int]] = dict(_core.limits)
+RULES = ("specified", "exact")
+
+
+def shown(value: Any) -> str:
+    """A value as an error message quotes it: short, with its type where that is the fault."""
+    text = repr(value)
+    if len(text) > 60:
+        text = text[:57] + "..."
+    return f"{text} ({type(value).__name__})"
+
+
+def is_bool(value: Any) -> bool:
+    return isinstance(value, (bool, np.bool_))
+
+
+def whole(name: str, value: Any, low: int, high: int) -> int:
+    """A whole number from low to high: an int or a NumPy integer, never a bool or a float."""
+    what = f"{name} must be a whole number from {low} to {high}"
+    if is_bool(value) or not isinstance(value, numbers.Integral):
+        raise TypeError(f"{what}, not {shown(value)}")
+    v = int(value)
+    if not low <= v <= high:
+        raise ValueError(f"{what}, not {v}")
+    return v
+
+
+def limited(name: str, value: Any, limit: str | None = None) -> int:
+    """A whole number within the engine's range for `limit` (the name by default)."""
+    low, high = LIMITS[limit or name]
+    return whole(name, value, low, high)
+
+
+def number_or_text(name: str, value: Any) -> Union[float, str]:
+    """A number, or the text typed into the window's field (read as the window reads it)."""
+    if isinstance(value, str):
+        return value
+    if is_bool(value) or not isinstance(value, numbers.Real):
+        raise TypeError(f"{name} must be a number or the text of one (12 or '12'), "
+                        f"not {shown(value)}")
+    return float(value)
+
+
+def number(name: str, value: Any) -> float:
+    """A number (an int, float or NumPy number), never a bool or a text."""
+    if is_bool(value) or not isinstance(value, numbers.Real):
+        raise TypeError(f"{name} must be a number, not {shown(value)}")
+    return float(value)
+
+
+def four(name: str, value: Any) -> list[Union[float, str]]:
+    """Four values, one per species 1..4."""
+    what = f"{name} must be four values, one per species 1 to 4 (as (32, 8, 2, 1))"
+    if isinstance(value, (str, bytes, Mapping)) or not isinstance(value, (Sequence, np.ndarray)):
+        raise TypeError(f"{what}, not {shown(value)}")
+    # How many there are is the engine's to judge, with the rest of the values.
+    return [number_or_text(f"{name}[{k}]", v) for k, v in enumerate(value)]
+
+
+def rule(name: str, value: Any) -> str:
+    if not isinstance(value, str):
+        raise TypeError(f'{name} must be "specified" or "exact", not {shown(value)}')
+    if value not in RULES:
+        raise ValueError(f'{name} must be "specified" or "exact", not "{value}"')
+    return value
+
+
+def sequence(name: str, value: Any, what: str) -> list[Any]:
+    """A list (or tuple, or array) of values, never a text or a single value."""
+    if isinstance(value, (str, bytes, Mapping)) or not isinstance(value, (Iterable, np.ndarray)):
+        raise TypeError(f"{name} must be {what}, not {shown(value)}")
+    return list(value)
+
+
+ORDER = ("counts", "masses", "radius", "proximity", "vel_range", "rule", "seed", "draws",
+         "warmup")
+
+
+def gas_arguments(counts: Any, masses: Any, radius: Any, proximity: Any, vel_range: Any,
+                  seed: Any, draws: Any, rule_: Any, warmup: Any) -> dict[str, Any]:
+    """The arguments of a Gas as the engine takes them. TypeError names every argument of a
+    wrong kind; then ValueError names every bad value, one a line in the arguments' order, each
+    with the reason "Run Simulation" gives."""
+    checks = {
+        "counts": lambda: four("counts", counts),
+        "masses": lambda: four("masses", masses),
+        "radius": lambda: number_or_text("radius", radius),
+        "proximity": lambda: number_or_text("proximity", proximity),
+        "vel_range": lambda: number_or_text("vel_range", vel_range),
+        "rule": lambda: rule_ if isinstance(rule_, str) else rule("rule", rule_),
+    }
+    wholes = {"seed": seed, "draws": draws, "warmup": warmup}
+    for key, value in wholes.items():
+        checks[key] = functools.partial(whole, key, value, *LIMITS[key])
+    out: dict[str, Any] = {}
+    wrong_kind: list[str] = []
+    lines: list[str] = []
+    for key, check in checks.items():
+        try:
+            out[key] = check()
+        except TypeError as e:
+            wrong_kind.append(str(e))
+        except ValueError as e:
+            # A stand-in, so that the engine still reports every other bad value.
+            lines.append(str(e))
+            out[key] = LIMITS[key][0]
+    if wrong_kind:
+        raise TypeError("\n".join(wrong_kind))
+    try:
+        _core.check_gas_arguments(**out)
+    except ValueError as e:
+        lines += str(e).split("\n")
+    if lines:
+        raise ValueError("\n".join(sorted(lines, key=_place)))
+    return out
+
+
+ORDER = ("counts", "masses", "radius", "proximity", "vel_range", "rule", "seed", "draws",
+         "warmup")
+
+
+def _place(line: str) -> int:
+    """Where a refusal goes among the others: in the order of the arguments it names."""
+    name = line.replace("[", " ").replace(":", " ").split(" ", 1)[0]
+    return ORDER.index(name) if name in ORDER else len(ORDER)
