@@ -15,17 +15,21 @@ const char* const energyUnit = "amu*u^2/tick^2";
 struct Rows {
   std::vector<Row> rows;
   std::string section;
-  Row& add(std::string key, std::string label, std::string unit, double value,
-           double error = notKnown) {
+  Row& add(std::string key, std::string label, std::string unit, double value) {
     Row r;
     r.section = section;
     r.key = std::move(key);
     r.label = std::move(label);
     r.unit = std::move(unit);
     r.value = value;
-    r.error = error;
     rows.push_back(std::move(r));
     return rows.back();
+  }
+  Row& add(std::string key, std::string label, std::string unit, double value, double error) {
+    Row& r = add(std::move(key), std::move(label), std::move(unit), value);
+    r.error = error;
+    r.hasError = true;
+    return r;
   }
   Row& add(std::string key, std::string label, std::string unit, const Estimate& e) {
     return add(std::move(key), std::move(label), std::move(unit), e.value, e.error);
@@ -185,6 +189,35 @@ std::vector<Row> summarize(const Results& r) {
   out.add("draws", "random numbers drawn from the seed before the run", "",
           static_cast<double>(r.seed.draws));
   return out.rows;
+}
+
+std::vector<std::string> rowColumns() {
+  Results r;
+  for (int s = 1; s <= 4; ++s) {
+    r.species.emplace_back();
+    r.species.back().species = s;
+  }
+  std::vector<Row> rows = summarize(r);
+  r.exactRule = true;
+  // The exact rule's rows that the specified one lacks go after the row before them.
+  for (const Row& e : summarize(r)) {
+    auto same = [&](const Row& x) { return x.key == e.key; };
+    if (std::any_of(rows.begin(), rows.end(), same)) continue;
+    auto at = rows.end();
+    for (auto k = rows.begin(); k != rows.end(); ++k)
+      if (k->section == e.section) at = k + 1;
+    rows.insert(at, e);
+  }
+  std::vector<std::string> out;
+  for (const Row& row : rows) {
+    out.push_back(row.key);
+    if (row.hasError) out.push_back(row.key + ":error");
+    for (const auto& [v, name] :
+         {std::pair{row.theory, row.theoryName}, std::pair{row.theory2, row.theory2Name}})
+      if (std::isfinite(v) || !name.empty())
+        out.push_back(row.key + ":" + (name.empty() ? "theory" : name));
+  }
+  return out;
 }
 
 std::string escapeText(const Results& r) {

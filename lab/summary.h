@@ -21,6 +21,7 @@ struct Row {
   std::string unit;
   double value = notKnown;
   double error = notKnown;
+  bool hasError = false;  // an estimate with an error bar, rather than a plain figure
   double theory = notKnown;
   std::string theoryName;
   double theory2 = notKnown;
@@ -38,5 +39,10 @@ std::string waitingText(const Results& r);
 
 // Every measurement of the results, in the order of a report.
 std::vector<Row> summarize(const Results& r);
+
+// The columns of any run's flat row, in order: KEY, KEY:error where the quantity has an error
+// bar, KEY:NAME for each theory beside it; for four species and both rules, so that rows of
+// different gases line up.
+std::vector<std::string> rowColumns();
 
 }  // namespace km::lab

@@ -2,31 +2,37 @@
 """Many independent gases at once: on this machine's cores, or on a Dask cluster."""
 from __future__ import annotations
 
+import importlib.util
 import inspect
 import itertools
 import json
+import math
 import multiprocessing
 import os
+import signal
 import threading
 from collections.abc import Iterable, Mapping, Sequence
-from concurrent.futures import ProcessPoolExecutor
 from dataclasses import dataclass
 from typing import Any, Optional, Union
 
-from . import _core
-from .gas import Gas, Value
-from .tables import flat
+from . import _checks, _core
+from .gas import Gas, Value, _progress_bar
+from .tables import SETTINGS, flat, measurements_part, settings_part
 
 Setting = Mapping[str, Any]
-_GAS_ARGUMENTS = tuple(p for p in inspect.signature(Gas.__init__).parameters if p != "self")
+_DEFAULTS = {p.name: p.default for p in inspect.signature(Gas.__init__).parameters.values()
+             if p.name != "self"}
+_TICKS = (1, 1_000_000_000)
 _DEFAULT_ETAS = (0.05, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.65, 0.7)
 
 
 def grid(**axes: Sequence[Any]) -> list[dict[str, Any]]:
     """Every combination of the values given for each argument, the last varying fastest:
-    grid(rule=["specified", "exact"], radius=[5, 10]) gives four settings."""
-    names = list(axes)
-    return [dict(zip(names, values)) for values in itertools.product(*axes.values())]
+    grid(rule=["specified", "exact"], radius=[5, 10]) gives four settings. Each argument takes
+    a list of values (radius=[5], not radius=5)."""
+    values = [_checks.sequence(name, v, f"a list of its values ({name}=[...])")
+              for name, v in axes.items()]
+    return [dict(zip(axes, combination)) for combination in itertools.product(*values)]
 
 
 @dataclass(frozen=True)
@@ -42,6 +48,19 @@ class EquationOfState:
     rule: str = "exact"
     vel_range: Value = 20
 
+    def __post_init__(self) -> None:
+        # Every argument checked now, so that a sweep that runs is one that can finish.
+        etas = _checks.sequence("etas", self.etas, "a list of packing fractions")
+        object.__setattr__(self, "etas", tuple(
+            _checks.number(f"etas[{k}]", eta) for k, eta in enumerate(etas)))
+        object.__setattr__(self, "discs", _checks.whole("discs", self.discs, 1, 500))
+        object.__setattr__(self, "warmup", _checks.limited("warmup", self.warmup))
+        object.__setattr__(self, "ticks", _checks.whole("ticks", self.ticks, *_TICKS))
+        object.__setattr__(self, "rule", _checks.rule("rule", self.rule))
+        object.__setattr__(self, "vel_range", _checks.number_or_text("vel_range",
+                                                                     self.vel_range))
+        self.settings()
+
     def settings(self) -> list[dict[str, Any]]:
         """The Gas arguments of each packing fraction's runs (ValueError for bad settings)."""
         setups = _core.eos_setups(self.discs, list(self.etas), self.vel_range, self.rule)
@@ -49,10 +68,10 @@ class EquationOfState:
 
 
 def _problem_row(setting: Setting, seed: int, problem: str) -> dict[str, Any]:
-    row = {k: tuple(v) if isinstance(v, (list, tuple)) else v for k, v in setting.items()}
-    row["seed"] = seed
-    row["problem"] = problem
-    return row
+    row = {k: tuple(v) if isinstance(v, list) else v for k, v in setting.items()}
+    row.update(seed=seed, particles=math.nan, events=())
+    ordered = {k: row.get(k, math.nan) for k in SETTINGS}
+    return {**ordered, "problem": problem, **measurements_part(None)}
 
 
 def _gas_of(setting: Setting, seed: int) -> tuple[Gas, int]:
@@ -70,34 +89,41 @@ def _run(task: tuple[str, Setting, int]) -> Any:
     except (_core.Refused, _core.RunError) as e:
         return _problem_row(setting, seed, str(e)) if kind == "gas" else str(e)
     if kind == "gas":
-        row = gas.row()
-        row["problem"] = None
-        return row
+        report = gas.results()
+        return {**settings_part(report), "problem": None, **measurements_part(report)}
     return gas._sweep_run()
 
 
-def _checked(settings: Iterable[Setting], ticks: int) -> list[dict[str, Any]]:
+def _prefixed(error: Exception, prefix: str) -> Exception:
+    return type(error)("\n".join(prefix + line for line in str(error).split("\n")))
+
+
+def _checked(settings: Any, ticks: int) -> list[dict[str, Any]]:
+    what = "a dict of Gas arguments, a list of them (grid() makes one) or an EquationOfState"
+    if isinstance(settings, (str, bytes)) or not isinstance(settings, Iterable):
+        raise TypeError(f"settings must be {what}, not {_checks.shown(settings)}")
+    settings = list(settings)
+    if not settings:
+        raise ValueError(f"settings: an empty list; give {what}")
     out = []
     for k, setting in enumerate(settings):
-        unknown = sorted(set(setting) - (set(_GAS_ARGUMENTS) - {"seed"}) - {"ticks"})
+        if not isinstance(setting, Mapping):
+            raise TypeError(f"settings[{k}] must be a dict of Gas arguments, "
+                            f"not {_checks.shown(setting)}")
+        unknown = sorted(set(setting) - (set(_DEFAULTS) - {"seed"}) - {"ticks"}, key=str)
         if unknown:
-            raise ValueError(f"settings[{k}]: unknown argument(s) {', '.join(unknown)}"
+            raise ValueError(f"settings[{k}]: unknown argument(s) {', '.join(map(str, unknown))}"
                              + (" (seeds are given by seeds=)" if "seed" in unknown else ""))
-        full = dict(setting)
-        full.setdefault("ticks", ticks)
-        if not isinstance(full["ticks"], int) or not 1 <= full["ticks"] <= 1_000_000_000:
-            raise ValueError(f"settings[{k}]: ticks must be a whole number from 1 to "
-                             f"1,000,000,000, not {full['ticks']!r}")
-        defaults = {p.name: p.default for p in
-                    inspect.signature(Gas.__init__).parameters.values() if p.name != "self"}
-        arguments = {**defaults, **{n: v for n, v in full.items() if n != "ticks"}}
-        arguments["counts"] = list(arguments["counts"])
-        arguments["masses"] = list(arguments["masses"])
+        given = {**_DEFAULTS, **setting}
         try:
-            _core.check_gas_arguments(**arguments)
-        except ValueError as e:
-            raise ValueError(f"settings[{k}]: {e}") from None
-        out.append(full)
+            run_ticks = _checks.whole("ticks", given.pop("ticks", ticks), *_TICKS)
+            a = _checks.gas_arguments(given["counts"], given["masses"], given["radius"],
+                                      given["proximity"], given["vel_range"], given["seed"],
+                                      given["draws"], given["rule"], given["warmup"])
+        except (TypeError, ValueError) as e:
+            raise _prefixed(e, f"settings[{k}]: ") from None
+        del a["seed"]
+        out.append({**a, "ticks": run_ticks})
     return out
 
 
@@ -108,14 +134,32 @@ def _cores() -> int:
         return os.cpu_count() or 1
 
 
-def _execute(tasks: list[tuple[str, Setting, int]], jobs: Optional[int], client: Any) -> list[Any]:
-    if client is not None:
-        return _on_dask(tasks, client)
-    jobs = _cores() if jobs is None else jobs
-    if jobs < 1:
-        raise ValueError(f"jobs must be 1 or more, not {jobs}")
-    if jobs == 1 or len(tasks) == 1:
-        return [_run(t) for t in tasks]
+def _ignore_interrupts() -> None:
+    # Ctrl+C reaches the whole process group; the sweep's own process ends the workers.
+    signal.signal(signal.SIGINT, signal.SIG_IGN)
+
+
+def _execute(tasks: list[tuple[str, Setting, int]], jobs: Optional[int], client: Any,
+             progress: bool) -> list[Any]:
+    bar = _progress_bar(len(tasks), "runs") if progress else None
+    try:
+        if client is not None:
+            return _on_dask(tasks, client, bar)
+        jobs = _cores() if jobs is None else jobs
+        if jobs == 1 or len(tasks) == 1:
+            rows = []
+            for t in tasks:
+                rows.append(_run(t))
+                if bar is not None:
+                    bar.update(1)
+            return rows
+        return _on_cores(tasks, jobs, bar)
+    finally:
+        if bar is not None:
+            bar.close()
+
+
+def _on_cores(tasks: list[tuple[str, Setting, int]], jobs: int, bar: Any) -> list[Any]:
     # A process of one thread forks safely, and its workers need not import the caller's
     # script again; a fork of a process with threads (a notebook's kernel, Dask's client) could
     # inherit a lock held by one, so there the workers come from a clean server process.
@@ -124,25 +168,51 @@ def _execute(tasks: list[tuple[str, Setting, int]], jobs: Optional[int], client:
     else:
         context = multiprocessing.get_context("forkserver")
         context.set_forkserver_preload(["kinetic_model"])
-    pool = ProcessPoolExecutor(max_workers=min(jobs, len(tasks)), mp_context=context)
+    pool = context.Pool(min(jobs, len(tasks)), initializer=_ignore_interrupts)
     try:
-        rows = list(pool.map(_run, tasks))
+        rows = []
+        for row in pool.imap(_run, tasks):
+            rows.append(row)
+            if bar is not None:
+                bar.update(1)
     except BaseException:
-        # Ctrl+C or a failure: no new runs, and no waiting for those under way.
-        pool.shutdown(wait=False, cancel_futures=True)
+        # Ctrl+C or a failure: the runs under way are ended, not waited for.
+        pool.terminate()
+        pool.join()
         raise
-    pool.shutdown()
+    pool.close()
+    pool.join()
     return rows
 
 
-def _on_dask(tasks: list[tuple[str, Setting, int]], client: Any) -> list[Any]:
+def _workers_lacking_the_module(client: Any) -> dict[str, str]:
+    found = client.run(importlib.util.find_spec, "kinetic_model", on_error="return")
+    lacking = {}
+    for worker, spec in found.items():
+        if isinstance(spec, BaseException):
+            lacking[worker] = f"{type(spec).__name__}: {spec}"
+        elif spec is None:
+            lacking[worker] = "no module named kinetic_model"
+    return lacking
+
+
+def _on_dask(tasks: list[tuple[str, Setting, int]], client: Any, bar: Any) -> list[Any]:
     own = isinstance(client, str)
     if own:
         from dask.distributed import Client
         client = Client(client)
     try:
+        lacking = _workers_lacking_the_module(client)
+        if lacking:
+            raise RuntimeError(
+                "client: every Dask worker must be able to import kinetic_model; nothing was "
+                "run. Lacking it:\n" + "\n".join(f"  {w}: {why}" for w, why in lacking.items()))
         futures = client.map(_run, tasks, pure=False)
         try:
+            if bar is not None:
+                from dask.distributed import as_completed
+                for _ in as_completed(futures):
+                    bar.update(1)
             return client.gather(futures)
         except BaseException:
             client.cancel(futures)
@@ -166,46 +236,67 @@ def _frame(rows: list[dict[str, Any]], as_frame: Optional[bool]) -> Any:
 
 def sweep(settings: Union[Setting, Sequence[Setting], EquationOfState],
           seeds: Sequence[int] = (1,), *, ticks: int = 10000, jobs: Optional[int] = None,
-          client: Any = None, as_frame: Optional[bool] = None) -> Any:
+          client: Any = None, as_frame: Optional[bool] = None, progress: bool = False) -> Any:
     """Runs independent gases, each setting with each seed, and returns their rows.
 
     settings  a dict of Gas arguments (plus 'ticks', the ticks averaged after the warm-up,
               `ticks` by default), a list of them (grid() makes one), or an EquationOfState
-    seeds     every setting runs once with each seed
+    seeds     every setting runs once with each seed (whole numbers, 0 to 4,294,967,295)
+    ticks     ticks averaged after the warm-up, 1 to 1,000,000,000
     jobs      runs at once on this machine, each in a process of its own (all cores by default)
     client    a dask.distributed.Client, or a scheduler's address ('tcp://host:8786'): the runs
-              go to its workers, which must be able to import kinetic_model
+              go to its workers, each of which must be able to import kinetic_model (checked
+              first: where one cannot, RuntimeError names it and nothing runs)
     as_frame  a pandas DataFrame (the default where pandas is installed) or a list of dicts
+    progress  True shows a bar of the runs finished (it needs tqdm)
 
-    One row per run, settings first then seeds: the run's settings, 'problem' (None, or why a
-    gas could not be placed or run) and every measurement of Gas.row(). For an EquationOfState,
-    one row per packing fraction instead, as kinetic-measure --sweep gives it: 'eta', 'radius',
-    'runs', 'problem', 'eta_measured', 'Z' and 'Z:error', ... A run's numbers depend only on
-    its setting and seed, so the rows are the same, bit for bit, wherever they ran. Bad
-    settings raise ValueError naming the setting and argument before anything runs.
+    One row per run, settings first then seeds, every row with the same columns in the same
+    order: the settings (counts, masses, radius, proximity, vel_range, rule, seed, draws,
+    warmup, ticks, particles, events), 'problem' (None, or why the gas could not be placed or
+    run, its measurements then NaN), and every measurement column of Gas.row(): KEY, KEY:error
+    where the quantity has an error bar, KEY:NAME for each theory, NaN where not known (a
+    species without discs, a rule's own figures under the other rule). For an EquationOfState,
+    one row per packing fraction instead, as kinetic-measure --sweep gives it: 'eta',
+    'radius', 'runs', 'problem', 'eta_measured', 'Z' and 'Z:error', ... A run's numbers depend
+    only on its setting and seed, so the rows are the same, bit for bit, wherever they ran.
+    Bad arguments raise TypeError or ValueError naming the setting and argument before
+    anything runs. Ctrl+C ends the runs under way (the local processes, or the Dask futures)
+    and raises KeyboardInterrupt.
     """
-    seeds = [int(s) for s in seeds]
+    seeds = [_checks.limited(f"seeds[{k}]", s, "seed") for k, s in enumerate(
+        _checks.sequence("seeds", seeds, "a list of seeds (seeds=[1, 2])"))]
     if not seeds:
         raise ValueError("seeds: at least one seed")
-    for k, s in enumerate(seeds):
-        if not 0 <= s <= 4294967295:
-            raise ValueError(f"seeds[{k}] must be a whole number from 0 to 4294967295, not {s}")
+    ticks = _checks.whole("ticks", ticks, *_TICKS)
+    if jobs is not None:
+        jobs = _checks.whole("jobs", jobs, -2**63, 2**63 - 1)
+        if jobs < 1:
+            raise ValueError(f"jobs must be 1 or more, not {jobs}")
+    if client is not None and not isinstance(client, str) and not (
+            hasattr(client, "map") and hasattr(client, "gather")):
+        raise TypeError("client must be a dask.distributed.Client or a scheduler's address "
+                        f"('tcp://host:8786'), not {_checks.shown(client)}")
+    if as_frame is not None and not isinstance(as_frame, bool):
+        raise TypeError(f"as_frame must be True, False or None, not {_checks.shown(as_frame)}")
+    if not isinstance(progress, bool):
+        raise TypeError(f"progress must be True or False, not {_checks.shown(progress)}")
     if isinstance(settings, EquationOfState):
-        return _frame(_equation_of_state(settings, seeds, jobs, client), as_frame)
+        return _frame(_equation_of_state(settings, seeds, jobs, client, progress), as_frame)
     if isinstance(settings, Mapping):
         settings = [settings]
     checked = _checked(settings, ticks)
     tasks = [("gas", s, seed) for s in checked for seed in seeds]
-    return _frame(_execute(tasks, jobs, client), as_frame)
+    return _frame(_execute(tasks, jobs, client, progress), as_frame)
 
 
 def _equation_of_state(eos: EquationOfState, seeds: list[int], jobs: Optional[int],
-                       client: Any) -> list[dict[str, Any]]:
+                       client: Any, progress: bool) -> list[dict[str, Any]]:
     settings = eos.settings()
     order = [(p, seed) for p in range(len(settings)) for seed in seeds]
     # The densest run longest: started first, they leave the short ones to fill the end.
     order.sort(key=lambda ps: -eos.etas[ps[0]])
-    outcomes = _execute([("eos", settings[p], seed) for p, seed in order], jobs, client)
+    outcomes = _execute([("eos", settings[p], seed) for p, seed in order], jobs, client,
+                        progress)
     runs: list[list[tuple[int, Any]]] = [[] for _ in settings]
     problems = [""] * len(settings)
     for (p, seed), outcome in zip(order, outcomes):

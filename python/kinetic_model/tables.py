@@ -3,11 +3,18 @@
 from __future__ import annotations
 
 import csv
+import functools
 import io
 import math
-from typing import Any
+from typing import Any, Optional
 
 import numpy as np
+
+from . import _core
+
+# The settings that begin every row, in order.
+SETTINGS = ("counts", "masses", "radius", "proximity", "vel_range", "rule", "seed", "draws",
+            "warmup", "ticks", "particles", "events")
 
 
 def column_name(header: str) -> str:
@@ -53,22 +60,44 @@ def flat(nested: dict[str, Any]) -> dict[str, Any]:
     return out
 
 
-def measurement_row(report: dict[str, Any]) -> dict[str, Any]:
-    """One flat row of a run's report: its settings (lists as tuples, events as (tick, what)
-    pairs; the typed texts and the interruption left out), then per measurement KEY (its
-    value), KEY:error and KEY:NAME for each theory beside it, NAME as the report gives it; a
-    number not known is NaN."""
+@functools.lru_cache(maxsize=None)
+def measurement_columns() -> tuple[str, ...]:
+    """The measurement columns of every run's row, in order, for any gas and rule: KEY, then
+    KEY:error where the quantity has an error bar, KEY:NAME for each theory beside it (the
+    seed and draws are among the settings)."""
+    return tuple(c for c in _core.row_columns() if c.split(":", 1)[0] not in SETTINGS)
+
+
+def settings_part(report: dict[str, Any]) -> dict[str, Any]:
+    """A report's settings as a row begins: lists as tuples, events as (tick, what) pairs."""
+    given = report["settings"]
     row: dict[str, Any] = {}
-    for key, value in report["settings"].items():
-        if key in ("typed", "interrupted_after"):
-            continue
+    for key in SETTINGS:
+        value = given[key]
         if key == "events":
             row[key] = tuple((e["tick"], e["what"]) for e in value)
         else:
             row[key] = tuple(value) if isinstance(value, list) else value
+    return row
+
+
+def measurements_part(report: Optional[dict[str, Any]]) -> dict[str, Any]:
+    """Every measurement column, NaN where the report has no value (or there is no report)."""
+    row = dict.fromkeys(measurement_columns(), math.nan)
+    if report is None:
+        return row
     for m in report["measurements"]:
+        if m["key"] in SETTINGS:
+            continue
         row[m["key"]] = known(m["value"])
-        row[m["key"] + ":error"] = known(m["error"])
+        if m["key"] + ":error" in row:
+            row[m["key"] + ":error"] = known(m["error"])
         for name, theory in m["theory"].items():
             row[m["key"] + ":" + name] = theory
     return row
+
+
+def measurement_row(report: dict[str, Any]) -> dict[str, Any]:
+    """One flat row of a run's report: its settings (SETTINGS, in that order), then every
+    measurement column (measurement_columns()); a number not known is NaN."""
+    return {**settings_part(report), **measurements_part(report)}
