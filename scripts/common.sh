@@ -15,6 +15,9 @@ web_packages=(emscripten chromium)
 python_packages=(python3-dev pybind11-dev python3-numpy python3-pytest python3-pandas
                  python3-distributed python3-matplotlib python3-nbclient python3-nbformat
                  python3-ipykernel)
+# And what building the wheel and installing it into a virtual environment need (tqdm for the
+# progress bars).
+wheel_packages=(python3-build python3-setuptools python3-venv python3-tqdm)
 # And what .ci/package needs to build the Debian package and check it.
 package_packages=(dpkg-dev file binutils desktop-file-utils libxml2-utils appstream)
 
