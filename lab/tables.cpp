@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "shortest_chars.h"
+#include "whole_file.h"
 
 namespace km::lab {
 
@@ -128,6 +129,25 @@ std::string msdCsv(const Results& r) {
     out += "\n";
   }
   return out;
+}
+
+std::vector<std::pair<std::string, std::string>> exportedFiles(const Results& r, const History& h) {
+  return {{"timeseries.csv", timeSeriesCsv(h)},
+          {"events.csv", eventsCsv(h)},
+          {"histograms.csv", histogramsCsv(r)},
+          {"msd.csv", msdCsv(r)},
+          {"summary.csv", summaryCsv(summarize(r))}};
+}
+
+std::string exportInto(const std::string& folder, const Results& r, const History& h) {
+  std::string failed;
+  for (const auto& [name, text] : exportedFiles(r, h)) {
+    const std::string path =
+        folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+    const std::string why = writeWholeFile(path, text);
+    if (!why.empty()) failed += (failed.empty() ? "" : "\n") + name + ": " + why;
+  }
+  return failed;
 }
 
 }  // namespace km::lab

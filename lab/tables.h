@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "laboratory.h"
 #include "summary.h"
@@ -27,5 +29,11 @@ std::string histogramsCsv(const Results& r);
 std::string summaryCsv(const std::vector<Row>& rows);
 // lag, then the mean-squared displacement of particle 1 and of each species.
 std::string msdCsv(const Results& r);
+
+// The five files the laboratory exports, each (file name, text), in the order it writes them.
+std::vector<std::pair<std::string, std::string>> exportedFiles(const Results& r, const History& h);
+// Writes them into the folder, each whole or not at all: one line per file not written, its
+// name and the system's reason; "" when all five were written.
+std::string exportInto(const std::string& folder, const Results& r, const History& h);
 
 }  // namespace km::lab

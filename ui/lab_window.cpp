@@ -341,19 +341,13 @@ void LabWindow::saveCharts_Click() {
 }
 
 QString LabWindow::exportData(const QString& folder) {
-  const lab::Results r = lab_.results();
-  const lab::History& h = lab_.history();
-  const std::pair<const char*, std::string> files[] = {
-      {"timeseries.csv", lab::timeSeriesCsv(h)},
-      {"events.csv", lab::eventsCsv(h)},
-      {"histograms.csv", lab::histogramsCsv(r)},
-      {"msd.csv", lab::msdCsv(r)},
-      {"summary.csv", lab::summaryCsv(lab::summarize(r))}};
   // Each file whole or not at all; every one that failed is named with the system's reason.
   QStringList failed;
-  for (const auto& [name, text] : files) {
-    const std::string why = lab::writeWholeFile(QDir(folder).filePath(name).toStdString(), text);
-    if (!why.empty()) failed << QString("%1: %2").arg(name, QString::fromStdString(why));
+  for (const auto& [name, text] : lab::exportedFiles(lab_.results(), lab_.history())) {
+    const std::string why = lab::writeWholeFile(
+        QDir(folder).filePath(QString::fromStdString(name)).toStdString(), text);
+    if (!why.empty())
+      failed << QString("%1: %2").arg(QString::fromStdString(name), QString::fromStdString(why));
   }
   return failed.join("\n");
 }

@@ -3,12 +3,14 @@
 from __future__ import annotations
 
 import json
+import os
+import tempfile
 from collections.abc import Sequence
 from typing import Any, Union
 
 import numpy as np
 
-from . import _checks, _core
+from . import _checks, _core, _version
 from .tables import measurement_row, numeric_columns, number, read_csv
 
 Value = Union[float, str]
@@ -70,6 +72,47 @@ class Gas(_core.Engine):
                                   rule, warmup)
         super().__init__(a["counts"], a["masses"], a["radius"], a["proximity"], a["vel_range"],
                          a["seed"], a["draws"], a["rule"], a["warmup"])
+        self._arguments = a
+
+    # A gas is copied, pickled and saved as what places it again bit for bit: its arguments,
+    # its experiments with their ticks, and the ticks run. Loading replays them, so it takes
+    # as long as the run took; every value, the laboratory's included, is then the original's.
+    def __reduce__(self) -> tuple[Any, ...]:
+        operations, ticks = self._replay()
+        return (_replayed, (type(self), self._arguments, operations, ticks))
+
+    def save(self, path: Union[str, os.PathLike[str]]) -> None:
+        """Writes what places this gas again, bit for bit, into a JSON file (its arguments,
+        experiments and ticks: a few hundred bytes); Gas.load(path) replays it."""
+        operations, ticks = self._replay()
+        state = {"kinetic_model": _version.__version__, "arguments": self._arguments,
+                 "operations": operations, "ticks": ticks}
+        text = json.dumps(state, indent=1)
+        folder = os.path.dirname(os.path.abspath(path))
+        # Whole or not at all: a new file beside the old, renamed over it.
+        with tempfile.NamedTemporaryFile("w", dir=folder, delete=False, suffix=".tmp") as f:
+            f.write(text)
+        os.replace(f.name, path)
+
+    def export(self, folder: Union[str, os.PathLike[str]]) -> None:
+        """Writes the laboratory's five CSV files into the folder, as the laboratory window's
+        Export does: timeseries.csv, events.csv, histograms.csv, msd.csv and summary.csv,
+        each whole or not at all. OSError names every file not written with the system's
+        reason."""
+        super().export(os.fspath(folder))
+
+    @classmethod
+    def load(cls, path: Union[str, os.PathLike[str]]) -> "Gas":
+        """The gas that save() wrote, replayed tick for tick: as long to load as it took to
+        run. ValueError where the file holds no saved gas."""
+        with open(path) as f:
+            try:
+                state = json.load(f)
+            except json.JSONDecodeError as e:
+                raise ValueError(f"path: {path} holds no saved gas ({e})") from None
+        if not isinstance(state, dict) or not {"arguments", "operations", "ticks"} <= set(state):
+            raise ValueError(f"path: {path} holds no saved gas")
+        return _replayed(cls, state["arguments"], state["operations"], state["ticks"])
 
     def step(self, n: int = 1, progress: bool = False) -> None:
         """Runs n ticks (a whole number from 0 to 2**63 - 1) without holding the interpreter's
@@ -188,3 +231,23 @@ def _progress_bar(total: int, unit: str) -> Any:
     except ImportError:
         raise ImportError("progress=True needs tqdm (python3-tqdm, or pip install tqdm)") from None
     return tqdm(total=total, unit=unit)
+
+
+def _replayed(cls: type, arguments: dict[str, Any], operations: list[Sequence[Any]],
+              ticks: int) -> Gas:
+    """A gas placed from its arguments, its experiments done again at their ticks."""
+    gas = cls(**arguments)
+    for tick, kind, *args in operations:
+        gas.step(tick - gas.ticks)
+        if kind == "heat":
+            gas.heat(*args)
+        elif kind == "equal_energies":
+            gas.equal_energies()
+        elif kind == "rule":
+            gas.set_rule(*args)
+        elif kind == "warmup":
+            gas.set_warmup(*args)
+        else:
+            raise ValueError(f"an experiment this version does not know: {kind!r}")
+    gas.step(ticks - gas.ticks)
+    return gas

@@ -128,17 +128,37 @@ void Engine::heat(int species, double factor) {
   const auto lock = hold();
   if (const std::string why = gas_.laboratory().heat(species, factor); !why.empty())
     throw std::invalid_argument(why);
+  operations_.push_back({gas_.ticks(), "heat", species, factor, {}, 0});
 }
 
 void Engine::equalEnergies() {
   const auto lock = hold();
   gas_.laboratory().equalEnergies();
+  operations_.push_back({gas_.ticks(), "equal_energies", 0, 0, {}, 0});
+}
+
+void Engine::exportData(const std::string& folder) const {
+  std::string failed;
+  {
+    const auto lock = hold();
+    failed = lab::exportInto(folder, gas_.laboratory().results(), gas_.laboratory().history());
+  }
+  if (!failed.empty()) {
+    PyErr_SetString(PyExc_OSError, ("files not written into " + folder + ":\n" + failed).c_str());
+    throw py::error_already_set();
+  }
+}
+
+std::pair<std::vector<Engine::Operation>, long> Engine::replay() const {
+  const auto lock = hold();
+  return {operations_, gas_.ticks()};
 }
 
 void Engine::setRule(const std::string& rule) {
   const CollisionRule wanted = ruleOf(rule);
   const auto lock = hold();
   if (const std::string why = gas_.setRule(wanted); !why.empty()) throw lab::Refused(why);
+  operations_.push_back({gas_.ticks(), "rule", 0, 0, rule, 0});
 }
 
 std::string Engine::rule() const {
@@ -150,6 +170,7 @@ void Engine::setWarmup(long long ticks) {
   const long w = static_cast<long>(wholeIn("warmup", ticks, 0, warmupLimit));
   const auto lock = hold();
   gas_.setWarmup(w);
+  operations_.push_back({gas_.ticks(), "warmup", 0, 0, {}, w});
 }
 
 long Engine::warmup() const {
@@ -224,7 +245,26 @@ void bindEngine(py::module_& m) {
       .def("_events_csv", &Engine::eventsCsv)
       .def("_histograms_csv", &Engine::histogramsCsv)
       .def("_msd_csv", &Engine::msdCsv)
-      .def("_sweep_run", &Engine::sweepRun);
+      .def("_sweep_run", &Engine::sweepRun)
+      .def("export", &Engine::exportData, py::arg("folder"),
+           "Writes the laboratory's five CSV files into the folder, as the laboratory window's\n"
+           "Export does (timeseries, events, histograms, msd, summary), each whole or not at\n"
+           "all; OSError naming every file not written with the system's reason.")
+      .def("_replay", [](const Engine& e) {
+        auto [operations, ticks] = e.replay();
+        py::list out;
+        for (const Engine::Operation& o : operations) {
+          if (o.kind == "heat")
+            out.append(py::make_tuple(o.tick, o.kind, o.species, o.factor));
+          else if (o.kind == "rule")
+            out.append(py::make_tuple(o.tick, o.kind, o.rule));
+          else if (o.kind == "warmup")
+            out.append(py::make_tuple(o.tick, o.kind, o.warmup));
+          else
+            out.append(py::make_tuple(o.tick, o.kind));
+        }
+        return py::make_tuple(out, ticks);
+      });
 }
 
 }  // namespace km::python

@@ -6,6 +6,8 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gas_arguments.h"
 #include "headless_run.h"
@@ -49,6 +51,22 @@ class Engine {
   std::string rule() const;
   void setWarmup(long long ticks);
   long warmup() const;
+  // Writes the laboratory's five CSV files into the folder; OSError naming each not written.
+  void exportData(const std::string& folder) const;
+
+  // An experiment as it is replayed: at which tick, which, and its arguments.
+  struct Operation {
+    long tick = 0;
+    std::string kind;  // "heat", "equal_energies", "rule", "warmup"
+    int species = 0;
+    double factor = 0;
+    std::string rule;
+    long long warmup = 0;
+  };
+  // Every experiment so far and the ticks run, read at one moment: with the arguments, what
+  // places this gas again bit for bit.
+  std::pair<std::vector<Operation>, long> replay() const;
+
   std::uint32_t seed() const { return setup_.seed; }
   std::uint64_t draws() const { return setup_.draws; }
 
@@ -60,6 +78,7 @@ class Engine {
   mutable TurnLock turns_;
   lab::HeadlessGas gas_;
   int particles_ = 0;
+  std::vector<Operation> operations_;
 };
 
 void bindEngine(pybind11::module_& m);
