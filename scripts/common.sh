@@ -14,7 +14,7 @@ web_packages=(emscripten chromium)
 # Dask and matplotlib for sweeps and lessons; nbclient and ipykernel to run the lessons).
 python_packages=(python3-dev pybind11-dev python3-numpy python3-pytest python3-pandas
                  python3-distributed python3-matplotlib python3-nbclient python3-nbformat
-                 python3-ipykernel)
+                 python3-ipykernel python3-tqdm)
 # And what building the wheel and installing it into a virtual environment need (tqdm for the
 # progress bars).
 wheel_packages=(python3-build python3-setuptools python3-venv python3-tqdm)

@@ -91,3 +91,15 @@ def test_export_writes_the_laboratory_s_five_files(tmp_path):
         gas.export(tmp_path / "missing")
     message = str(refused.value)
     assert all(f"{n}: No such file or directory" in message for n in names)
+
+
+def test_progress_shows_a_bar_and_changes_nothing(capsys):
+    pytest.importorskip("tqdm")
+    barred, plain = km.Gas(seed=4), km.Gas(seed=4)
+    barred.step(1000, progress=True)
+    plain.step(1000)
+    assert np.array_equal(barred.positions(), plain.positions()) and barred.ticks == 1000
+    rows = km.sweep({"counts": (10, 0, 0, 0)}, seeds=[1, 2], ticks=20, jobs=1, as_frame=False,
+                    progress=True)
+    err = capsys.readouterr().err
+    assert "1000/1000" in err and "2/2" in err and len(rows) == 2
