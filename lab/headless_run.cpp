@@ -51,6 +51,7 @@ HeadlessGas::HeadlessGas(const GasSetup& setup)
     const std::string why = sim.separateOverlaps();
     if (!why.empty()) throw Refused(why);
   }
+  lab::setWalls(sim, setup.walls);
   p_->lab.setSettings({setup.warmup, setup.ticks});
   p_->lab.runStarted({setup.seed, setup.draws});
   // As in the windows, a run under the exact rule says so among its events.
@@ -58,6 +59,20 @@ HeadlessGas::HeadlessGas(const GasSetup& setup)
 }
 
 HeadlessGas::~HeadlessGas() = default;
+
+void setWalls(Simulation& sim, const WallSetup& walls) {
+  Boundaries& b = sim.boundaries();
+  for (std::size_t w = 0; w < wallCount; ++w)
+    if (walls.kT[w])
+      if (std::string why = b.setHeat(static_cast<WallSide>(w), {true, *walls.kT[w]}); !why.empty())
+        throw Refused(why);
+  if (walls.target)
+    if (std::string why = sim.moveRightWall(*walls.target, walls.speed, walls.start); !why.empty())
+      throw Refused(why);
+  if (walls.pressure)
+    if (std::string why = b.setPiston(*walls.pressure, walls.mass); !why.empty())
+      throw Refused(why);
+}
 
 void HeadlessGas::step() {
   p_->sim.Timer1_Timer(p_->surface, p_->readouts);
@@ -123,6 +138,11 @@ std::string HeadlessGas::setRule(CollisionRule rule) {
 void HeadlessGas::setWarmup(long ticks) {
   p_->lab.setSettings({ticks, p_->lab.settings().window});
   p_->lab.restartAverages("warm-up " + std::to_string(std::max(0L, ticks)));
+}
+
+void HeadlessGas::setWalls(const WallSetup& walls, const std::string& what) {
+  lab::setWalls(p_->sim, walls);
+  p_->lab.restartAverages(what);
 }
 
 Laboratory& HeadlessGas::laboratory() {

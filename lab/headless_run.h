@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -12,6 +14,18 @@
 #include "simulation.h"
 
 namespace km::lab {
+
+// The walls of a run, when they do more than reflect from fixed places.
+struct WallSetup {
+  std::array<std::optional<double>, wallCount> kT;  // a thermal wall's kT; none: it reflects
+  // The right wall moving toward x = target at speed u/tick from tick start of the run.
+  std::optional<double> target;
+  double speed = 0;
+  long start = 0;
+  // Or a piston of mass amu under the outside pressure.
+  std::optional<double> pressure;
+  double mass = 0;
+};
 
 // A gas to run without a window: the texts of the window's fields, the rule, the seed of the
 // placement, and the ticks of warm-up and of averaging.
@@ -22,7 +36,11 @@ struct GasSetup {
   std::uint32_t seed = 1;
   std::uint64_t draws = 0;  // random numbers drawn and dropped before the placement
   long warmup = 1000, ticks = 10000;
+  WallSetup walls;
 };
+
+// Sets the walls of a placed gas; Refused with the reason where they cannot be set.
+void setWalls(Simulation& sim, const WallSetup& walls);
 
 // A gas the engine will not run as asked (too dense to separate under the exact rule): refused
 // input, with the engine's reason.
@@ -75,6 +93,9 @@ class HeadlessGas {
   std::string setRule(CollisionRule rule);
   // A new warm-up after which the averages begin again, an event like the window's.
   void setWarmup(long ticks);
+  // The walls given in `walls` set anew (a wall not named keeps what it does), an event that
+  // restarts the averages, named `what`. Refused with the reason where they cannot be set.
+  void setWalls(const WallSetup& walls, const std::string& what);
 
   Laboratory& laboratory();
   const Laboratory& laboratory() const;

@@ -121,6 +121,7 @@ double Laboratory::totalEnergy() const {
 void Laboratory::markEnergy() {
   energyAtStart_ = totalEnergy();
   energyTick_ = tick_;
+  walls_.markEnergy(sim_.boundaries());
 }
 
 void Laboratory::restartAverages(const std::string& why) {
@@ -147,6 +148,7 @@ void Laboratory::logEvent(const std::string& why, Change kind) {
 
 void Laboratory::clearAverages() {
   averaging_ = false;
+  walls_.clearAverages();
   for (BinnedSeries& k : kT_)
     k.clear(tick_);
   for (BinnedSeries& k : speciesContacts_)
@@ -216,6 +218,7 @@ void Laboratory::afterTick() {
   const Cell* vxs = s.velX.data();
   const Cell* vys = s.velY.data();
   double beyondWallNow = 0;  // farthest a centre is past the line its walls turn it at
+  const double rightX = sim_.boundaries().rightX();
   for (int i = 1; i <= n_; ++i) {
     const auto k = static_cast<std::size_t>(i);
     const double vx = vxNow_[k] = numberOf(vxs[k]), vy = vyNow_[k] = numberOf(vys[k]);
@@ -226,7 +229,7 @@ void Laboratory::afterTick() {
     x_[k] = x - radius_;
     y_[k] = y - radius_;
     const double pastWall =
-        std::max({radius_ - x, x - (1000 - radius_), radius_ - y, y - (1000 - radius_)});
+        std::max({radius_ - x, x - (rightX - radius_), radius_ - y, y - (1000 - radius_)});
     if (pastWall > beyondWallNow) beyondWallNow = pastWall;
     ux_[k] = unfolder_.x(i, x);
     uy_[k] = unfolder_.y(i, y);
@@ -249,8 +252,15 @@ void Laboratory::afterTick() {
 
   for (std::size_t sp = 0; sp < 5; ++sp)
     if (sp == 0 || count_[sp]) history_.kT[sp].add(kT[sp]);
+  const long since = tick_ - restartTick_;
+  const bool inWindow = since > settings_.warmup &&
+                        (settings_.window == 0 || since <= settings_.warmup + settings_.window);
+  walls_.afterTick(sim_.boundaries(), radius_, n_, kT[0], inWindow);
   const double side = 1000 - 2 * radius_;
-  const double zNow = kT[0] > 0 && n_ > 0 ? impulse_ * side / (4 * n_ * kT[0]) : 0;
+  // Walls that move or hold a temperature: Z over the area the centres reach now.
+  const double zNow = sim_.boundaries().active() ? walls_.zNow()
+                      : kT[0] > 0 && n_ > 0      ? impulse_ * side / (4 * n_ * kT[0])
+                                                 : 0;
   history_.z.add(zNow);
   history_.exchanges.add(static_cast<double>(c.exchanges));
   history_.newContacts.add(static_cast<double>(c.newContacts));
@@ -258,9 +268,6 @@ void Laboratory::afterTick() {
   history_.energy.add(energy[0]);
   history_.h.add(hNow_);
 
-  const long since = tick_ - restartTick_;
-  const bool inWindow = since > settings_.warmup &&
-                        (settings_.window == 0 || since <= settings_.warmup + settings_.window);
   if (inWindow) {
     if (!averaging_) beginAverages();
     for (std::size_t sp = 0; sp < 5; ++sp)
@@ -475,7 +482,7 @@ Results Laboratory::results() const {
     mx += mass_[k] * vx;
     my += mass_[k] * vy;
     const double x = numberOf(s.posX(i)), y = numberOf(s.posY(i));
-    const double out = std::max({-x, x - 1000, -y, y - 1000});
+    const double out = std::max({-x, x - sim_.boundaries().rightX(), -y, y - 1000});
     if (out > 0) {
       ++r.outside;
       r.worstExcursion = std::max(r.worstExcursion, out);
@@ -490,6 +497,13 @@ Results Laboratory::results() const {
   r.momentumY = my;
   if (tick_ > energyTick_ && energyAtStart_ > 0)
     r.driftPer10k = (e / energyAtStart_ - 1) * 1e4 / static_cast<double>(tick_ - energyTick_);
+  r.walls = walls_.results(sim_.boundaries(), radius_, e, energyAtStart_);
+  // Walls that move or hold a temperature: the pressure over the lengths the discs meet now,
+  // Z over the area they reach.
+  if (r.walls.active) {
+    r.pressure = r.walls.pressureAll;
+    r.Z = r.walls.z;
+  }
   return r;
 }
 

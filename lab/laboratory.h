@@ -15,6 +15,7 @@
 #include "series.h"
 #include "simulation.h"
 #include "wall_profile.h"
+#include "walls.h"
 
 namespace km::lab {
 
@@ -117,6 +118,7 @@ struct Results {
   double farthestBeyondWall = 0, farthestBeyondEdge = 0;
   RunSeed seed;               // where the run's random numbers began
   std::vector<Event> events;  // since the run began, as the history marks them
+  WallResults walls;          // when the walls do more than reflect from fixed places
 };
 
 // Time series from the start of the run, for charts: bins of equal ticks, at most 512.
@@ -212,6 +214,7 @@ class Laboratory : public GasObserver {
   std::array<BinnedSeries, 5> speciesContacts_;  // new contacts per disc, species 1..4
   std::array<Histogram, 5> speed_, vx_, vy_;
   WallProfile profile_;
+  WallMeter walls_;
   BinnedSeries interior_;  // centres in the interior, every WallProfile::everyTicks ticks
 
   History history_;

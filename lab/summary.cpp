@@ -170,6 +170,43 @@ std::vector<Row> summarize(const Results& r) {
         .theory = 1;
   }
 
+  if (r.walls.active) {
+    const WallResults& w = r.walls;
+    out.section = "walls";
+    static const char* const names[] = {"left", "right", "bottom", "top"};
+    out.add("area", "area the centres reach, (X − 2r)·(1000 − 2r), now", "u^2", w.area);
+    out.add("right_wall.x", "the right wall's face now", "u", w.rightX);
+    out.add("right_wall.velocity", "the right wall's velocity now", "u/tick", w.rightVelocity);
+    for (std::size_t k = 0; k < wallCount; ++k) {
+      Row& p = out.add(std::string("pressure.") + names[k],
+                       std::string("pressure on the ") + names[k] + " wall", "amu/tick^2",
+                       w.pressure[k]);
+      if (k == 1 && w.piston) theory(p, w.outsidePressure, "outside pressure");
+    }
+    if (r.particles > 0 && std::isfinite(w.area) && w.area > 0 && std::isfinite(r.sigma)) {
+      const double eta = theory::packingFraction(r.particles, r.sigma, std::sqrt(w.area));
+      out.add("eta_area", "packing fraction over the area reached, N·π·σ²/(4·A)", "", eta);
+      out.add("Z_henderson_area", "Henderson's Z over the area reached", "",
+              theory::hendersonZ(eta));
+    }
+    out.add("work", "work the moving wall did on the gas since the start (or last experiment)",
+            energyUnit, w.work);
+    if (w.piston)
+      out.add("work.outside", "work of the piston's outside pressure since then", energyUnit,
+              w.externalWork);
+    for (std::size_t k = 0; k < wallCount; ++k)
+      out.add(std::string("heat.") + names[k],
+              std::string("heat the ") + names[k] + " wall gave the gas since then", energyUnit,
+              w.heat[k]);
+    for (std::size_t k = 0; k < wallCount; ++k)
+      out.add(std::string("heat_flow.") + names[k],
+              std::string("heat the ") + names[k] + " wall gives the gas per tick",
+              "amu*u^2/tick^3", w.heatFlow[k]);
+    out.add("energy.unaccounted",
+            "energy now less the start's and what the walls gave, over the start's", "relative",
+            w.unaccounted);
+  }
+
   out.section = "integrity";
   out.add("energy.start", "total energy at the start (or last experiment)", energyUnit,
           r.energyAtStart);

@@ -97,8 +97,12 @@ double Simulation::wallRadius() const {
 }
 
 std::string Simulation::moveRightWall(double target, double speed, long start) {
+  // The proximity as typed may be held as its text.
   double sigma = 0;
-  if (s_.collProx.isNumber()) sigma = std::fabs(s_.collProx.toDouble());
+  if (s_.collProx.isNumber())
+    sigma = std::fabs(s_.collProx.toDouble());
+  else if (double typed = 0; s_.collProx.kind() == Kind::Text && s_.collProx.textNumber(typed))
+    sigma = std::fabs(typed);
   return boundaries_.moveRightWall(target, speed, start, lastParticle(), sigma, wallRadius());
 }
 

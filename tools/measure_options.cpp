@@ -25,6 +25,12 @@ Runs a gas of hard discs without a window and prints its measurements beside kin
   --draws k            random numbers drawn from the seed before the placement,
                        0..1000000000 (default 0); the laboratory's Integrity tab shows the
                        seed and draws that place the gas on screen again
+  --wall-temperature L,R,B,T   the left, right, bottom and top walls: each a kT at which
+                       it holds the discs that meet it, or - for a wall that reflects
+  --move-wall X,U[,START]      the right wall moves toward x = X at U units per tick from
+                       tick START of the run, warm-up included (default 0)
+  --piston P,M         the right wall a piston of mass M amu pushed in by the outside
+                       pressure P (amu/tick^2)
   --format table|json|csv                                  (default table)
   --help               this text
 
@@ -44,6 +50,24 @@ stopped by a signal (130 for Ctrl+C).
 )";
 
 namespace {
+
+// The texts between commas.
+std::vector<std::string> commaParts(const std::string& value) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    parts.push_back(value.substr(start, comma == std::string::npos ? comma : comma - start));
+    if (comma == std::string::npos) return parts;
+    start = comma + 1;
+  }
+}
+
+bool numberIn(const std::string& text, double& out) {
+  const NumericText n = readNumericText(text);
+  out = n.value;
+  return n.status == NumericText::Ok && std::isfinite(out);
+}
 
 // Four texts separated by commas, as typed into the four rows.
 bool fourTexts(const std::string& value, std::array<std::string, 4>& out) {
@@ -86,6 +110,46 @@ bool wholeNumber(const std::string& text, Int low, Int high, Int& out) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
   if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high) return false;
   out = v;
+  return true;
+}
+
+bool wallTemperatures(const std::string& value, lab::WallSetup& walls) {
+  const std::vector<std::string> parts = commaParts(value);
+  if (parts.size() != 4) return false;
+  for (std::size_t w = 0; w < 4; ++w) {
+    double kT = 0;
+    if (parts[w] == "-")
+      walls.kT[w].reset();
+    else if (numberIn(parts[w], kT) && kT > 0)
+      walls.kT[w] = kT;
+    else
+      return false;
+  }
+  return true;
+}
+
+bool movingWall(const std::string& value, lab::WallSetup& walls) {
+  const std::vector<std::string> parts = commaParts(value);
+  double target = 0, speed = 0;
+  long start = 0;
+  if (parts.size() < 2 || parts.size() > 3 || !numberIn(parts[0], target) || target > 1000 ||
+      !numberIn(parts[1], speed) || !(speed > 0))
+    return false;
+  if (parts.size() == 3 && !wholeNumber(parts[2], 0L, 1000000000L, start)) return false;
+  walls.target = target;
+  walls.speed = speed;
+  walls.start = start;
+  return true;
+}
+
+bool pistonWall(const std::string& value, lab::WallSetup& walls) {
+  const std::vector<std::string> parts = commaParts(value);
+  double pressure = 0, mass = 0;
+  if (parts.size() != 2 || !numberIn(parts[0], pressure) || pressure < 0 ||
+      !numberIn(parts[1], mass) || !(mass > 0))
+    return false;
+  walls.pressure = pressure;
+  walls.mass = mass;
   return true;
 }
 
@@ -143,8 +207,10 @@ Parsed parseOptions(const std::vector<std::string>& args) {
       continue;
     }
     static const char* const withValue[] = {
-        "--counts", "--masses", "--radius", "--proximity", "--vel-range", "--rule",  "--warmup",
-        "--ticks",  "--seed",   "--draws",  "--format",    "--etas",      "--seeds", "--jobs"};
+        "--counts",    "--masses", "--radius", "--proximity", "--vel-range",
+        "--rule",      "--warmup", "--ticks",  "--seed",      "--draws",
+        "--format",    "--etas",   "--seeds",  "--jobs",      "--wall-temperature",
+        "--move-wall", "--piston"};
     bool known = false;
     for (const char* w : withValue)
       known = known || name == w;
@@ -210,6 +276,21 @@ Parsed parseOptions(const std::vector<std::string>& args) {
     if (name == "--draws" &&
         !wholeNumber(value, std::uint64_t{0}, std::uint64_t{1000000000}, o.draws))
       problem("--draws must be a whole number from 0 to 1,000,000,000, not \"" + value + "\"");
+    if (name == "--wall-temperature" && !wallTemperatures(value, o.walls))
+      problem(
+          "--wall-temperature takes four values separated by commas, the left, right, "
+          "bottom and top walls: each a kT above 0, or - for a wall that reflects; not \"" +
+          value + "\"");
+    if (name == "--move-wall" && !movingWall(value, o.walls))
+      problem(
+          "--move-wall takes X,U or X,U,START: the right wall's target x (at most 1000), "
+          "its speed above 0 units per tick, and the tick it starts (0 or more); not \"" +
+          value + "\"");
+    if (name == "--piston" && !pistonWall(value, o.walls))
+      problem(
+          "--piston takes P,M: the outside pressure (0 or more) and the piston's mass "
+          "(above 0 amu); not \"" +
+          value + "\"");
     if (name == "--format") {
       if (value == "table")
         o.format = Format::Table;
@@ -226,6 +307,8 @@ Parsed parseOptions(const std::vector<std::string>& args) {
     sweepOptions(args, p);
     return p;
   }
+  if (o.walls.target && o.walls.pressure)
+    problem("--move-wall and --piston both move the right wall: give one of them");
   for (const char* alone : {"--etas", "--seeds", "--jobs"})
     for (const std::string& a : args)
       if (a == alone || a.rfind(std::string(alone) + "=", 0) == 0)

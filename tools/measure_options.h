@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "headless_run.h"
 #include "input_check.h"
 #include "report_json.h"
 
@@ -22,6 +23,7 @@ struct Options {
   long ticks = 10000;  // ticks averaged
   std::uint32_t seed = 1;
   std::uint64_t draws = 0;  // random numbers drawn from the seed before the placement
+  lab::WallSetup walls;     // --wall-temperature, --move-wall, --piston
   Format format = Format::Table;
   bool help = false;
 

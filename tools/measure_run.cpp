@@ -14,6 +14,7 @@ lab::GasSetup setupOf(const Options& o) {
   s.draws = o.draws;
   s.warmup = o.warmup;
   s.ticks = o.ticks;
+  s.walls = o.walls;
   return s;
 }
 

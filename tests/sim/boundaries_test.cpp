@@ -88,6 +88,18 @@ TEST(MovingWall, ATargetTheGasCannotFillIsRefusedInWords) {
   EXPECT_NE(rig.sim.boundaries().setPiston(1, 0), "");
 }
 
+TEST(MovingWall, AProximityTypedAsTextStillSizesTheDiscs) {
+  // The field's text is what a run takes: 400 discs of contact distance 40 need x ≥ 610 or so,
+  // whether the proximity is held as a number or as the text typed.
+  for (const Cell& proximity : {Cell(40.0), Cell::text("40")}) {
+    test::Rig rig;
+    rig.place(400);
+    rig.s.collProx = proximity;
+    EXPECT_NE(rig.sim.moveRightWall(400, 1, 0).find("cannot fit"), std::string::npos);
+    EXPECT_EQ(rig.sim.moveRightWall(800, 1, 0), "");
+  }
+}
+
 // Kolmogorov–Smirnov distance of the samples from a distribution function.
 template <class Cdf>
 double ksDistance(std::vector<double> x, Cdf cdf) {
