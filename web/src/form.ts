@@ -29,9 +29,12 @@ export class Form {
     for (const id of [
       'runSImulation', 'cmd_stop_simulation', 'Command2', 'mass_in_amu', 'number_of_masses',
       'lblVelRange', 'lblProximity', 'lbl_particleRadius', 'Label4', 'Label5', 'Label6',
+      'heading', 'intro', 'timeCaption',
     ]) {
       element(id).textContent = page.caption(id);
     }
+    for (const id of ['Label1', 'Label2', 'Label3', 'Label7'])
+      element(`${id}Unit`).textContent = page.caption(`${id}.unit`);
     document.title = page.caption('KineticModel');
     element('Picture1').setAttribute('aria-label', page.caption('Picture1'));
 
@@ -52,7 +55,33 @@ export class Form {
     this.command('cmd_stop_simulation', () => page.pause());
     this.command('Command2', () => page.restart());
     element('controls').addEventListener('submit', (e) => e.preventDefault());
+    this.explainControls();
     this.markFields();
+  }
+
+  // What each control does: its tooltip on hover, and the hint line on hover and on focus
+  // (which a touch screen or a keyboard user sees too).
+  private explainControls(): void {
+    const hint = element('hint');
+    const hintOf = (id: string): string => {
+      if (id.startsWith('txt_masses_')) return this.page.caption('mass.hint');
+      if (id.startsWith('txt_how_many_')) return this.page.caption('count.hint');
+      if (id.startsWith('cmd_color_')) return this.page.caption('color.hint');
+      return this.page.caption(`${id}.hint`);
+    };
+    const controls = element('controls');
+    for (const e of controls.querySelectorAll<HTMLElement>('button, input')) {
+      const words = hintOf(e.id);
+      if (!words) continue;
+      e.dataset['hint'] = words;
+      if (!e.title) e.title = words;
+    }
+    const show = (e: Event): void => {
+      const target = (e.target as HTMLElement).closest<HTMLElement>('[data-hint]');
+      if (target) hint.textContent = target.dataset['hint'] ?? '';
+    };
+    controls.addEventListener('focusin', show);
+    controls.addEventListener('mouseover', show);
   }
 
   private command(id: string, run: () => void): void {

@@ -33,6 +33,7 @@ export class ChartView {
   private shape = '';
   private data: ChartData | null = null;
   private legendText = '';
+  private readonly resizer: ResizeObserver;
 
   constructor(parent: HTMLElement) {
     this.box = document.createElement('figure');
@@ -49,6 +50,16 @@ export class ChartView {
     this.box.append(this.title, this.area, this.legend);
     this.box.setAttribute('role', 'img');
     parent.append(this.box);
+    // The area's size follows the layout (a wide screen shares its height among the charts).
+    this.resizer = new ResizeObserver(() => this.fit());
+    this.resizer.observe(this.area);
+  }
+
+  private fit(): void {
+    if (!this.plot) return;
+    const width = Math.max(200, Math.floor(this.area.clientWidth));
+    const height = Math.max(160, Math.floor(this.area.clientHeight));
+    if (this.plot.width !== width || this.plot.height !== height) this.plot.setSize({ width, height });
   }
 
   get id(): string {
@@ -296,6 +307,7 @@ export class ChartView {
   }
 
   destroy(): void {
+    this.resizer.disconnect();
     this.plot?.destroy();
     this.plot = null;
     this.box.remove();

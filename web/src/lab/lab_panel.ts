@@ -90,14 +90,17 @@ export class LabPanel {
     element('openLab').setAttribute('aria-expanded', 'true');
     this.syncControls();
     this.refresh(true);
+    document.body.classList.add('lab-open');
     this.tabs[this.current]?.focus();
-    this.section.scrollIntoView({ block: 'start' });
+    // Beside the gas on a wide screen; beneath it elsewhere, where it is scrolled to.
+    if (!matchMedia('(min-width: 1200px)').matches) this.section.scrollIntoView({ block: 'start' });
   }
 
   close(): void {
     this.stopSweep();
     this.page.closeLab();
     this.section.hidden = true;
+    document.body.classList.remove('lab-open');
     element('openLab').setAttribute('aria-expanded', 'false');
     element('openLab').focus();
   }
