@@ -117,7 +117,18 @@ TEST(PageApp, ALinkAfterAPlainRunPlacesTheGasOnScreen) {
   a.app.page().typeInto("txt_how_many_0", "60");
   a.app.page().runSimulation();
   a.app.page().pause();
+  // Typed after the run: the link still describes the gas on screen.
+  a.app.page().typeInto("txt_how_many_0", "5");
+  a.app.page().typeInto("txtParticleRad", "30");
   const Options link = a.app.setupOptions();
+  for (const auto& [name, value] : link) {
+    EXPECT_NE(name, "rule") << "the laboratory is closed";
+    EXPECT_NE(name, "warmup") << "the laboratory is closed";
+    EXPECT_FALSE(value.empty()) << name;
+    EXPECT_NE(value.front(), ' ') << name << "=" << value;
+    EXPECT_EQ(value.find(", "), std::string::npos) << name << "=" << value;
+  }
+  EXPECT_EQ(link.front(), (std::pair<std::string, std::string>("counts", "60,8,2,1")));
   const RunSeed at = a.app.runSeed();
   EXPECT_EQ(at.seed, bitsAs<std::uint32_t>(static_cast<float>(a.clock.seconds)));
   EXPECT_EQ(at.draws, 4u * 43);
@@ -132,6 +143,7 @@ TEST(PageApp, ALinkAfterAPlainRunPlacesTheGasOnScreen) {
   for (int i = 1; i <= 71; ++i) {
     EXPECT_EQ(s.posX(i).toDouble(), t.posX(i).toDouble()) << i;
     EXPECT_EQ(s.velY(i).toDouble(), t.velY(i).toDouble()) << i;
+    EXPECT_EQ(s.partRadius(i).toDouble(), t.partRadius(i).toDouble()) << i;
   }
 }
 

@@ -8,7 +8,7 @@ import { loadKinetic, type WebPage } from './kinetic_module';
 import { LabPanel } from './lab/lab_panel';
 import { MessageBox } from './message';
 import { Picture } from './picture';
-import { KineticModelApi, linkFor, setupFromAddress } from './scripting';
+import { KineticModelApi, labSetupNames, linkFor, setupFromAddress } from './scripting';
 
 const readoutNames = ['Label1', 'Label2', 'Label3', 'Label7'] as const;
 
@@ -139,6 +139,9 @@ async function start(): Promise<void> {
   const named = setupFromAddress(location.search);
   if (named.length > 0) {
     const why = page.setup(named);
+    // The laboratory opens for a link that names one of its settings, as Copy link writes them
+    // only while it is open.
+    if (!named.some(([name]) => labSetupNames.includes(name))) page.closeLab();
     app.setUp();
     if (why) app.showMessage(why);
     else api.run();

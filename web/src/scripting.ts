@@ -5,7 +5,10 @@
 import type { WebPage } from './kinetic_module';
 
 // The names a setup takes, as kinetic-measure names its options.
-export const setupNames = ['counts', 'masses', 'radius', 'proximity', 'vel-range', 'seed', 'rule', 'warmup'] as const;
+export const setupNames = ['counts', 'masses', 'radius', 'proximity', 'vel-range', 'seed', 'draws', 'rule', 'warmup'] as const;
+
+// The laboratory's own settings: a link that names neither leaves the laboratory closed.
+export const labSetupNames: readonly string[] = ['rule', 'warmup'];
 
 export type SetupOptions = Partial<Record<(typeof setupNames)[number], string | number | (string | number)[]>>;
 
