@@ -11,6 +11,9 @@ import { Picture } from './picture';
 import { KineticModelApi, labSetupNames, linkFor, setupFromAddress } from './scripting';
 
 const readoutNames = ['Label1', 'Label2', 'Label3', 'Label7'] as const;
+// The readouts change every frame and are not live regions; a screen reader hears them
+// together, politely, at most this often while the gas runs.
+const newsIntervalMs = 5000;
 
 class App {
   private readonly picture: Picture;
@@ -18,6 +21,7 @@ class App {
   private readonly form: Form;
   readonly lab: LabPanel;
   private readonly shown = new Map<string, string>();
+  private lastNews = -Infinity;
 
   constructor(private readonly page: WebPage) {
     this.messages = new MessageBox(page.caption('message'), page.caption('messageOk'));
@@ -49,6 +53,7 @@ class App {
     try {
       this.page.frame(now);
       this.afterCommand();
+      this.announce(now);
       this.lab.frame(now);
     } catch (error) {
       this.messages.show(describe(error));
@@ -87,6 +92,20 @@ class App {
   private showReadouts(): void {
     for (const name of readoutNames) this.setText(name, this.page.readout(name));
     this.setText('pace', this.page.paceText());
+  }
+
+  private announce(now: number): void {
+    if (!this.page.running() || now - this.lastNews < newsIntervalMs || this.page.readout('Label1') === '') return;
+    this.lastNews = now;
+    const caption = (id: string) => this.page.caption(id).replace(/:$/, '');
+    const news = [
+      `${this.page.caption('timeCaption')} ${this.page.readout('Label1')}`,
+      `${caption('Label6')} ${this.page.readout('Label7')}`,
+      `${caption('Label4')} ${this.page.readout('Label2')}`,
+      `${caption('Label5')} ${this.page.readout('Label3')}`,
+      this.page.paceText(),
+    ].filter((part) => part.trim() !== '');
+    this.setText('readoutNews', news.join(', '));
   }
 
   private setText(id: string, text: string): void {

@@ -133,4 +133,29 @@ describe('the layout', () => {
     assert.deepEqual(problems, []);
     await page.close();
   });
+
+  test('screen readers hear the readouts together at most every five seconds, not every frame', async () => {
+    const { page, problems } = await openPage(session);
+    const live = await page.$$eval('#controls [aria-live]', (all) => all.map((e) => `${e.id}=${e.getAttribute('aria-live')}`));
+    for (const id of ['Label1', 'Label2', 'Label3', 'Label7', 'pace']) assert.ok(live.includes(`${id}=off`), `${id} in ${live.join(' ')}`);
+    assert.ok(live.includes('readoutNews=polite'), live.join(' '));
+    await page.evaluate(() => {
+      const w = window as unknown as { news: { at: number; text: string }[] };
+      w.news = [];
+      const region = document.getElementById('readoutNews') as HTMLElement;
+      new MutationObserver(() => w.news.push({ at: performance.now(), text: region.textContent ?? '' }))
+        .observe(region, { childList: true, characterData: true, subtree: true });
+    });
+    await page.click('#runSImulation');
+    await new Promise((done) => setTimeout(done, 7000));
+    const news = await page.evaluate(() => (window as unknown as { news: { at: number; text: string }[] }).news);
+    const readoutChanges = await page.evaluate(() => document.getElementById('Label2')?.textContent);
+    assert.ok(readoutChanges, 'the readouts run');
+    assert.ok(news.length >= 1 && news.length <= 2, `announced ${news.length} times: ${JSON.stringify(news)}`);
+    for (let k = 1; k < news.length; ++k)
+      assert.ok((news[k] as { at: number }).at - (news[k - 1] as { at: number }).at >= 4900, JSON.stringify(news));
+    assert.match((news[0] as { text: string }).text, /^time of day \d\d:\d\d:\d\d, speed \d+, KE_x \d+, KE_y \d+/);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
 });
