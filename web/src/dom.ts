@@ -22,3 +22,17 @@ export function markField(input: HTMLInputElement, problem: string, tip = ''): v
     else input.removeAttribute('title');
   }
 }
+
+// Refusals written out as text beneath their fields, one a line; hidden when there are none.
+export function showRefusals(list: HTMLElement, lines: string[]): void {
+  const text = lines.join('\n');
+  if (list.dataset['shown'] === text) return;
+  list.dataset['shown'] = text;
+  list.replaceChildren();
+  for (const line of lines) {
+    const item = document.createElement(list.tagName === 'UL' ? 'li' : 'span');
+    item.textContent = line;
+    list.append(item);
+  }
+  list.hidden = lines.length === 0;
+}

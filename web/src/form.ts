@@ -2,7 +2,7 @@
 // The controls: every caption, field text, mark and colour as the engine gives it, and every
 // change or command passed on to it. The page decides nothing itself.
 
-import { element, markField } from './dom';
+import { element, markField, showRefusals } from './dom';
 import type { WebPage } from './kinetic_module';
 
 export const speciesRows = 4;
@@ -126,6 +126,11 @@ export class Form {
       group.append(massId, mass, howMany, count, face);
       this.paintColour(k);
     }
+    const refusals = document.createElement('ul');
+    refusals.id = 'speciesRefusals';
+    refusals.className = 'refusals';
+    refusals.hidden = true;
+    group.append(refusals);
   }
 
   private input(id: string): HTMLInputElement {
@@ -153,9 +158,20 @@ export class Form {
   // Marks every field that the engine says "Run Simulation" would refuse (or, for the
   // proximity, does not take), its words as the field's tooltip and description.
   markFields(): void {
+    const written = { speciesRefusals: [] as string[], settingsRefusals: [] as string[] };
     for (const [name, input] of this.fields) {
       input.placeholder = this.page.fieldPlaceholder(name);
-      markField(input, this.page.fieldProblem(name));
+      const problem = this.page.fieldProblem(name);
+      markField(input, problem);
+      if (problem) (name.startsWith('txt_') ? written.speciesRefusals : written.settingsRefusals).push(`${this.labelOf(input)}: ${problem}`);
     }
+    // The refusals written out beneath their fields: a touch screen shows no tooltip.
+    for (const [id, lines] of Object.entries(written)) showRefusals(element(id), lines);
+  }
+
+  private labelOf(input: HTMLInputElement): string {
+    const by = input.getAttribute('aria-labelledby');
+    if (by) return by.split(' ').map((id) => element(id).textContent ?? '').reverse().join(', ');
+    return input.labels?.[0]?.textContent ?? input.id;
   }
 }

@@ -33,7 +33,7 @@ function inside(b: Box, width: number, height: number): boolean {
 describe('the layout', () => {
   for (const size of [{ width: 1280, height: 800 }, { width: 1366, height: 768 }, { width: 1920, height: 1080 }]) {
     test(`at ${size.width} x ${size.height} a link shows the gas, the main controls and every chart of each tab at once`, async () => {
-      const { page, problems } = await openPage(session, size, '?test&counts=32,8,2,1&seed=7');
+      const { page, problems } = await openPage(session, size, '?test&counts=32,8,2,1&seed=7&warmup=100');
       await page.waitForSelector('#lab:not([hidden])');
       await readoutChanges(page, 'Label2', '');
       for (let tab = 0; tab < 8; ++tab) {
@@ -155,6 +155,58 @@ describe('the layout', () => {
     for (let k = 1; k < news.length; ++k)
       assert.ok((news[k] as { at: number }).at - (news[k - 1] as { at: number }).at >= 4900, JSON.stringify(news));
     assert.match((news[0] as { text: string }).text, /^time of day \d\d:\d\d:\d\d, speed \d+, KE_x \d+, KE_y \d+/);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
+  test('on a touch screen every control is a finger wide, and a refusal is written beside its field', async () => {
+    const touch = { width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true };
+    const { page, problems } = await openPage(session, touch);
+    await page.click('#openLab');
+    await page.waitForSelector('#lab:not([hidden])');
+    for (const tab of [0, 7]) {
+      await page.click(`#labTab${tab}`);
+      const small = await page.$$eval('button, input, select, [role="tab"]', (all) =>
+        all
+          .filter((e) => (e as HTMLElement).offsetParent !== null || (e as HTMLInputElement).type === 'color')
+          .map((e) => ({ id: e.id || e.getAttribute('name') || e.tagName, r: e.getBoundingClientRect() }))
+          .filter(({ r }) => r.width > 0 && Math.min(r.width, r.height) < 44)
+          .map(({ id, r }) => `${id} ${Math.round(r.width)}x${Math.round(r.height)}`));
+      assert.deepEqual(small, [], `tab ${tab}: controls under 44 px`);
+    }
+    // A refusal as text beneath its field while it is marked, gone once mended.
+    await page.click('#closeLab');
+    await page.click('#txt_how_many_1', { count: 3 });
+    await page.keyboard.type('x');
+    const refusal = await page.$eval('#speciesRefusals', (e) => ({ hidden: (e as HTMLElement).hidden, text: e.textContent ?? '', top: e.getBoundingClientRect().top }));
+    const field = await page.$eval('#txt_how_many_1', (e) => ({ title: e.getAttribute('title') ?? '', bottom: e.getBoundingClientRect().bottom }));
+    assert.equal(refusal.hidden, false);
+    assert.ok(field.title.length > 0 && refusal.text.includes(field.title.split('\n')[0] as string), `${refusal.text} / ${field.title}`);
+    assert.match(refusal.text, /^mass # 2, how many\?: /);
+    assert.ok(refusal.top >= field.bottom && refusal.top - field.bottom < 200, 'beneath the rows');
+    await page.keyboard.press('Backspace');
+    await page.keyboard.type('8');
+    assert.equal(await page.$eval('#speciesRefusals', (e) => (e as HTMLElement).hidden), true);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
+  test('on a 360 x 640 phone pause and restart stay in view beside the running gas', async () => {
+    const { page, problems } = await openPage(session, { width: 360, height: 640, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+    await page.tap('#runSImulation');
+    await readoutChanges(page, 'Label2', '');
+    await page.evaluate(() => scrollTo(0, 0));
+    for (const id of ['#Picture1', '#cmd_stop_simulation', '#Command2']) {
+      const [b] = await boxes(page, id);
+      assert.ok(b && b.top >= 0 && b.bottom <= 640 + 0.5, `${id} in view: ${JSON.stringify(b)}`);
+    }
+    await page.tap('#cmd_stop_simulation');
+    await frames(page, 2);
+    const paused = await text(page, 'Label2');
+    await frames(page, 5);
+    assert.equal(await text(page, 'Label2'), paused, 'paused by a tap at the foot of the screen');
+    await page.tap('#Command2');
+    await readoutChanges(page, 'Label2', paused);
     assert.deepEqual(problems, []);
     await page.close();
   });

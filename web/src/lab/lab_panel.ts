@@ -4,7 +4,7 @@
 // this binds them to the page. Charts refresh as often as they can afford, never per tick:
 // each refresh times itself and waits 50 times as long before the next (0.1 to 1 s).
 
-import { element, markField } from '../dom';
+import { element, markField, showRefusals } from '../dom';
 import type { WebPage } from '../kinetic_module';
 import { canvasBlob, offerDownload, offerText } from '../downloads';
 import type { TabData } from './chart_data';
@@ -298,7 +298,9 @@ export class LabPanel {
     const factor = element<HTMLInputElement>('heatFactor');
     markField(factor, this.page.heatFactorProblem(factor.value), this.page.labCaption('heatFactorTip'));
     const warmup = element<HTMLInputElement>('warmup');
-    markField(warmup, this.page.warmupProblem(warmup.value));
+    const warmupProblem = this.page.warmupProblem(warmup.value);
+    markField(warmup, warmupProblem);
+    showRefusals(element('warmupRefusal'), warmupProblem ? [warmupProblem] : []);
     const hasSpecies = element<HTMLSelectElement>('heatSpecies').options.length > 0;
     element<HTMLButtonElement>('heat').disabled = !hasSpecies || this.page.heatFactorProblem(factor.value) !== '';
     element<HTMLButtonElement>('equalEnergies').disabled = !hasSpecies;
