@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "conversions.h"
+#include "run_limits.h"
 
 namespace km::measure {
 
@@ -67,6 +68,14 @@ bool numberIn(const std::string& text, double& out) {
   const NumericText n = readNumericText(text);
   out = n.value;
   return n.status == NumericText::Ok && std::isfinite(out);
+}
+
+// 1000000 as "1,000,000", as the refusals write their bounds.
+std::string groupedThousands(long n) {
+  std::string digits = std::to_string(n);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+    digits.insert(static_cast<std::size_t>(at), ",");
+  return digits;
 }
 
 // Four texts separated by commas, as typed into the four rows.
@@ -265,9 +274,9 @@ Parsed parseOptions(const std::vector<std::string>& args) {
       if (value != "specified" && value != "exact")
         problem("--rule must be \"specified\" or \"exact\", not \"" + value + "\"");
     }
-    if (name == "--warmup" && !wholeNumber(value, 0L, 1000000000L, o.warmup))
-      problem("--warmup must be a whole number of ticks from 0 to 1,000,000,000, not \"" + value +
-              "\"");
+    if (name == "--warmup" && !wholeNumber(value, 0L, lab::maxWarmupTicks, o.warmup))
+      problem("--warmup must be a whole number of ticks from 0 to " +
+              groupedThousands(lab::maxWarmupTicks) + ", not \"" + value + "\"");
     if (name == "--ticks" && !wholeNumber(value, 1L, 1000000000L, o.ticks))
       problem("--ticks must be a whole number of ticks from 1 to 1,000,000,000, not \"" + value +
               "\"");

@@ -201,6 +201,7 @@ LabTab equipartitionTab(const TabSources& v) {
   bars.id = "equipartition";
   bars.title = "kT of each species over the gas's (averaged; theory: ratio 1)";
   bars.xTitle = "species";
+  bars.wholeX = true;
   bars.yTitle = "kT [amu·units²/tick²]";
   bars.xMin = 0.5;
   bars.xMax = 4.5;
@@ -625,7 +626,8 @@ std::string toJson(const LabTab& tab) {
     out << (k ? "," : "") << "{\"id\":" << jsonString(c.id) << ",\"title\":" << jsonString(c.title)
         << ",\"xTitle\":" << jsonString(c.xTitle) << ",\"yTitle\":" << jsonString(c.yTitle)
         << ",\"y2Title\":" << jsonString(c.y2Title) << ",\"logX\":" << (c.logX ? "true" : "false")
-        << ",\"logY\":" << (c.logY ? "true" : "false") << ",\"xMin\":" << jsonNumber(c.xMin)
+        << ",\"logY\":" << (c.logY ? "true" : "false")
+        << ",\"wholeX\":" << (c.wholeX ? "true" : "false") << ",\"xMin\":" << jsonNumber(c.xMin)
         << ",\"xMax\":" << jsonNumber(c.xMax) << ",\"yMin\":" << jsonNumber(c.yMin)
         << ",\"yMax\":" << jsonNumber(c.yMax) << ",\"y2Min\":" << jsonNumber(c.y2Min)
         << ",\"y2Max\":" << jsonNumber(c.y2Max) << ",\"notice\":" << jsonString(c.notice)

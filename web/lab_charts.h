@@ -33,6 +33,7 @@ struct Chart {
   std::string id;  // the picture's file name without ".png", as the desktop names it
   std::string title, xTitle, yTitle, y2Title;
   bool logX = false, logY = false;
+  bool wholeX = false;  // the x axis counts (species): ticks at whole numbers only
   double xMin = lab::notKnown, xMax = lab::notKnown, yMin = lab::notKnown, yMax = lab::notKnown;
   double y2Min = lab::notKnown, y2Max = lab::notKnown;
   std::string notice;  // why the chart shows nothing, "" when it shows data

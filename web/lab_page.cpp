@@ -6,6 +6,7 @@
 #include "conversions.h"
 #include "lab_charts.h"
 #include "report_json.h"
+#include "run_limits.h"
 #include "summary.h"
 #include "sweep_table.h"
 #include "tables.h"
@@ -228,14 +229,17 @@ std::string LabPage::speciesJson() const {
 
 std::string LabPage::warmupProblem(const std::string& text) {
   double ticks = 0;
-  return wholeNumber(text, 0, 1000000, ticks)
-             ? std::string()
-             : "The warm-up must be a whole number of ticks from 0 to 1000000.";
+  return wholeNumber(text, 0, lab::maxWarmupTicks, ticks) ? std::string() : warmupRefusal();
+}
+
+std::string LabPage::warmupRefusal() {
+  return "The warm-up must be a whole number of ticks from 0 to " +
+         std::to_string(lab::maxWarmupTicks) + ".";
 }
 
 void LabPage::setWarmup(const std::string& text) {
   double ticks = 0;
-  if (!wholeNumber(text, 0, 1000000, ticks)) return;
+  if (!wholeNumber(text, 0, lab::maxWarmupTicks, ticks)) return;
   const long t = static_cast<long>(ticks);
   if (t == lab_.settings().warmup) return;
   lab_.setSettings({t, 0});
@@ -282,16 +286,26 @@ std::vector<std::pair<std::string, std::string>> LabPage::exportFiles() const {
 std::string LabPage::readSweepSettings(const std::array<std::string, 5>& texts,
                                        lab::SweepSettings& s) {
   double discs = 0, warmup = 0, ticks = 0;
+  // Every field refused is named, as "Run Simulation" names every one.
+  std::vector<std::string> problems;
   if (!wholeNumber(texts[0], 1, 500, discs))
-    return "The number of discs must be a whole number from 1 to 500.";
+    problems.push_back("The number of discs must be a whole number from 1 to 500.");
   if (!numbersOf(texts[1], s.etas, 0.001, 0.8, false))
-    return "The packing fractions must be numbers above 0 and at most 0.8, separated by commas.";
+    problems.push_back(
+        "The packing fractions must be numbers above 0 and at most 0.8, separated by commas.");
   if (!numbersOf(texts[2], s.seeds, 0, 4294967295.0, true))
-    return "The seeds must be whole numbers from 0 to 4294967295, separated by commas.";
-  if (!wholeNumber(texts[3], 0, 1000000, warmup))
-    return "The warm-up must be a whole number of ticks from 0 to 1000000.";
+    problems.push_back(
+        "The seeds must be whole numbers from 0 to 4294967295, separated by commas.");
+  if (!wholeNumber(texts[3], 0, lab::maxWarmupTicks, warmup)) problems.push_back(warmupRefusal());
   if (!wholeNumber(texts[4], 1, 10000000, ticks))
-    return "The ticks averaged must be a whole number from 1 to 10000000.";
+    problems.push_back("The ticks averaged must be a whole number from 1 to 10000000.");
+  if (problems.size() == 1) return problems.front();
+  if (!problems.empty()) {
+    std::string text = "The sweep cannot start:\n";
+    for (const std::string& p : problems)
+      text += "\n\u2022 " + p;
+    return text;
+  }
   s.discs = static_cast<int>(discs);
   s.warmup = static_cast<long>(warmup);
   s.ticks = static_cast<long>(ticks);

@@ -62,6 +62,8 @@ class LabPage {
 
   // The warm-up in ticks, typed: "" when taken, else why not.
   static std::string warmupProblem(const std::string& text);
+  // Why a warm-up is refused: the range it must lie in.
+  static std::string warmupRefusal();
   void setWarmup(const std::string& text);
   long warmup() const { return lab_.settings().warmup; }
 

@@ -12,8 +12,8 @@ namespace km {
 // fixed start (the page's clock).
 class Pacer {
  public:
-  static constexpr double maxOwedMs = 50;     // a late frame catches up at most this much
-  static constexpr double budgetShare = 0.6;  // of the time since the last frame
+  static constexpr double maxOwedMs = 50;      // a late frame catches up at most this much
+  static constexpr double budgetShare = 0.75;  // of the time since the last frame
   static constexpr double minBudgetMs = 2, maxBudgetMs = 12;
 
   // The clock's interval in ms (1, the desktop's, unless a slower pace is chosen).

@@ -22,6 +22,14 @@ std::string withoutDashes(std::string text) {
   return text;
 }
 
+// A value for a link: the field's text without the blanks around it, which a number's text
+// carries and which read the same without.
+std::string trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace
 
 PageApp::PageApp(const Clock& clock, std::function<double()> nowMs)
@@ -107,27 +115,45 @@ std::string PageApp::setup(const std::vector<std::pair<std::string, std::string>
 }
 
 std::vector<std::pair<std::string, std::string>> PageApp::setupOptions() const {
-  auto four = [this](int from) {
+  // After a run, the texts it was placed from: the gas on screen, whatever was typed since.
+  const bool ran = page_.hasRun();
+  RunInput input;
+  if (ran) {
+    input = page_.lastRun();
+  } else {
+    for (int k = 0; k < 4; ++k) {
+      input.rows.counts[k] = page_.fieldText(PageModel::fieldNames[static_cast<std::size_t>(k)]);
+      input.rows.masses[k] =
+          page_.fieldText(PageModel::fieldNames[static_cast<std::size_t>(4 + k)]);
+    }
+    input.radius = page_.fieldText("txtParticleRad");
+    input.velocityRange = page_.fieldText("txtVelRange");
+  }
+  auto four = [](const auto& texts) {
     std::string out;
     for (int k = 0; k < 4; ++k) {
       if (k) out += ',';
-      out += page_.fieldText(PageModel::fieldNames[static_cast<std::size_t>(from + k)]);
+      out += trimmed(texts[k]);
     }
     return out;
   };
   std::vector<std::pair<std::string, std::string>> out = {
-      {"counts", four(0)},
-      {"masses", four(4)},
-      {"radius", page_.fieldText("txtParticleRad")},
-      {"proximity", page_.fieldText("txtProximity")},
-      {"vel-range", page_.fieldText("txtVelRange")}};
-  if (page_.hasRun()) {
+      {"counts", four(input.rows.counts)},
+      {"masses", four(input.rows.masses)},
+      {"radius", trimmed(input.radius)},
+      {"proximity", trimmed(ran ? page_.lastProximity() : page_.fieldText("txtProximity"))},
+      {"vel-range", trimmed(input.velocityRange)}};
+  if (ran) {
     out.emplace_back("seed", std::to_string(runSeed_.seed));
     out.emplace_back("draws", std::to_string(runSeed_.draws));
   }
-  const bool exact = page_.model().collisionRule() == CollisionRule::Exact;
-  out.emplace_back("rule", exact ? "exact" : "specified");
-  if (lab_) out.emplace_back("warmup", std::to_string(lab_->warmup()));
+  // The rule and the warm-up are the laboratory's: a link names them only while it is open,
+  // and a link that names neither leaves it closed.
+  if (lab_) {
+    const bool exact = page_.model().collisionRule() == CollisionRule::Exact;
+    out.emplace_back("rule", exact ? "exact" : "specified");
+    out.emplace_back("warmup", std::to_string(lab_->warmup()));
+  }
   return out;
 }
 

@@ -68,6 +68,30 @@ std::string PageModel::caption(std::string_view name) const {
       {"Label4", "KE_x:"},
       {"Label5", "KE_y:"},
       {"Label6", "speed"},
+      // The page's own words: what the program is, what the readouts mean, what each setting
+      // does (shown on hover and focus).
+      {"heading", "Kinetic Model"},
+      {"intro",
+       "A gas of hard discs bouncing in a square box. Choose how many discs of each mass, then "
+       "press Run Simulation; the Laboratory measures the gas while it runs."},
+      {"timeCaption", "time of day"},
+      {"Label1.unit", "at the last tick"},
+      {"Label7.unit", "disc 1, the one with the trail: 0.7 \u00d7 its speed in box units a tick"},
+      {"Label2.unit", "\u03a3 m\u00b7vx\u00b2 over all discs, in amu \u00b7 (units a tick)\u00b2"},
+      {"Label3.unit", "\u03a3 m\u00b7vy\u00b2 over all discs, in amu \u00b7 (units a tick)\u00b2"},
+      {"runSImulation.hint", "Places the discs at random with random speeds and starts the gas."},
+      {"cmd_stop_simulation.hint", "Stops the clock; the gas stays as it is."},
+      {"Command2.hint", "Starts the clock again after pause."},
+      {"txtVelRange.hint",
+       "Velocity range: kept as typed but not read; the speeds' spread stays 20 units a tick."},
+      {"txtProximity.hint",
+       "Collision proximity: two discs collide when their centres come closer than this, in box "
+       "units (the box is 1000 across). Taken as typed."},
+      {"txtParticleRad.hint",
+       "Particle radius in box units (the box is 1000 across), used when the gas is next placed."},
+      {"mass.hint", "Mass of each disc of this species, in atomic mass units (amu)."},
+      {"count.hint", "How many discs of this species; 0 leaves the species out."},
+      {"color.hint", "The colour the species' discs are drawn in."},
   };
   for (const auto& [n, text] : fixed)
     if (n == name) return std::string(text);

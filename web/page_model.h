@@ -95,7 +95,8 @@ class PageModel {
     void show(Readout which, std::string_view text) override {
       text_[static_cast<std::size_t>(which)].assign(text);
     }
-    std::array<std::string, 4> text_{"Label1", "", "", ""};
+    // Empty until the first tick: the page shows no placeholder where the time goes.
+    std::array<std::string, 4> text_{};
   };
 
   int fieldIndex(std::string_view name) const;

@@ -42,6 +42,8 @@ bool SweepJob::runNext(const std::function<void(long done)>& progress) {
 std::vector<lab::SweepRow> SweepJob::rows() const {
   std::vector<lab::SweepRow> rows;
   for (std::size_t p = 0; p < settings_.etas.size(); ++p) {
+    // Only the points with a run finished (or refused): a sweep part-way shows what it has.
+    if (results_[p].empty() && problems_[p].empty()) continue;
     // Seeds in the order asked.
     std::vector<lab::Results> runs = results_[p];
     std::sort(runs.begin(), runs.end(), [](const lab::Results& a, const lab::Results& b) {

@@ -21,6 +21,7 @@ class SweepJob {
   // Runs the next run, telling `progress` the ticks done over all runs now and then; false
   // when none was left.
   bool runNext(const std::function<void(long done)>& progress = {});
+  // A row for each packing fraction with a run finished so far.
   std::vector<lab::SweepRow> rows() const;
 
  private:

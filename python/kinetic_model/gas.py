@@ -33,7 +33,7 @@ class Gas(_core.Engine):
                 the seed and draws the laboratory's Integrity tab shows, a gas seen in the
                 window is placed again here
     rule        'specified' (the original collision rule) or 'exact' (true hard discs)
-    warmup      ticks before the averages begin, 0 to 1,000,000,000
+    warmup      ticks before the averages begin, 0 to 1,000,000
 
     Particle 1 (species 1's first disc) starts at rest in the centre of the box, as the tracer
     the window draws a trail behind; so a gas of one disc never moves.
@@ -159,7 +159,7 @@ class Gas(_core.Engine):
         super().set_rule(_checks.rule("rule", rule))
 
     def set_warmup(self, ticks: int) -> None:
-        """A new warm-up (0 to 1,000,000,000 ticks): the averages start afresh and begin after
+        """A new warm-up (0 to 1,000,000 ticks): the averages start afresh and begin after
         this many ticks."""
         super().set_warmup(_checks.limited("warmup", ticks))
 

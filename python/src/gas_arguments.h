@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "headless_run.h"
+#include "run_limits.h"
 
 namespace km::python {
 

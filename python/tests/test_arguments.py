@@ -27,7 +27,7 @@ def gas() -> km.Gas:
     (lambda: km.Gas(rule=None), TypeError, 'rule must be "specified" or "exact"'),
     (lambda: km.Gas(warmup=1.5), TypeError, "warmup must be a whole number"),
     (lambda: km.Gas(warmup=2**70), ValueError,
-     f"warmup must be a whole number from 0 to 1000000000, not {2**70}"),
+     f"warmup must be a whole number from 0 to 1000000, not {2**70}"),
     (lambda: km.Gas(draws=-1), ValueError, "draws must be a whole number from 0 to 1000000000"),
     (lambda: km.Gas(counts=[[10], 0, 0, 0]), TypeError, "counts[0] must be a number"),
     (lambda: km.Gas(counts=5), TypeError, "counts must be four values, one per species"),

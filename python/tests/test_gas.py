@@ -81,7 +81,7 @@ def test_the_same_seed_gives_the_same_gas_and_another_a_different_one():
     ({"proximity": 2e9}, ['proximity: The collision proximity is "2000000000"']),
     ({"rule": "soft"}, ['rule must be "specified" or "exact", not "soft"']),
     ({"seed": -1}, ["seed must be a whole number from 0 to 4294967295, not -1"]),
-    ({"warmup": -5}, ["warmup must be a whole number from 0 to 1000000000, not -5"]),
+    ({"warmup": -5}, ["warmup must be a whole number from 0 to 1000000, not -5"]),
     # Every bad argument at once, in order.
     ({"counts": (1, "x", 0, 0), "radius": -1, "seed": 2**32},
      ['counts[1]: The count of species 2 is "x"', 'radius: The particle radius is "-1"',

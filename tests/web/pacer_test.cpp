@@ -2,6 +2,7 @@
 // Ticks per display frame: the desktop's 1 ms clock, what a frame can afford, the pace shown.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "pacer.h"
@@ -36,8 +37,8 @@ TEST(Pacer, ALateFrameCatchesUpOnlySoFarAndTheBudgetFollowsTheFrame) {
   EXPECT_TRUE(p.mayGoOn(505));
   EXPECT_FALSE(p.mayGoOn(500 + Pacer::maxBudgetMs));
   EXPECT_EQ(p.beginFrame(516), 16);
-  EXPECT_TRUE(p.mayGoOn(516 + 0.6 * 16 - 0.1));
-  EXPECT_FALSE(p.mayGoOn(516 + 0.6 * 16 + 0.1));
+  EXPECT_TRUE(p.mayGoOn(516 + Pacer::budgetShare * 16 - 0.1));
+  EXPECT_FALSE(p.mayGoOn(516 + Pacer::budgetShare * 16 + 0.1));
   // A clock that goes back (another page clock) starts afresh.
   EXPECT_EQ(p.beginFrame(10), 0);
 }
@@ -46,7 +47,8 @@ TEST(Pacer, AFrameThatCannotAffordItsTicksRunsFewerAndSaysSo) {
   Pacer p;
   double now = 0;
   int ticks = 0;
-  // Each tick costs 2 ms: a 16.7 ms frame affords about 5 of its 16 or 17.
+  // Each tick costs 2 ms: a 16.7 ms frame affords its budget's worth of its 16 or 17.
+  const double affords = Pacer::budgetShare * (1000.0 / 60) / 2;
   auto tick = [&](int n) {
     now += 2.0 * n;
     ticks += n;
@@ -58,12 +60,12 @@ TEST(Pacer, AFrameThatCannotAffordItsTicksRunsFewerAndSaysSo) {
     const int ran = runFrame(
         p, frameStart, tick, [&] { return now; }, 1);
     if (f > 0) {
-      EXPECT_GE(ran, 4);
-      EXPECT_LE(ran, 6);
+      EXPECT_GE(ran, std::floor(affords) - 1);
+      EXPECT_LE(ran, std::ceil(affords) + 1);
     }
     frameStart += 1000.0 / 60;
   }
-  EXPECT_NEAR(p.pace(), 300, 40);
+  EXPECT_NEAR(p.pace(), affords * 60, 40);
   EXPECT_NE(p.paceText().find(", of 1000"), std::string::npos) << p.paceText();
 
   // A clock that stops part-way ends the frame early.

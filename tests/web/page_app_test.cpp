@@ -11,8 +11,10 @@
 #include "bits.h"
 #include "fakes.h"
 #include "headless_run.h"
+#include "measure_options.h"
 #include "page_app.h"
 #include "report_json.h"
+#include "run_limits.h"
 #include "sweep_job.h"
 #include "sweep_table.h"
 
@@ -117,7 +119,18 @@ TEST(PageApp, ALinkAfterAPlainRunPlacesTheGasOnScreen) {
   a.app.page().typeInto("txt_how_many_0", "60");
   a.app.page().runSimulation();
   a.app.page().pause();
+  // Typed after the run: the link still describes the gas on screen.
+  a.app.page().typeInto("txt_how_many_0", "5");
+  a.app.page().typeInto("txtParticleRad", "30");
   const Options link = a.app.setupOptions();
+  for (const auto& [name, value] : link) {
+    EXPECT_NE(name, "rule") << "the laboratory is closed";
+    EXPECT_NE(name, "warmup") << "the laboratory is closed";
+    EXPECT_FALSE(value.empty()) << name;
+    EXPECT_NE(value.front(), ' ') << name << "=" << value;
+    EXPECT_EQ(value.find(", "), std::string::npos) << name << "=" << value;
+  }
+  EXPECT_EQ(link.front(), (std::pair<std::string, std::string>("counts", "60,8,2,1")));
   const RunSeed at = a.app.runSeed();
   EXPECT_EQ(at.seed, bitsAs<std::uint32_t>(static_cast<float>(a.clock.seconds)));
   EXPECT_EQ(at.draws, 4u * 43);
@@ -132,6 +145,7 @@ TEST(PageApp, ALinkAfterAPlainRunPlacesTheGasOnScreen) {
   for (int i = 1; i <= 71; ++i) {
     EXPECT_EQ(s.posX(i).toDouble(), t.posX(i).toDouble()) << i;
     EXPECT_EQ(s.velY(i).toDouble(), t.velY(i).toDouble()) << i;
+    EXPECT_EQ(s.partRadius(i).toDouble(), t.partRadius(i).toDouble()) << i;
   }
 }
 
@@ -257,10 +271,11 @@ TEST(SweepJob, GivesTheRowsOfTheSweepOnThreads) {
   while (job.runNext([&](long done) { last = done; })) {
     ++runs;
     if (runs == 1) {
-      // The densest first: η = 0.3 with seed 1 alone has run.
+      // The densest first: η = 0.3 with seed 1 alone has run, and only its row is there.
       const auto part = job.rows();
-      EXPECT_EQ(part[0].runs, 0);
-      EXPECT_EQ(part[1].runs, 1);
+      ASSERT_EQ(part.size(), 1u);
+      EXPECT_EQ(part[0].eta, 0.3);
+      EXPECT_EQ(part[0].runs, 1);
     }
   }
   EXPECT_EQ(runs, 4);
@@ -286,6 +301,38 @@ TEST(SweepJob, GivesTheRowsOfTheSweepOnThreads) {
             "The packing fractions must be numbers above 0 and at most 0.8, separated by commas.");
   EXPECT_EQ(LabPage::readSweepSettings({"10", "0.1", "1.5", "0", "1"}, bad),
             "The seeds must be whole numbers from 0 to 4294967295, separated by commas.");
+  // Several fields refused: every one named, in the fields' order.
+  const std::string several = LabPage::readSweepSettings({"0", "0.9", "1", "-4", "0"}, bad);
+  EXPECT_EQ(several.rfind("The sweep cannot start:", 0), 0u) << several;
+  std::size_t at = 0;
+  for (const char* words : {"number of discs", "packing fractions", "warm-up", "ticks averaged"}) {
+    const std::size_t next = several.find(words, at);
+    EXPECT_NE(next, std::string::npos) << words << " in " << several;
+    at = next == std::string::npos ? at : next;
+  }
+  EXPECT_EQ(several.find("seeds"), std::string::npos) << several;
+}
+
+// One warm-up limit: kinetic-measure's --warmup, the laboratory's field, a link's warmup and
+// the sweep's warm-up take the same largest value and refuse the next.
+TEST(PageApp, TheWarmUpLimitIsTheSameEverywhere) {
+  const std::string most = std::to_string(lab::maxWarmupTicks);
+  const std::string over = std::to_string(lab::maxWarmupTicks + 1);
+  EXPECT_TRUE(measure::parseOptions({"--warmup=" + most}).problems.empty());
+  EXPECT_FALSE(measure::parseOptions({"--warmup=" + over}).problems.empty());
+  EXPECT_EQ(LabPage::warmupProblem(most), "");
+  EXPECT_NE(LabPage::warmupProblem(over), "");
+  lab::SweepSettings s;
+  EXPECT_EQ(LabPage::readSweepSettings({"10", "0.1", "1", most, "1"}, s), "");
+  EXPECT_NE(LabPage::readSweepSettings({"10", "0.1", "1", over, "1"}, s), "");
+  App a;
+  ASSERT_EQ(a.app.setup({{"counts", "10,0,0,0"}, {"warmup", most}}), "");
+  EXPECT_EQ(a.app.lab()->warmup(), lab::maxWarmupTicks);
+  App b;
+  EXPECT_NE(b.app.setup({{"warmup", over}})
+                .find("warmup must be a whole number of ticks from 0 to "
+                      "1,000,000"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // The controls: every caption, field text, mark and colour as the engine gives it, and every
 // change or command passed on to it. The page decides nothing itself.
 
-import { element, markField } from './dom';
+import { element, markField, showRefusals } from './dom';
 import type { WebPage } from './kinetic_module';
 
 export const speciesRows = 4;
@@ -29,9 +29,12 @@ export class Form {
     for (const id of [
       'runSImulation', 'cmd_stop_simulation', 'Command2', 'mass_in_amu', 'number_of_masses',
       'lblVelRange', 'lblProximity', 'lbl_particleRadius', 'Label4', 'Label5', 'Label6',
+      'heading', 'intro', 'timeCaption',
     ]) {
       element(id).textContent = page.caption(id);
     }
+    for (const id of ['Label1', 'Label2', 'Label3', 'Label7'])
+      element(`${id}Unit`).textContent = page.caption(`${id}.unit`);
     document.title = page.caption('KineticModel');
     element('Picture1').setAttribute('aria-label', page.caption('Picture1'));
 
@@ -52,7 +55,33 @@ export class Form {
     this.command('cmd_stop_simulation', () => page.pause());
     this.command('Command2', () => page.restart());
     element('controls').addEventListener('submit', (e) => e.preventDefault());
+    this.explainControls();
     this.markFields();
+  }
+
+  // What each control does: its tooltip on hover, and the hint line on hover and on focus
+  // (which a touch screen or a keyboard user sees too).
+  private explainControls(): void {
+    const hint = element('hint');
+    const hintOf = (id: string): string => {
+      if (id.startsWith('txt_masses_')) return this.page.caption('mass.hint');
+      if (id.startsWith('txt_how_many_')) return this.page.caption('count.hint');
+      if (id.startsWith('cmd_color_')) return this.page.caption('color.hint');
+      return this.page.caption(`${id}.hint`);
+    };
+    const controls = element('controls');
+    for (const e of controls.querySelectorAll<HTMLElement>('button, input')) {
+      const words = hintOf(e.id);
+      if (!words) continue;
+      e.dataset['hint'] = words;
+      if (!e.title) e.title = words;
+    }
+    const show = (e: Event): void => {
+      const target = (e.target as HTMLElement).closest<HTMLElement>('[data-hint]');
+      if (target) hint.textContent = target.dataset['hint'] ?? '';
+    };
+    controls.addEventListener('focusin', show);
+    controls.addEventListener('mouseover', show);
   }
 
   private command(id: string, run: () => void): void {
@@ -97,6 +126,11 @@ export class Form {
       group.append(massId, mass, howMany, count, face);
       this.paintColour(k);
     }
+    const refusals = document.createElement('ul');
+    refusals.id = 'speciesRefusals';
+    refusals.className = 'refusals';
+    refusals.hidden = true;
+    group.append(refusals);
   }
 
   private input(id: string): HTMLInputElement {
@@ -124,9 +158,20 @@ export class Form {
   // Marks every field that the engine says "Run Simulation" would refuse (or, for the
   // proximity, does not take), its words as the field's tooltip and description.
   markFields(): void {
+    const written = { speciesRefusals: [] as string[], settingsRefusals: [] as string[] };
     for (const [name, input] of this.fields) {
       input.placeholder = this.page.fieldPlaceholder(name);
-      markField(input, this.page.fieldProblem(name));
+      const problem = this.page.fieldProblem(name);
+      markField(input, problem);
+      if (problem) (name.startsWith('txt_') ? written.speciesRefusals : written.settingsRefusals).push(`${this.labelOf(input)}: ${problem}`);
     }
+    // The refusals written out beneath their fields: a touch screen shows no tooltip.
+    for (const [id, lines] of Object.entries(written)) showRefusals(element(id), lines);
+  }
+
+  private labelOf(input: HTMLInputElement): string {
+    const by = input.getAttribute('aria-labelledby');
+    if (by) return by.split(' ').map((id) => element(id).textContent ?? '').reverse().join(', ');
+    return input.labels?.[0]?.textContent ?? input.id;
   }
 }

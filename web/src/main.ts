@@ -8,9 +8,12 @@ import { loadKinetic, type WebPage } from './kinetic_module';
 import { LabPanel } from './lab/lab_panel';
 import { MessageBox } from './message';
 import { Picture } from './picture';
-import { KineticModelApi, linkFor, setupFromAddress } from './scripting';
+import { KineticModelApi, labSetupNames, linkFor, setupFromAddress } from './scripting';
 
 const readoutNames = ['Label1', 'Label2', 'Label3', 'Label7'] as const;
+// The readouts change every frame and are not live regions; a screen reader hears them
+// together, politely, at most this often while the gas runs.
+const newsIntervalMs = 5000;
 
 class App {
   private readonly picture: Picture;
@@ -18,6 +21,10 @@ class App {
   private readonly form: Form;
   readonly lab: LabPanel;
   private readonly shown = new Map<string, string>();
+  private lastNews = -Infinity;
+  // Where the frames' time went, in ms since the page started: the ticks, the readouts and
+  // picture copy, the laboratory (its charts). The benchmark reads it.
+  readonly frameTimes = { ticks: 0, shown: 0, lab: 0, frames: 0 };
 
   constructor(private readonly page: WebPage) {
     this.messages = new MessageBox(page.caption('message'), page.caption('messageOk'));
@@ -47,9 +54,19 @@ class App {
 
   private frame(now: number): void {
     try {
+      const t0 = performance.now();
       this.page.frame(now);
+      const t1 = performance.now();
       this.afterCommand();
+      this.announce(now);
+      const t2 = performance.now();
       this.lab.frame(now);
+      const t3 = performance.now();
+      const f = this.frameTimes;
+      f.ticks += t1 - t0;
+      f.shown += t2 - t1;
+      f.lab += t3 - t2;
+      ++f.frames;
     } catch (error) {
       this.messages.show(describe(error));
     } finally {
@@ -87,6 +104,20 @@ class App {
   private showReadouts(): void {
     for (const name of readoutNames) this.setText(name, this.page.readout(name));
     this.setText('pace', this.page.paceText());
+  }
+
+  private announce(now: number): void {
+    if (!this.page.running() || now - this.lastNews < newsIntervalMs || this.page.readout('Label1') === '') return;
+    this.lastNews = now;
+    const caption = (id: string) => this.page.caption(id).replace(/:$/, '');
+    const news = [
+      `${this.page.caption('timeCaption')} ${this.page.readout('Label1')}`,
+      `${caption('Label6')} ${this.page.readout('Label7')}`,
+      `${caption('Label4')} ${this.page.readout('Label2')}`,
+      `${caption('Label5')} ${this.page.readout('Label3')}`,
+      this.page.paceText(),
+    ].filter((part) => part.trim() !== '');
+    this.setText('readoutNews', news.join(', '));
   }
 
   private setText(id: string, text: string): void {
@@ -134,11 +165,14 @@ async function start(): Promise<void> {
   Object.assign(window, { KineticModel: api });
   // The browser tests reach the engine through these, as the desktop's tests reach its model.
   if (new URLSearchParams(location.search).has('test'))
-    Object.assign(window, { kineticPage: page, kineticModule: kinetic, kineticLab: app.lab });
+    Object.assign(window, { kineticPage: page, kineticModule: kinetic, kineticLab: app.lab, kineticFrames: app.frameTimes });
   // A setup in the address: the gas it names, running; a bad one is refused in words.
   const named = setupFromAddress(location.search);
   if (named.length > 0) {
     const why = page.setup(named);
+    // The laboratory opens for a link that names one of its settings, as Copy link writes them
+    // only while it is open.
+    if (!named.some(([name]) => labSetupNames.includes(name))) page.closeLab();
     app.setUp();
     if (why) app.showMessage(why);
     else api.run();

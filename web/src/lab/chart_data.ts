@@ -19,6 +19,8 @@ export interface ChartData {
   y2Title: string;
   logX: boolean;
   logY: boolean;
+  // The x axis counts: ticks at whole numbers only.
+  wholeX: boolean;
   xMin: number | null;
   xMax: number | null;
   yMin: number | null;

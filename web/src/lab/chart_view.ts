@@ -4,7 +4,9 @@
 // written beneath the chart and wraps, as on the desktop.
 
 import uPlot from 'uplot';
+import { axisSize, horizontalSpace, linearLabel, logLabel, logSplits, textWidth, wholeIncrs } from './axis_layout';
 import { legendStroke, markerStyles, type ChartData, type Series } from './chart_data';
+import { readableOn } from './colours';
 
 const background = '#202228';
 const textColour = '#e6e6e6';
@@ -33,6 +35,7 @@ export class ChartView {
   private shape = '';
   private data: ChartData | null = null;
   private legendText = '';
+  private readonly resizer: ResizeObserver;
 
   constructor(parent: HTMLElement) {
     this.box = document.createElement('figure');
@@ -49,13 +52,24 @@ export class ChartView {
     this.box.append(this.title, this.area, this.legend);
     this.box.setAttribute('role', 'img');
     parent.append(this.box);
+    // The area's size follows the layout (a wide screen shares its height among the charts).
+    this.resizer = new ResizeObserver(() => this.fit());
+    this.resizer.observe(this.area);
+  }
+
+  private fit(): void {
+    if (!this.plot) return;
+    const width = Math.max(200, Math.floor(this.area.clientWidth));
+    const height = Math.max(160, Math.floor(this.area.clientHeight));
+    if (this.plot.width !== width || this.plot.height !== height) this.plot.setSize({ width, height });
   }
 
   get id(): string {
     return this.data?.id ?? '';
   }
 
-  show(data: ChartData): void {
+  show(given: ChartData): void {
+    const data = readableData(given);
     this.data = data;
     if (this.title.textContent !== data.title) this.title.textContent = data.title;
     if (this.notice.textContent !== data.notice) this.notice.textContent = data.notice;
@@ -64,7 +78,7 @@ export class ChartView {
     this.box.setAttribute('aria-label', `${data.title}. ${this.legendWords(data.series)}${data.notice ? ` ${data.notice}` : ''}`);
     const width = Math.max(200, Math.floor(this.area.clientWidth));
     const height = Math.max(160, Math.floor(this.area.clientHeight));
-    const shape = [data.logX, data.logY, data.xTitle, data.yTitle, data.y2Title, width < 480].join('|');
+    const shape = [data.logX, data.logY, data.wholeX, data.xTitle, data.yTitle, data.y2Title, width < 480].join('|');
     if (!this.plot || shape !== this.shape) this.create(data, width, height, shape);
     else if (this.plot.width !== width || this.plot.height !== height) this.plot.setSize({ width, height });
     this.setScales(data);
@@ -100,28 +114,52 @@ export class ChartView {
   private create(data: ChartData, width: number, height: number, shape: string): void {
     this.plot?.destroy();
     this.shape = shape;
-    const axis = (label: string, scale: string, side: uPlot.Axis.Side = 2): uPlot.Axis => ({
-      scale,
-      label,
-      side,
-      stroke: textColour,
-      labelSize: 22,
-      // Smaller type on a narrow chart, so that a long axis title is not cut.
-      labelFont: `${width < 480 ? 11 : 13}px system-ui, sans-serif`,
-      font: `${width < 480 ? 11 : 12}px system-ui, sans-serif`,
-      grid: { stroke: gridColour, width: 1, show: side !== 1 },
-      ticks: { stroke: gridColour, width: 1 },
-    });
-    const axes: uPlot.Axis[] = [axis(data.xTitle, 'x', 2), axis(data.yTitle, 'y', 3)];
+    const tickPx = width < 480 ? 11 : 12;
+    const fonts = { tick: `${tickPx}px system-ui, sans-serif`, tickPx };
+    const axis = (label: string, scale: string, side: uPlot.Axis.Side, log: boolean, whole = false): uPlot.Axis => {
+      const vertical = side % 2 === 1;
+      const a: uPlot.Axis = {
+        scale,
+        label,
+        side,
+        stroke: textColour,
+        labelSize: 22,
+        // Smaller type on a narrow chart, so that a long axis title is not cut.
+        labelFont: `${width < 480 ? 11 : 13}px system-ui, sans-serif`,
+        font: fonts.tick,
+        grid: { stroke: gridColour, width: 1, show: side !== 1 },
+        ticks: { stroke: gridColour, width: 1 },
+        size: axisSize(fonts, vertical),
+        space: vertical ? Math.ceil(tickPx * 2.4) : horizontalSpace(fonts, log),
+        values: log
+          ? (_u, splits) => splits.map(logLabel)
+          : (_u, splits, _i, _space, incr) => splits.map((v) => linearLabel(v, incr)),
+      };
+      if (log)
+        a.splits = (u, _i, min, max) =>
+          logSplits(min, max, vertical ? u.bbox.height / devicePixelRatio || height : u.bbox.width / devicePixelRatio || width,
+            vertical ? Math.ceil(tickPx * 2.4) : textWidth('1e-10', fonts.tick) + 16);
+      if (whole) a.incrs = wholeIncrs;
+      return a;
+    };
+    const axes: uPlot.Axis[] = [axis(data.xTitle, 'x', 2, data.logX, data.wholeX), axis(data.yTitle, 'y', 3, data.logY)];
+    if (data.y2Title) axes.push(axis(data.y2Title, 'y2', 1, false));
+    // Room at the right end for half the last x label, where no axis stands there.
+    const rightPad = (u: uPlot): number => {
+      if (data.y2Title) return 8;
+      const max = u.scales['x']?.max ?? 1, min = u.scales['x']?.min ?? 0;
+      const last = data.logX ? logLabel(10 ** Math.floor(Math.log10(Math.max(max, 1e-300)))) : linearLabel(max, (max - min) / 6);
+      return Math.ceil(textWidth(last, fonts.tick) / 2) + 6;
+    };
     const series: uPlot.Series[] = [{}, { scale: 'y', stroke: 'transparent', points: { show: false } }];
     if (data.y2Title) {
-      axes.push(axis(data.y2Title, 'y2', 1));
       series.push({ scale: 'y2', stroke: 'transparent', points: { show: false } });
     }
     const options: uPlot.Options = {
       width,
       height,
       pxAlign: 0,
+      padding: [Math.ceil(tickPx * 0.8), rightPad, null, null],
       legend: { show: false },
       cursor: { show: false },
       select: { show: false, left: 0, top: 0, width: 0, height: 0 },
@@ -296,10 +334,20 @@ export class ChartView {
   }
 
   destroy(): void {
+    this.resizer.disconnect();
     this.plot?.destroy();
     this.plot = null;
     this.box.remove();
   }
+}
+
+// The engine's colours made readable on the dark panel (pure blue lightened, its hue kept).
+function readableData(data: ChartData): ChartData {
+  return {
+    ...data,
+    series: data.series.map((s) => ({ ...s, color: readableOn(background, s.color) })),
+    bars: data.bars.map((b) => ({ ...b, color: readableOn(background, b.color) })),
+  };
 }
 
 function marker(ctx: CanvasRenderingContext2D, style: string, x: number, y: number, r: number): void {

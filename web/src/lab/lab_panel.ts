@@ -4,7 +4,7 @@
 // this binds them to the page. Charts refresh as often as they can afford, never per tick:
 // each refresh times itself and waits 50 times as long before the next (0.1 to 1 s).
 
-import { element, markField } from '../dom';
+import { element, markField, showRefusals } from '../dom';
 import type { WebPage } from '../kinetic_module';
 import { canvasBlob, offerDownload, offerText } from '../downloads';
 import type { TabData } from './chart_data';
@@ -13,6 +13,8 @@ import { SweepRunner, type SweepMessage } from './sweep_runner';
 
 const eosTab = 7;
 const speedsTab = 0;
+// A typed count, proximity or warm-up is one event once typing pauses this long (ms).
+const settleMs = 700;
 
 export class LabPanel {
   private readonly section = element('lab');
@@ -23,6 +25,7 @@ export class LabPanel {
   private shownTick = -1;
   private shownSpecies = '';
   private settleTimer = 0;
+  private warmupTimer = 0;
   private readonly sweep: SweepRunner;
   private sweepState = '';
   refreshes = 0;
@@ -57,10 +60,22 @@ export class LabPanel {
     this.command('heat', () => page.heat(Number(element<HTMLSelectElement>('heatSpecies').value), factor.value));
     this.command('equalEnergies', () => page.equalEnergies());
     element('equalEnergies').title = page.labCaption('equalEnergiesTip');
+    // The warm-up is taken once typing pauses or the field is left, as counts are: typing
+    // 2000000 must not set 200000 on the way.
     const warmup = element<HTMLInputElement>('warmup');
-    warmup.addEventListener('input', () => {
+    const takeWarmup = (): void => {
+      clearTimeout(this.warmupTimer);
       if (!page.warmupProblem(warmup.value)) page.setWarmup(warmup.value);
       this.markControls();
+    };
+    warmup.addEventListener('input', () => {
+      this.markControls();
+      clearTimeout(this.warmupTimer);
+      this.warmupTimer = window.setTimeout(takeWarmup, settleMs);
+    });
+    warmup.addEventListener('blur', takeWarmup);
+    warmup.addEventListener('keydown', (e) => {
+      if (e.key === 'Enter') takeWarmup();
     });
     this.command('exportData', () => this.exportData());
     this.command('saveCharts', () => void this.saveCharts());
@@ -90,14 +105,17 @@ export class LabPanel {
     element('openLab').setAttribute('aria-expanded', 'true');
     this.syncControls();
     this.refresh(true);
+    document.body.classList.add('lab-open');
     this.tabs[this.current]?.focus();
-    this.section.scrollIntoView({ block: 'start' });
+    // Beside the gas on a wide screen; beneath it elsewhere, where it is scrolled to.
+    if (!matchMedia('(min-width: 1200px)').matches) this.section.scrollIntoView({ block: 'start' });
   }
 
   close(): void {
     this.stopSweep();
     this.page.closeLab();
     this.section.hidden = true;
+    document.body.classList.remove('lab-open');
     element('openLab').setAttribute('aria-expanded', 'false');
     element('openLab').focus();
   }
@@ -108,7 +126,7 @@ export class LabPanel {
     if (!this.open) return;
     this.page.fieldEdited();
     clearTimeout(this.settleTimer);
-    this.settleTimer = window.setTimeout(() => this.page.fieldSettled(), 700);
+    this.settleTimer = window.setTimeout(() => this.page.fieldSettled(), settleMs);
   }
 
   fieldLeft(): void {
@@ -280,7 +298,9 @@ export class LabPanel {
     const factor = element<HTMLInputElement>('heatFactor');
     markField(factor, this.page.heatFactorProblem(factor.value), this.page.labCaption('heatFactorTip'));
     const warmup = element<HTMLInputElement>('warmup');
-    markField(warmup, this.page.warmupProblem(warmup.value));
+    const warmupProblem = this.page.warmupProblem(warmup.value);
+    markField(warmup, warmupProblem);
+    showRefusals(element('warmupRefusal'), warmupProblem ? [warmupProblem] : []);
     const hasSpecies = element<HTMLSelectElement>('heatSpecies').options.length > 0;
     element<HTMLButtonElement>('heat').disabled = !hasSpecies || this.page.heatFactorProblem(factor.value) !== '';
     element<HTMLButtonElement>('equalEnergies').disabled = !hasSpecies;
@@ -339,7 +359,11 @@ export class LabPanel {
       this.setSweepState(`${this.page.labCaption('sweepRunning')}: ${Math.floor(share / 10)} %`, share);
       return;
     }
-    if (m.kind === 'rows') return;
+    if (m.kind === 'rows') {
+      // Each row as its runs finish, not only at the end.
+      if (!this.page.showSweep(m.csv)) this.refresh(false);
+      return;
+    }
     this.sweepButtons(false);
     if (m.kind === 'failed') {
       this.setSweepState(this.page.labCaption('sweepIdle'), 0);
