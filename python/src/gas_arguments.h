@@ -19,7 +19,8 @@ using Given = std::variant<std::string, double>;
 std::string textOf(const Given& value);
 
 // The ranges of the whole-number arguments.
-constexpr long long seedLimit = 4294967295LL, drawsLimit = 1000000000LL, warmupLimit = 1000000000LL;
+constexpr long long seedLimit = 4294967295LL, drawsLimit = 1000000000LL,
+                    warmupLimit = lab::maxWarmupTicks;
 
 // A gas's arguments under their Python names.
 struct GasArguments {
