@@ -153,6 +153,10 @@ const Laboratory& HeadlessGas::laboratory() const {
   return p_->lab;
 }
 
+Simulation& HeadlessGas::simulation() {
+  return p_->sim;
+}
+
 const Simulation& HeadlessGas::simulation() const {
   return p_->sim;
 }

@@ -99,6 +99,7 @@ class HeadlessGas {
 
   Laboratory& laboratory();
   const Laboratory& laboratory() const;
+  Simulation& simulation();
   const Simulation& simulation() const;
 
  private:

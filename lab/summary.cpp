@@ -234,6 +234,11 @@ std::vector<std::string> rowColumns() {
     r.species.emplace_back();
     r.species.back().species = s;
   }
+  // Walls that hold a temperature or move, the right one a piston: every row they add.
+  r.walls.active = r.walls.piston = true;
+  r.walls.area = 1;
+  r.particles = 1;
+  r.sigma = 1;
   std::vector<Row> rows = summarize(r);
   r.exactRule = true;
   // The exact rule's rows that the specified one lacks go after the row before them.

@@ -7,7 +7,7 @@ from __future__ import annotations
 import functools
 import numbers
 from collections.abc import Iterable, Mapping, Sequence
-from typing import Any, Union
+from typing import Any, Optional, Union
 
 import numpy as np
 
@@ -138,3 +138,47 @@ def _place(line: str) -> int:
     """Where a refusal goes among the others: in the order of the arguments it names."""
     name = line.replace("[", " ").replace(":", " ").split(" ", 1)[0]
     return ORDER.index(name) if name in ORDER else len(ORDER)
+
+
+def wall_temperatures(name: str, value: Any) -> list[Optional[float]]:
+    """Four walls' kT, None for a wall that reflects."""
+    what = f"{name} must be four values (left, right, bottom, top), each a kT or None"
+    if isinstance(value, (str, bytes, Mapping)) or not isinstance(value, (Sequence, np.ndarray)):
+        raise TypeError(f"{what}, not {shown(value)}")
+    values = list(value)
+    if len(values) != 4:
+        raise ValueError(f"{what}, not {len(values)} values")
+    return [None if v is None else number(f"{name}[{k}]", v) for k, v in enumerate(values)]
+
+
+def moving_wall(name: str, value: Any) -> tuple[float, float, Optional[int]]:
+    """(x, u) or (x, u, start): where the right wall goes, how fast, from which tick."""
+    what = f"{name} must be (x, u) or (x, u, start)"
+    if isinstance(value, (str, bytes, Mapping)) or not isinstance(value, (Sequence, np.ndarray)):
+        raise TypeError(f"{what}, not {shown(value)}")
+    values = list(value)
+    if len(values) not in (2, 3):
+        raise ValueError(f"{what}, not {len(values)} values")
+    start = values[2] if len(values) == 3 else None
+    return (number(f"{name}: x", values[0]), number(f"{name}: u", values[1]),
+            None if start is None else whole(f"{name}: start", start, 0, 1_000_000_000))
+
+
+def piston(name: str, value: Any) -> tuple[float, float]:
+    what = f"{name} must be (pressure, mass)"
+    if isinstance(value, (str, bytes, Mapping)) or not isinstance(value, (Sequence, np.ndarray)):
+        raise TypeError(f"{what}, not {shown(value)}")
+    values = list(value)
+    if len(values) != 2:
+        raise ValueError(f"{what}, not {len(values)} values")
+    return number(f"{name}: pressure", values[0]), number(f"{name}: mass", values[1])
+
+
+def wall_arguments(wall_temperature: Any, move_wall: Any, piston_: Any) -> dict[str, Any]:
+    """The walls a Gas is given, each checked; the right wall moves or is a piston, not both."""
+    if move_wall is not None and piston_ is not None:
+        raise ValueError("move_wall and piston both move the right wall: give one of them")
+    return {"wall_temperature": None if wall_temperature is None
+            else wall_temperatures("wall_temperature", wall_temperature),
+            "move_wall": None if move_wall is None else moving_wall("move_wall", move_wall),
+            "piston": None if piston_ is None else piston("piston", piston_)}

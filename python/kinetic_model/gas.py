@@ -6,7 +6,7 @@ import json
 import os
 import tempfile
 from collections.abc import Sequence
-from typing import Any, Union
+from typing import Any, Optional, Union
 
 import numpy as np
 
@@ -34,6 +34,11 @@ class Gas(_core.Engine):
                 window is placed again here
     rule        'specified' (the original collision rule) or 'exact' (true hard discs)
     warmup      ticks before the averages begin, 0 to 1,000,000
+    wall_temperature  four values, the left, right, bottom and top walls: a kT at which the
+                wall holds the discs that meet it, or None for a wall that reflects
+    move_wall   (x, u) or (x, u, start): the right wall moves toward x at u units per tick
+                from tick start (0); see move_wall()
+    piston      (pressure, mass): the right wall a piston; see set_piston()
 
     Particle 1 (species 1's first disc) starts at rest in the centre of the box, as the tracer
     the window draws a trail behind; so a gas of one disc never moves.
@@ -68,13 +73,24 @@ class Gas(_core.Engine):
     def __init__(self, counts: Sequence[Value] = (32, 8, 2, 1),
                  masses: Sequence[Value] = (1, 4, 16, 64), radius: Value = 12,
                  proximity: Value = 24, vel_range: Value = 20, seed: int = 1,
-                 rule: str = "specified", warmup: int = 1000, draws: int = 0) -> None:
+                 rule: str = "specified", warmup: int = 1000, draws: int = 0,
+                 wall_temperature: Optional[Sequence[Optional[float]]] = None,
+                 move_wall: Optional[Sequence[float]] = None,
+                 piston: Optional[Sequence[float]] = None) -> None:
         """Places the gas as "Run Simulation" would, from the seed; see the class."""
         a = _checks.gas_arguments(counts, masses, radius, proximity, vel_range, seed, draws,
                                   rule, warmup)
+        walls = _checks.wall_arguments(wall_temperature, move_wall, piston)
         super().__init__(a["counts"], a["masses"], a["radius"], a["proximity"], a["vel_range"],
                          a["seed"], a["draws"], a["rule"], a["warmup"])
         self._arguments = a
+        # The walls are experiments from tick 0, replayed as the others are.
+        if walls["wall_temperature"] is not None:
+            super().set_walls(walls["wall_temperature"])
+        if walls["move_wall"] is not None:
+            super().move_wall(*walls["move_wall"])
+        if walls["piston"] is not None:
+            super().set_piston(*walls["piston"])
 
     # A gas is copied, pickled and saved as what places it again bit for bit: its arguments,
     # its experiments with their ticks, and the ticks run. Loading replays them, so it takes
@@ -136,6 +152,27 @@ class Gas(_core.Engine):
                 bar.update(part)
         finally:
             bar.close()
+
+    def set_walls(self, kT: Sequence[Optional[float]]) -> None:
+        """Each wall (left, right, bottom, top) held at a kT above 0, or reflecting where None:
+        a disc leaving a wall at kT_w has its normal speed from the flux-weighted law and its
+        tangential one from the Gaussian of variance kT_w/m. An event that restarts the
+        averages; results() then has a 'walls' section (pressure on each, heat, work)."""
+        super().set_walls(_checks.wall_temperatures("kT", kT))
+
+    def move_wall(self, x: float, speed: float, start: Optional[int] = None) -> None:
+        """The right wall moves toward x (at most 1000) at speed u/tick (above 0), from tick
+        `start` of the walls' count (now by default); a disc meeting it leaves at 2u - v and
+        the work is counted. Refused (a ValueError) where the gas cannot fit even at close
+        packing. An event that restarts the averages."""
+        x, speed, start = _checks.moving_wall("move_wall", (x, speed, start))
+        super().move_wall(x, speed, start)
+
+    def set_piston(self, pressure: float, mass: float) -> None:
+        """The right wall a piston of mass amu (above 0) pushed in by the outside pressure
+        (0 or more, amu/tick^2): the gas settles where it pushes back as hard. An event that
+        restarts the averages."""
+        super().set_piston(*_checks.piston("piston", (pressure, mass)))
 
     def heat(self, species: int, factor: float) -> None:
         """Heats (factor > 1) or cools a species with discs: its energy of motion about its
@@ -249,6 +286,12 @@ def _replayed(cls: type, arguments: dict[str, Any], operations: list[Sequence[An
             gas.set_rule(*args)
         elif kind == "warmup":
             gas.set_warmup(*args)
+        elif kind == "walls":
+            gas.set_walls(*args)
+        elif kind == "move_wall":
+            gas.move_wall(*args)
+        elif kind == "piston":
+            gas.set_piston(*args)
         else:
             raise ValueError(f"an experiment this version does not know: {kind!r}")
     gas.step(ticks - gas.ticks)

@@ -120,9 +120,12 @@ def _checked(settings: Any, ticks: int) -> list[dict[str, Any]]:
             a = _checks.gas_arguments(given["counts"], given["masses"], given["radius"],
                                       given["proximity"], given["vel_range"], given["seed"],
                                       given["draws"], given["rule"], given["warmup"])
+            walls = _checks.wall_arguments(given["wall_temperature"], given["move_wall"],
+                                           given["piston"])
         except (TypeError, ValueError) as e:
             raise _prefixed(e, f"settings[{k}]: ") from None
         del a["seed"]
+        a.update({key: value for key, value in walls.items() if value is not None})
         out.append({**a, "ticks": run_ticks})
     return out
 

@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 
 #include <chrono>
+#include <cmath>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
@@ -128,13 +129,13 @@ void Engine::heat(int species, double factor) {
   const auto lock = hold();
   if (const std::string why = gas_.laboratory().heat(species, factor); !why.empty())
     throw std::invalid_argument(why);
-  operations_.push_back({gas_.ticks(), "heat", species, factor, {}, 0});
+  operations_.push_back({gas_.ticks(), "heat", {static_cast<double>(species), factor}, {}});
 }
 
 void Engine::equalEnergies() {
   const auto lock = hold();
   gas_.laboratory().equalEnergies();
-  operations_.push_back({gas_.ticks(), "equal_energies", 0, 0, {}, 0});
+  operations_.push_back({gas_.ticks(), "equal_energies", {}, {}});
 }
 
 void Engine::exportData(const std::string& folder) const {
@@ -158,7 +159,7 @@ void Engine::setRule(const std::string& rule) {
   const CollisionRule wanted = ruleOf(rule);
   const auto lock = hold();
   if (const std::string why = gas_.setRule(wanted); !why.empty()) throw lab::Refused(why);
-  operations_.push_back({gas_.ticks(), "rule", 0, 0, rule, 0});
+  operations_.push_back({gas_.ticks(), "rule", {}, rule});
 }
 
 std::string Engine::rule() const {
@@ -170,7 +171,58 @@ void Engine::setWarmup(long long ticks) {
   const long w = static_cast<long>(wholeIn("warmup", ticks, 0, warmupLimit));
   const auto lock = hold();
   gas_.setWarmup(w);
-  operations_.push_back({gas_.ticks(), "warmup", 0, 0, {}, w});
+  operations_.push_back({gas_.ticks(), "warmup", {static_cast<double>(w)}, {}});
+}
+
+namespace {
+
+std::string number(double v) {
+  std::ostringstream out;
+  out << v;
+  return out.str();
+}
+
+}  // namespace
+
+void Engine::setWalls(const std::vector<std::optional<double>>& kT) {
+  if (kT.size() != wallCount)
+    throw std::invalid_argument("four walls (left, right, bottom, top), not " +
+                                std::to_string(kT.size()));
+  const auto lock = hold();
+  Boundaries& b = gas_.simulation().boundaries();
+  std::string what = "walls:";
+  std::vector<double> values;
+  static const char* const names[] = {" left ", ", right ", ", bottom ", ", top "};
+  for (std::size_t w = 0; w < wallCount; ++w) {
+    const WallHeat heat = kT[w] ? WallHeat{true, *kT[w]} : WallHeat{};
+    if (std::string why = b.setHeat(static_cast<WallSide>(w), heat); !why.empty())
+      throw std::invalid_argument(why);
+    what += names[w] + (kT[w] ? "kT " + number(*kT[w]) : std::string("reflecting"));
+    values.push_back(kT[w] ? *kT[w] : std::numeric_limits<double>::quiet_NaN());
+  }
+  gas_.laboratory().restartAverages(what);
+  operations_.push_back({gas_.ticks(), "walls", values, {}});
+}
+
+void Engine::moveWall(double target, double speed, std::optional<long long> start) {
+  const auto lock = hold();
+  Simulation& sim = gas_.simulation();
+  const long from = start ? static_cast<long>(*start) : sim.boundaries().tick();
+  if (std::string why = sim.moveRightWall(target, speed, from); !why.empty())
+    throw lab::Refused(why);
+  gas_.laboratory().restartAverages("right wall toward x = " + number(target) + " at " +
+                                    number(speed) + " u/tick");
+  operations_.push_back(
+      {gas_.ticks(), "move_wall", {target, speed, static_cast<double>(from)}, {}});
+}
+
+void Engine::setPiston(double pressure, double mass) {
+  const auto lock = hold();
+  if (std::string why = gas_.simulation().boundaries().setPiston(pressure, mass); !why.empty())
+    throw lab::Refused(why);
+  gas_.laboratory().restartAverages("right wall a piston of mass " + number(mass) +
+                                    " under pressure " + number(pressure));
+  operations_.push_back({gas_.ticks(), "piston", {pressure, mass}, {}});
 }
 
 long Engine::warmup() const {
@@ -250,18 +302,35 @@ void bindEngine(py::module_& m) {
            "Writes the laboratory's five CSV files into the folder, as the laboratory window's\n"
            "Export does (timeseries, events, histograms, msd, summary), each whole or not at\n"
            "all; OSError naming every file not written with the system's reason.")
+      .def("set_walls", &Engine::setWalls, py::arg("kT"))
+      .def("move_wall", &Engine::moveWall, py::arg("target"), py::arg("speed"),
+           py::arg("start") = py::none())
+      .def("set_piston", &Engine::setPiston, py::arg("pressure"), py::arg("mass"))
       .def("_replay", [](const Engine& e) {
         auto [operations, ticks] = e.replay();
         py::list out;
         for (const Engine::Operation& o : operations) {
-          if (o.kind == "heat")
-            out.append(py::make_tuple(o.tick, o.kind, o.species, o.factor));
-          else if (o.kind == "rule")
-            out.append(py::make_tuple(o.tick, o.kind, o.rule));
-          else if (o.kind == "warmup")
-            out.append(py::make_tuple(o.tick, o.kind, o.warmup));
-          else
-            out.append(py::make_tuple(o.tick, o.kind));
+          py::list item;
+          item.append(o.tick);
+          item.append(o.kind);
+          if (o.kind == "rule") item.append(o.text);
+          if (o.kind == "walls") {
+            py::list kT;
+            for (double v : o.values)
+              kT.append(std::isnan(v) ? py::none() : py::object(py::float_(v)));
+            item.append(kT);
+          } else if (o.kind == "heat") {
+            item.append(py::int_(static_cast<long long>(o.values[0])));
+            item.append(py::float_(o.values[1]));
+          } else if (o.kind == "warmup") {
+            item.append(py::int_(static_cast<long long>(o.values[0])));
+          } else {
+            for (std::size_t k = 0; k < o.values.size(); ++k)
+              item.append(o.kind == "move_wall" && k == 2
+                              ? py::object(py::int_(static_cast<long long>(o.values[k])))
+                              : py::object(py::float_(o.values[k])));
+          }
+          out.append(py::tuple(item));
         }
         return py::make_tuple(out, ticks);
       });

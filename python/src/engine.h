@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,18 +51,23 @@ class Engine {
   void setRule(const std::string& rule);
   std::string rule() const;
   void setWarmup(long long ticks);
+  // Each wall held at its kT, or reflecting where none; an event that restarts the averages.
+  void setWalls(const std::vector<std::optional<double>>& kT);
+  // The right wall toward x = target at speed u/tick from tick `start` of the walls' count (now
+  // when none); Refused where the gas cannot fit.
+  void moveWall(double target, double speed, std::optional<long long> start);
+  void setPiston(double pressure, double mass);
   long warmup() const;
   // Writes the laboratory's five CSV files into the folder; OSError naming each not written.
   void exportData(const std::string& folder) const;
 
-  // An experiment as it is replayed: at which tick, which, and its arguments.
+  // An experiment as it is replayed: at which tick, which, and its arguments (a kT of NaN for
+  // a wall that reflects).
   struct Operation {
     long tick = 0;
-    std::string kind;  // "heat", "equal_energies", "rule", "warmup"
-    int species = 0;
-    double factor = 0;
-    std::string rule;
-    long long warmup = 0;
+    std::string kind;  // "heat", "equal_energies", "rule", "warmup", "walls", "move_wall", "piston"
+    std::vector<double> values;
+    std::string text;
   };
   // Every experiment so far and the ticks run, read at one moment: with the arguments, what
   // places this gas again bit for bit.
