@@ -9,6 +9,7 @@
 
 #include "fakes.h"
 #include "laboratory.h"
+#include "tables.h"
 
 namespace km::lab {
 namespace {
@@ -346,6 +347,72 @@ TEST(Laboratory, FollowsTheDiscsTheEngineMovesWhateverTheCountsDo) {
   EXPECT_EQ(events[1].tick, 51);
   EXPECT_EQ(events[2].what, "gas now 31 discs");
   EXPECT_EQ(events[2].tick, 71);
+}
+
+// Species 2–4 stop for a stretch of the run and move again. Their time series hold a value in
+// exactly the bins where they moved, at the same ticks as the gas's, each the mean of the ticks
+// they moved in; the stretch between is blank, in the series and in the exported table.
+TEST(Laboratory, ASpeciesThatStopsLeavesBlanksAndNoShiftInItsHistory) {
+  SeededGas gas(5, {"32", "8", "2", "1"}, true);
+  Laboratory& lab = *gas.lab;
+  std::vector<double> kT2(1, notKnown);  // species 2's kT each tick, 1-based; NaN when stopped
+  auto run = [&](int ticks) {
+    for (int t = 0; t < ticks; ++t) {
+      gas.run(1);
+      const Results r = lab.results();
+      double v = notKnown;
+      for (const SpeciesResult& s : r.species)
+        if (s.species == 2) v = s.kTNow;
+      kT2.push_back(v);
+    }
+  };
+  run(700);
+  gas.sim.takeSpeciesCount(0, "20");  // 20 discs, all of species 1
+  run(700);
+  gas.sim.takeSpeciesCount(0, "32");  // all 43 again
+  run(700);
+  ASSERT_TRUE(std::isnan(kT2[1000]) && std::isfinite(kT2[700]) && std::isfinite(kT2[1401]));
+
+  const History& h = lab.history();
+  const std::vector<Point> gasBins = binMeans(h.kT[0]);
+  const std::vector<Point> bins = binMeans(h.kT[2]);
+  ASSERT_GT(h.kT[0].width(), 1);  // bins that straddle the stop and the restart
+  ASSERT_EQ(bins.size(), gasBins.size());
+  const long w = h.kT[2].width();
+  int blanks = 0;
+  for (std::size_t k = 0; k < bins.size(); ++k) {
+    EXPECT_EQ(bins[k].tick, gasBins[k].tick) << "bin " << k;
+    // The bin holds ticks k·w + 1 .. (k + 1)·w (the last bin fewer).
+    double sum = 0;
+    int moved = 0;
+    for (long t = static_cast<long>(k) * w + 1; t <= (static_cast<long>(k) + 1) * w && t <= 2100;
+         ++t)
+      if (std::isfinite(kT2[static_cast<std::size_t>(t)])) {
+        sum += kT2[static_cast<std::size_t>(t)];
+        ++moved;
+      }
+    if (moved == 0) {
+      EXPECT_TRUE(std::isnan(bins[k].value)) << "bin " << k;
+      ++blanks;
+    } else {
+      EXPECT_NEAR(bins[k].value, sum / moved, 1e-9 * sum / moved) << "bin " << k;
+    }
+  }
+  EXPECT_NEAR(blanks, 700 / w, 1);
+
+  // The table: species 2's column is empty on the rows of the stopped stretch only.
+  const std::string csv = timeSeriesCsv(h);
+  std::size_t at = csv.find('\n') + 1;
+  for (std::size_t k = 0; k < bins.size(); ++k) {
+    const std::size_t end = csv.find('\n', at);
+    std::vector<std::string> cells;
+    std::size_t from = at;
+    for (std::size_t comma; (comma = csv.find(',', from)) < end; from = comma + 1)
+      cells.push_back(csv.substr(from, comma - from));
+    EXPECT_EQ(std::stod(cells[0]), gasBins[k].tick);
+    EXPECT_EQ(cells[3].empty(), std::isnan(bins[k].value)) << "row " << k;
+    at = end + 1;
+  }
 }
 
 // A laboratory opened after the counts were retyped still knows each disc's species.
