@@ -236,8 +236,12 @@ void Laboratory::afterTick() {
   hNow_ = h_.h();
   const ContactTracker::Tick c = contacts_.endTick();
 
+  // A species that does not move now keeps its place in the history, blank.
   for (std::size_t sp = 0; sp < 5; ++sp)
-    if (sp == 0 || count_[sp]) history_.kT[sp].add(kT[sp]);
+    if (sp == 0 || count_[sp])
+      history_.kT[sp].add(kT[sp]);
+    else
+      history_.kT[sp].addBlank();
   const double side = 1000 - 2 * radius_;
   const double zNow = kT[0] > 0 && n_ > 0 ? impulse_ * side / (4 * n_ * kT[0]) : 0;
   history_.z.add(zNow);

@@ -159,6 +159,33 @@ QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most) {
   return out;
 }
 
+QList<QList<QPointF>> toSegments(const std::vector<lab::Point>& points, int most) {
+  const std::size_t per =
+      std::max<std::size_t>((points.size() + static_cast<std::size_t>(most) - 1) /
+                                static_cast<std::size_t>(std::max(most, 1)),
+                            1);
+  QList<QList<QPointF>> out;
+  bool open = false;
+  for (std::size_t k = 0; k < points.size(); k += per) {
+    double tick = 0, value = 0;
+    int n = 0;
+    for (std::size_t j = k; j < points.size() && j < k + per; ++j)
+      if (std::isfinite(points[j].value)) {
+        tick += points[j].tick;
+        value += points[j].value;
+        ++n;
+      }
+    if (n == 0) {
+      open = false;
+      continue;
+    }
+    if (!open) out.append(QList<QPointF>{});
+    out.back().append(QPointF(tick / n, value / n));
+    open = true;
+  }
+  return out;
+}
+
 void rename(QAbstractSeries* series, const QString& name) {
   if (series->name() != name) series->setName(name);
 }

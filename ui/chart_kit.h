@@ -67,6 +67,9 @@ bool inLegend(const QAbstractSeries* series);
 
 // The points of a time series, at most `most` of them: neighbours are averaged in equal groups.
 QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most = 200);
+// The same, broken where a group holds no value (a species that did not move): one list of
+// points for each stretch between blanks.
+QList<QList<QPointF>> toSegments(const std::vector<lab::Point>& points, int most = 200);
 // Name and colour changes relayout a chart's legend: made only when something changed.
 void rename(QAbstractSeries* series, const QString& name);
 void recolor(QLineSeries* series, const QColor& color);

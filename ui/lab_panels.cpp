@@ -146,16 +146,31 @@ void EquipartitionPanel::refresh(const LabView& v) {
                                           : QList<QPointF>{});
     ys.add(y - (std::isfinite(e) ? e : 0));
     ys.add(y + (std::isfinite(e) ? e : 0));
-    recolor(overTime[k], v.colors[k]);
-    rename(overTime[k], QString("species %1").arg(s.species));
-    const QList<QPointF> points = toPoints(lab::binMeans(v.history.kT[k]));
-    overTime[k]->replace(points);
-    ts.add(points);
   }
+  // Over time, every species that moved at some time in the run, blank where it did not.
   for (std::size_t k = 1; k < 5; ++k) {
     kT[k]->setVisible(present[k]);
     errorBar[k]->setVisible(present[k]);
-    overTime[k]->setVisible(present[k]);
+    const QList<QList<QPointF>> stretches = toSegments(lab::binMeans(v.history.kT[k]));
+    overTime[k]->setVisible(!stretches.isEmpty());
+    recolor(overTime[k], v.colors[k]);
+    rename(overTime[k], QString("species %1").arg(k));
+    overTime[k]->replace(stretches.value(0));
+    for (qsizetype j = 1; j < stretches.size(); ++j) {
+      const auto at = static_cast<std::size_t>(j - 1);
+      if (at == later_[k].size()) {
+        later_[k].push_back(time.add(lineSeries("", v.colors[k])));
+        hideFromLegend(later_[k].back());
+      }
+      recolor(later_[k][at], v.colors[k]);
+      later_[k][at]->replace(stretches[j]);
+      later_[k][at]->setVisible(true);
+    }
+    const auto used = static_cast<std::size_t>(std::max<qsizetype>(stretches.size() - 1, 0));
+    for (std::size_t j = used; j < later_[k].size(); ++j)
+      later_[k][j]->setVisible(false);
+    for (const QList<QPointF>& points : stretches)
+      ts.add(points);
   }
   notice_->show(waiting(v.results));
   time.notice->show(noHistory(v.results));

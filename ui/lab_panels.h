@@ -60,6 +60,8 @@ class EquipartitionPanel : public LabPanel {
   LabChartView* bars_;
   QValueAxis* barY_;
   std::unique_ptr<ChartNotice> notice_;
+  // A species' line after its first blank stretch, one series a stretch, out of the legend.
+  std::array<std::vector<QLineSeries*>, 5> later_;
 };
 
 // Z over time beside the ideal gas, the bulk hard-disc fluid and the walled box's first-order

@@ -74,7 +74,8 @@ void horizontal(ChartSeries& s, double x0, double x1, double y) {
   s.y = {y, y};
 }
 
-// At most `most` points of a time series: neighbours averaged in equal groups.
+// At most `most` points of a time series: neighbours averaged in equal groups. A group with no
+// value (a species that did not move) is a blank that breaks the line.
 void timePoints(ChartSeries& s, const std::vector<lab::Point>& points, std::size_t most = 200) {
   const std::size_t per = std::max<std::size_t>((points.size() + most - 1) / most, 1);
   for (std::size_t k = 0; k < points.size(); k += per) {
@@ -89,6 +90,9 @@ void timePoints(ChartSeries& s, const std::vector<lab::Point>& points, std::size
     if (n > 0) {
       s.x.push_back(tick / n);
       s.y.push_back(value / n);
+    } else if (!s.y.empty() && std::isfinite(s.y.back())) {
+      s.x.push_back(points[k].tick);
+      s.y.push_back(lab::notKnown);
     }
   }
 }
@@ -227,8 +231,12 @@ LabTab equipartitionTab(const TabSources& v) {
     ys.add(y - (std::isfinite(e) ? e : 0));
     ys.add(y + (std::isfinite(e) ? e : 0));
     bars.series.push_back(point);
-    ChartSeries over = series("species " + std::to_string(s.species), v.colors[k]);
+  }
+  // Over time, every species that moved at some time in the run, blank where it did not.
+  for (std::size_t k = 1; k < 5; ++k) {
+    ChartSeries over = series("species " + std::to_string(k), v.colors[k]);
     timePoints(over, lab::binMeans(v.history.kT[k]));
+    if (over.x.empty()) continue;
     ts.add(over);
     time.series.push_back(over);
   }

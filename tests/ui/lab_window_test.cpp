@@ -342,6 +342,33 @@ class LabWindowTest : public QObject {
     QCOMPARE(lab->laboratory().history().events.back().what, std::string("gas now 43 discs"));
     lab->refresh();
     QCOMPARE(lab->heatSpecies->count(), 4);
+
+    // Species 2 stood still from the "2" typed after tick 10 (the first 13 discs are all of
+    // species 1) to the "32": its line over time is broken there, on the desktop and the page.
+    t.ticks(20);
+    lab->refresh(true);
+    const double stopped = 10;  // bins of the ticks from 11 on lie past it
+    const long moving = lab->laboratory().history().events.back().tick;
+    QList<QPointF> drawn = pointsOf(lab->equipartition->overTime[2]);
+    QVERIFY(!drawn.isEmpty() && drawn.back().x() < stopped);
+    QList<QPointF> later;
+    for (QAbstractSeries* s : lab->equipartition->time.chart->series())
+      if (s != lab->equipartition->overTime[2] && s->isVisible() && !km::inLegend(s))
+        if (auto* line = qobject_cast<QLineSeries*>(s);
+            line && line->pen().color() == lab->equipartition->overTime[2]->pen().color())
+          later += line->points();
+    QVERIFY(!later.isEmpty());
+    QVERIFY(later.front().x() > moving - 1);
+    QCOMPARE(later.back().x(), lab->laboratory().ticks() - 0.5);
+    const std::array<std::string, 5> colors{"#ebebeb", "#00ff00", "#0000ff", "#00ffff", "#ff0000"};
+    const km::lab::Results r = lab->laboratory().results();
+    const km::LabTab page = km::equipartitionTab({r, lab->laboratory().history(), colors, ""});
+    const km::ChartSeries& web = page.charts[1].series[2];
+    QCOMPARE(web.name, std::string("species 2"));
+    const auto blank =
+        std::find_if(web.y.begin(), web.y.end(), [](double y) { return std::isnan(y); });
+    QVERIFY(blank != web.y.end());
+    QVERIFY(web.x[static_cast<std::size_t>(blank - web.y.begin())] >= stopped);
   }
 
   // A new run shows nothing of the last one: during its warm-up the charts are empty and say
