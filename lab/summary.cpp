@@ -74,6 +74,14 @@ std::string waitingText(const Results& r) {
   return "";
 }
 
+std::string noRoomText(const Results& r) {
+  if (!r.running || !(r.side <= 0)) return "";
+  return "With a particle radius of " + numberText(r.radius) +
+         " there is no room between the walls: the centres reach no square (L = 1000 − 2·radius "
+         "= " +
+         numberText(r.side) + "), so there is no pressure, Z or density profile.";
+}
+
 std::vector<Row> summarize(const Results& r) {
   Rows out;
   auto sp = [](const SpeciesResult& s) { return "species" + std::to_string(s.species); };

@@ -33,6 +33,9 @@ std::string numberText(double value);
 // Why the averages hold nothing yet, in words for the user ("" when they hold data): no run,
 // no discs, the warm-up, or a gas with no motion.
 std::string waitingText(const Results& r);
+// Why there is no pressure, Z or density profile when the radius leaves the centres no room
+// between the walls; "" when it leaves some.
+std::string noRoomText(const Results& r);
 
 // Every measurement of the results, in the order of a report.
 std::vector<Row> summarize(const Results& r);

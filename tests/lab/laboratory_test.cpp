@@ -9,6 +9,7 @@
 
 #include "fakes.h"
 #include "laboratory.h"
+#include "summary.h"
 #include "tables.h"
 
 namespace km::lab {
@@ -128,6 +129,49 @@ TEST(Laboratory, TheSideIsWhatTheCentresReach) {
   EXPECT_NEAR(r.pressure.value, 20.0 * 20 / 1960 / (4 * 980), 1e-15);
   EXPECT_NEAR(r.Z.value, 1, 1e-12);
   EXPECT_DOUBLE_EQ(r.eta, std::numbers::pi * 20 * 20 / (4 * 980.0 * 980.0));
+}
+
+// A radius of 500 or more leaves the centres no room between the walls (L = 1000 − 2·radius ≤ 0):
+// no pressure, Z or density profile is known, over time or averaged, whatever the rule, and
+// the report says why beside each.
+TEST(Laboratory, WhereTheCentresHaveNoRoomThereIsNoPressureZOrProfile) {
+  for (const double radius : {500.0, 1000.0}) {
+    HandGas gas({{1, 1, 500, 500, 10, 3}, {1, 1, 200, 700, -7, 5}}, radius, 2 * radius);
+    Laboratory lab(gas.sim);
+    lab.setSettings({10, 0});
+    lab.runStarted({});
+    gas.run(lab, 300);
+    const Results r = lab.results();
+    EXPECT_LE(r.side, 0);
+    EXPECT_GT(r.measuredTicks, 0);
+    EXPECT_TRUE(std::isnan(r.pressure.value));
+    EXPECT_TRUE(std::isnan(r.Z.value));
+    EXPECT_TRUE(std::isnan(r.zInterior.value));
+    EXPECT_TRUE(std::isnan(r.eta));
+    ASSERT_EQ(r.species.size(), 1u);
+    EXPECT_TRUE(r.species[0].profile.empty());
+    EXPECT_TRUE(r.profileDistance.empty());
+    const std::vector<Point> z = binMeans(lab.history().z);
+    EXPECT_EQ(z.size(), 300u);  // a blank for every tick, none of them a value
+    EXPECT_EQ(
+        std::count_if(z.begin(), z.end(), [](const Point& p) { return std::isfinite(p.value); }), 0)
+        << "radius " << radius;
+    const std::string why = noRoomText(r);
+    EXPECT_NE(why.find("no room between the walls"), std::string::npos) << why;
+    for (const Row& row : summarize(r))
+      if (row.section == "pressure") {
+        EXPECT_TRUE(std::isnan(row.value)) << row.key;
+        EXPECT_NE(row.label.find("no room"), std::string::npos) << row.key;
+      }
+  }
+  // The widest radius that leaves room has its pressure and no such words.
+  HandGas gas({{1, 1, 500, 500, 0.5, 0}}, 499, 2);
+  Laboratory lab(gas.sim);
+  lab.runStarted({});
+  gas.run(lab, 100);
+  EXPECT_EQ(lab.results().side, 2);
+  EXPECT_TRUE(std::isfinite(lab.results().Z.value));
+  EXPECT_EQ(noRoomText(lab.results()), "");
 }
 
 // With the walls unfolded, a disc that meets nothing but walls moves in a straight line:
