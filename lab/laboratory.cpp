@@ -243,8 +243,11 @@ void Laboratory::afterTick() {
     else
       history_.kT[sp].addBlank();
   const double side = 1000 - 2 * radius_;
-  const double zNow = kT[0] > 0 && n_ > 0 ? impulse_ * side / (4 * n_ * kT[0]) : 0;
-  history_.z.add(zNow);
+  // Where the centres have no room between the walls there is no Z to show.
+  if (side > 0)
+    history_.z.add(kT[0] > 0 && n_ > 0 ? impulse_ * side / (4 * n_ * kT[0]) : 0);
+  else
+    history_.z.addBlank();
   history_.exchanges.add(static_cast<double>(c.exchanges));
   history_.newContacts.add(static_cast<double>(c.newContacts));
   history_.repeats.add(static_cast<double>(c.repeats));
@@ -444,7 +447,7 @@ Results Laboratory::results() const {
         x.enskogD =
             theory::enskogDiffusion(densityScale * n_ / (r.side * r.side), sigma_, g, kT, x.mass);
     }
-    x.profile = profile_.density(sp, count_[k] / (r.side * r.side));
+    if (r.side > 0) x.profile = profile_.density(sp, count_[k] / (r.side * r.side));
     // Particle 1 alone is too noisy to find its own straight range: it takes its species'.
     if (n_ > 0 && sp == speciesOf_[1] && x.diffusion.fromLag > 0)
       r.tracer = msd_.fitOver(0, x.diffusion.fromLag, x.diffusion.toLag);

@@ -82,6 +82,12 @@ std::string noRoomText(const Results& r) {
          numberText(r.side) + "), so there is no pressure, Z or density profile.";
 }
 
+std::string noRoomNotice(const Results& r) {
+  if (!r.running || !(r.side <= 0)) return "";
+  return "No room between the walls: radius " + numberText(r.radius) +
+         ", L = " + numberText(r.side) + ".";
+}
+
 std::vector<Row> summarize(const Results& r) {
   Rows out;
   auto sp = [](const SpeciesResult& s) { return "species" + std::to_string(s.species); };
@@ -135,6 +141,9 @@ std::vector<Row> summarize(const Results& r) {
   out.add("Z_henderson",
           "Henderson's Z at the nominal density (within 0.5 % of the bulk fluid up to η = 0.5)", "",
           r.zHenderson);
+  if (!noRoomText(r).empty())
+    for (Row& row : out.rows)
+      if (row.section == "pressure") row.label += " (no room between the walls: radius ≥ 500)";
 
   out.section = "collisions";
   theory(out.add("exchanges", "exchanges per tick", "1/tick", r.exchanges), r.enskogCollisions,

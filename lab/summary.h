@@ -36,6 +36,8 @@ std::string waitingText(const Results& r);
 // Why there is no pressure, Z or density profile when the radius leaves the centres no room
 // between the walls; "" when it leaves some.
 std::string noRoomText(const Results& r);
+// The same in brief, for a chart that shows nothing for it.
+std::string noRoomNotice(const Results& r);
 
 // Every measurement of the results, in the order of a report.
 std::vector<Row> summarize(const Results& r);

@@ -222,7 +222,8 @@ PressurePanel::PressurePanel(QWidget* parent) : LabPanel(parent) {
 void PressurePanel::refresh(const LabView& v) {
   const lab::Results& r = v.results;
   const QList<QPointF> points = toPoints(lab::binMeans(v.history.z));
-  time.notice->show(noHistory(r));
+  const QString noRoom = QString::fromStdString(lab::noRoomNotice(r));
+  time.notice->show(noHistory(r).isEmpty() ? noRoom : noHistory(r));
   z->replace(points);
   rename(z, "Z measured: " + measured(r.Z));
   rename(interior, "Z over the interior's density: " + measured(r.zInterior));
@@ -269,10 +270,10 @@ void PressurePanel::refresh(const LabView& v) {
     interiorEdge->replace(QList<QPointF>{{inner, profileY_->min()}, {inner, profileY_->max()}});
   else
     interiorEdge->clear();
-  profileNotice_->show(r.measuredTicks > 0 ? QString() : waiting(r));
+  profileNotice_->show(r.measuredTicks > 0 ? noRoom : waiting(r));
 
-  if (!r.running) {
-    figures->setText(waiting(r));
+  if (!r.running || !noRoom.isEmpty()) {
+    figures->setText(r.running ? QString::fromStdString(lab::noRoomText(r)) : waiting(r));
     return;
   }
   figures->setText(

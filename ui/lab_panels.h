@@ -77,6 +77,7 @@ class PressurePanel : public LabPanel {
   std::array<QLineSeries*, 5> profile{};  // species 1..4
   QLineSeries *even, *interiorEdge;
   QLabel* figures;
+  QString profileNotice() const { return profileNotice_->text(); }
 
  private:
   LabChartView* profileView_;

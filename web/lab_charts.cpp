@@ -265,7 +265,8 @@ LabTab pressureTab(const TabSources& v) {
   ChartSeries walled =
       series("bulk fluid less the walls' first-order term: " + numberText(r.zWalled), "#ff78c8",
              Style::Dashed);
-  time.notice = noHistory(r);
+  const std::string noRoom = lab::noRoomNotice(r);
+  time.notice = noHistory(r).empty() ? noRoom : noHistory(r);
   Span ys;
   ys.add(z);
   for (double y : {1.0, r.zHenderson, r.zBulk, r.zWalled, r.zInterior.value, 0.0})
@@ -312,12 +313,12 @@ LabTab pressureTab(const TabSources& v) {
     edge.y = {profile.yMin, profile.yMax};
   }
   profile.series.push_back(edge);
-  profile.notice = r.measuredTicks > 0 ? std::string() : waiting(r);
+  profile.notice = r.measuredTicks > 0 ? noRoom : waiting(r);
 
   LabTab tab;
   tab.charts = {time, profile};
-  if (!r.running) {
-    tab.figures = waiting(r);
+  if (!r.running || !noRoom.empty()) {
+    tab.figures = r.running ? lab::noRoomText(r) : waiting(r);
     return tab;
   }
   tab.figures =

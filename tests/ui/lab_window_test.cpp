@@ -371,6 +371,33 @@ class LabWindowTest : public QObject {
     QVERIFY(web.x[static_cast<std::size_t>(blank - web.y.begin())] >= stopped);
   }
 
+  // A radius of 1000 is taken as the main window takes it, but the centres have no room between
+  // the walls: the Pressure tab plots no Z and no profile and each chart says why, as the page.
+  void noRoomBetweenTheWallsShowsNoPressure() {
+    Rig t;
+    t.w.txtParticleRad->setText("1000");
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->warmup->setValue(10);
+    t.ticks(200);
+    lab->refresh(true);
+    const km::lab::Results r = lab->laboratory().results();
+    QCOMPARE(r.side, -1000.0);
+    QVERIFY(lab->pressure->z->points().isEmpty());
+    QVERIFY(lab->pressure->time.notice->text().contains("No room between the walls"));
+    QVERIFY(lab->pressure->profileNotice().contains("No room between the walls"));
+    for (std::size_t k = 1; k < 5; ++k)
+      QVERIFY(lab->pressure->profile[k]->points().isEmpty());
+    QVERIFY(lab->pressure->figures->text().contains("no pressure, Z or density profile"));
+    QVERIFY(!lab->pressure->figures->text().contains("η ="));
+    const std::array<std::string, 5> colors{"#ebebeb", "#00ff00", "#0000ff", "#00ffff", "#ff0000"};
+    const km::LabTab page = km::pressureTab({r, lab->laboratory().history(), colors, ""});
+    QCOMPARE(QString::fromStdString(page.charts[0].notice), lab->pressure->time.notice->text());
+    QCOMPARE(QString::fromStdString(page.charts[1].notice), lab->pressure->profileNotice());
+    QCOMPARE(QString::fromStdString(page.figures), lab->pressure->figures->text());
+    QVERIFY(page.charts[0].series[0].y.empty());
+  }
+
   // A new run shows nothing of the last one: during its warm-up the charts are empty and say
   // why, the export holds no histogram rows, and the last experiment's words are gone.
   void aNewRunShowsNothingOfTheLast() {
