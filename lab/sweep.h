@@ -31,9 +31,11 @@ GasSetup sweepSetup(const SweepSettings& s, double eta, std::uint32_t seed);
 struct SweepRow {
   double eta = notKnown;  // asked for
   std::string radius;
-  int runs = 0;                   // seeds that ran whole
-  std::string problem;            // why a run did not, if one did not
-  double etaMeasured = notKnown;  // N·π·σ²/(4·L²) of the gas as placed
+  int runs = 0;                        // seeds that ran whole
+  std::vector<std::uint32_t> seeds;    // those seeds, in increasing order
+  std::vector<std::uint32_t> refused;  // seeds whose runs did not, in increasing order
+  std::string problem;                 // why each refused seed did not: "seed 1: …; seed 3: …"
+  double etaMeasured = notKnown;       // N·π·σ²/(4·L²) of the gas as placed
   Estimate z, zInterior, etaInterior;
   double zHenderson = notKnown, zBulk = notKnown, zWalled = notKnown, zBulkInterior = notKnown;
   Estimate collisionRate;  // collisions per disc per tick (the exact rule's exchanges)
