@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "headless_run.h"
@@ -44,6 +45,10 @@ struct SweepRow {
   double enskogD = notKnown;
   bool discsMoved = false;  // of one run's row: it had discs, so its D enters the means
 };
+
+// Marks the seeds whose runs did not run whole, each with why (in increasing order of seed):
+// row.refused and row.problem, "seed 1 refused: …; seed 3 refused: …".
+void noteRefused(SweepRow& row, std::vector<std::pair<std::uint32_t, std::string>> refusals);
 
 // One run's share of a row: its estimates as the row takes them (eta and radius left unset).
 SweepRow runRow(const Results& run);

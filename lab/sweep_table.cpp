@@ -72,17 +72,47 @@ std::vector<std::string> fields(const std::string& line) {
   return out;
 }
 
+// Seeds as a field: "1 2 3".
+std::string seedList(const std::vector<std::uint32_t>& seeds) {
+  std::string out;
+  for (std::uint32_t seed : seeds) {
+    if (!out.empty()) out += ' ';
+    out += std::to_string(seed);
+  }
+  return out;
+}
+
+// The seeds of a field that seedList wrote; false if it holds anything else.
+bool readSeeds(const std::string& text, std::vector<std::uint32_t>& seeds) {
+  seeds.clear();
+  std::size_t k = 0;
+  while (k < text.size()) {
+    if (text[k] == ' ') {
+      ++k;
+      continue;
+    }
+    char* end = nullptr;
+    const unsigned long long v = std::strtoull(text.c_str() + k, &end, 10);
+    const std::size_t used = static_cast<std::size_t>(end - (text.c_str() + k));
+    if (used == 0 || v > 0xffffffffULL || text[k] == '-' || text[k] == '+') return false;
+    seeds.push_back(static_cast<std::uint32_t>(v));
+    k += used;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string sweepCsv(const std::vector<SweepRow>& rows) {
   std::string out;
   for (const Column& c : columns)
     out += std::string(c.name) + ",";
-  out += "radius [u],runs,problem\n";
+  out += "radius [u],runs,seeds,refused_seeds,problem\n";
   for (SweepRow row : rows) {
     for (const Column& c : columns)
       out += plainNumber(slot(row, c)) + ",";
-    out += row.radius + "," + std::to_string(row.runs) + "," + field(row.problem) + "\n";
+    out += row.radius + "," + std::to_string(row.runs) + "," + seedList(row.seeds) + "," +
+           seedList(row.refused) + "," + field(row.problem) + "\n";
   }
   return out;
 }
@@ -135,6 +165,13 @@ std::vector<SweepRow> readSweepCsv(const std::string& text, std::string& problem
     if (auto it = at.find("radius [u]"); it != at.end()) row.radius = f[it->second];
     if (auto it = at.find("runs"); it != at.end()) row.runs = std::atoi(f[it->second].c_str());
     if (auto it = at.find("problem"); it != at.end()) row.problem = f[it->second];
+    for (auto [name, seeds] :
+         {std::pair{"seeds", &row.seeds}, std::pair{"refused_seeds", &row.refused}})
+      if (auto it = at.find(name); it != at.end() && !readSeeds(f[it->second], *seeds)) {
+        problem = "Line " + std::to_string(l + 1) + ": \"" + f[it->second] + "\" in column " +
+                  name + " is no list of seeds.";
+        return {};
+      }
     rows.push_back(row);
   }
   return rows;

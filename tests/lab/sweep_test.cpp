@@ -134,7 +134,7 @@ TEST(Sweep, ARowSaysWhichSeedsItHoldsAndWhichWereRefused) {
   EXPECT_EQ(row.runs, 1);
   EXPECT_EQ(row.seeds, std::vector<std::uint32_t>{2});
   EXPECT_EQ(row.refused, std::vector<std::uint32_t>{1});
-  EXPECT_EQ(row.problem.rfind("seed 1: The gas is too dense", 0), 0u) << row.problem;
+  EXPECT_EQ(row.problem.rfind("seed 1 refused: The gas is too dense", 0), 0u) << row.problem;
   expectSame(row.z, runGas(sweepSetup(s, 0.65, 2)).results.Z, "seed 2 alone");
   EXPECT_EQ(rows[1].seeds, (std::vector<std::uint32_t>{1, 2}));
   EXPECT_TRUE(rows[1].refused.empty());
