@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "fakes.h"
@@ -615,6 +616,42 @@ struct DenseGas : SeededGas {
 // Discs that never meet (proximity 0) fill the box evenly: the profile is flat up to the walls
 // and the interior holds the nominal density. However it looks, the profile accounts for every
 // centre: summed over its bands it gives back the count.
+// Centres spread evenly over the square read 1 in every bin, out to the box's centre: the last
+// bin is the part bin that reaches it (side 910 and bins of 10 leave one 5 wide), and none of
+// the centre's points is counted in the bin before it.
+TEST(WallProfile, AnEvenSpreadReadsOneInEveryBinToTheCentre) {
+  for (const double unit : {100.0, 37.0}) {
+    WallProfile w;
+    const double side = 910;
+    w.reset(side, unit);
+    EXPECT_GE(w.bins() * w.binWidth(), side / 2);
+    EXPECT_LT((w.bins() - 1) * w.binWidth(), side / 2);
+    std::mt19937 gen(17);
+    std::uniform_real_distribution<double> u(0, side);
+    const int n = 2000, ticks = 2000;
+    std::vector<double> x(n + 1), y(n + 1);
+    const std::vector<int> species(n + 1, 1);
+    for (int t = 0; t < ticks; ++t) {
+      for (int i = 1; i <= n; ++i) {
+        x[static_cast<std::size_t>(i)] = u(gen);
+        y[static_cast<std::size_t>(i)] = u(gen);
+      }
+      w.add(x, y, species, n);
+    }
+    const std::vector<double> d = w.density(1, n / (side * side));
+    ASSERT_EQ(static_cast<int>(d.size()), w.bins());
+    for (int b = 0; b < w.bins(); ++b) {
+      // The share of the square in the band, and its counting error.
+      const double outer = side - 2 * b * w.binWidth();
+      const double inner = std::max(0.0, side - 2 * (b + 1) * w.binWidth());
+      const double expected =
+          static_cast<double>(n) * ticks * (outer * outer - inner * inner) / (side * side);
+      EXPECT_NEAR(d[static_cast<std::size_t>(b)], 1, 5 / std::sqrt(expected))
+          << "bin " << b << " of " << w.bins() << ", unit " << unit;
+    }
+  }
+}
+
 TEST(WallProfile, AnIdealGasIsEvenAndTheProfileCountsEveryDisc) {
   DenseGas gas(200, 0.1, 3, 0, 5000, 0);
   const Results r = gas.lab.results();

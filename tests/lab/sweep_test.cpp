@@ -181,6 +181,21 @@ TEST(Sweep, TheTableReadsBack) {
     EXPECT_EQ(back[k].radius, rows[k].radius);
     EXPECT_EQ(back[k].runs, rows[k].runs);
   }
+  // A refusal that quotes a value, with or without commas, reads back as it was written.
+  std::vector<SweepRow> quoted(2);
+  quoted[0].eta = 0.2;
+  quoted[0].refused = {7};
+  quoted[0].problem = "seed 7 refused: The count is \"x\"";
+  quoted[1].eta = 0.3;
+  quoted[1].refused = {7, 9};
+  quoted[1].problem = "seed 7 refused: \"1e999\", not a number; seed 9 refused: \"\"";
+  const std::vector<SweepRow> read = readSweepCsv(sweepCsv(quoted), problem);
+  ASSERT_EQ(problem, "");
+  ASSERT_EQ(read.size(), 2u);
+  for (std::size_t k = 0; k < 2; ++k) {
+    EXPECT_EQ(read[k].problem, quoted[k].problem);
+    EXPECT_EQ(read[k].refused, quoted[k].refused);
+  }
   for (const char* bad :
        {"", "tick,event\n1,run\n", "eta,Z,Z_error\n0.1,x,1\n", "eta,Z,Z_error\n0.1,2\n"}) {
     EXPECT_TRUE(readSweepCsv(bad, problem).empty()) << bad;
