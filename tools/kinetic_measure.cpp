@@ -88,7 +88,7 @@ int sweep(const km::measure::Options& o, const km::measure::Control& control, Pr
       writeSweepJson(std::cout, o, rows, stopped);
       break;
     case Format::Csv:
-      std::cout << km::lab::sweepCsv(rows);
+      std::cout << km::lab::sweepCsv(rows, &s);
       break;
   }
   std::cout.flush();

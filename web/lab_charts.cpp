@@ -9,6 +9,7 @@
 #include "axis_range.h"
 #include "report_json.h"
 #include "summary.h"
+#include "sweep_table.h"
 #include "theory.h"
 
 namespace km {
@@ -575,11 +576,7 @@ LabTab equationOfStateTab(const TabSources& v, const std::vector<lab::SweepRow>&
   tab.tableHead = {"η",          "Z",          "walls, 1st order",   "bulk",
                    "η interior", "Z interior", "bulk at η interior", "runs"};
   for (const lab::SweepRow& row : rows)
-    tab.table.push_back(
-        {numberText(row.eta), measured(row.z), numberText(row.zWalled), numberText(row.zBulk),
-         measured(row.etaInterior), measured(row.zInterior), numberText(row.zBulkInterior),
-         row.problem.empty() ? std::to_string(row.runs)
-                             : std::to_string(row.runs) + " (" + row.problem + ")"});
+    tab.table.push_back(lab::sweepTableCells(row));
   return tab;
 }
 

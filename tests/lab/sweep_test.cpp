@@ -203,6 +203,26 @@ TEST(Sweep, TheTableReadsBack) {
   }
 }
 
+// The tab's table writes theory values to four significant digits whatever their trailing
+// zeros, so that a column reads alike down its rows; a row with a refused seed says so.
+TEST(Sweep, TheTabsTableKeepsItsDigits) {
+  SweepRow row;
+  row.eta = 0.3;
+  row.zWalled = 2.0000004;
+  row.zBulk = 10.5;
+  row.zBulkInterior = 1.224;
+  row.runs = 1;
+  row.problem = "seed 3 refused: too dense";
+  const std::vector<std::string> cells = sweepTableCells(row);
+  ASSERT_EQ(cells.size(), 8u);
+  EXPECT_EQ(cells[0], "0.3");
+  EXPECT_EQ(cells[1], "—");
+  EXPECT_EQ(cells[2], "2.000");
+  EXPECT_EQ(cells[3], "10.50");
+  EXPECT_EQ(cells[6], "1.224");
+  EXPECT_EQ(cells[7], "1 (seed 3 refused: too dense)");
+}
+
 }  // namespace
 }  // namespace km::lab
 

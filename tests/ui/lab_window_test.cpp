@@ -588,6 +588,45 @@ class LabWindowTest : public QObject {
     QCOMPARE(messages.size(), 1);
 
     QTemporaryDir dir;
+    // The theory columns keep their digits, as the measured ones do.
+    for (int k = 0; k < eos->table->rowCount(); ++k)
+      for (int c : {2, 3, 6})
+        QVERIFY2(
+            QRegularExpression("^\\d+\\.\\d+$").match(eos->table->item(k, c)->text()).hasMatch() &&
+                eos->table->item(k, c)->text().remove('.').size() == 4,
+            qPrintable(eos->table->item(k, c)->text()));
+    eos->setFilePicker([&](QWidget*, bool) { return dir.filePath("first.csv"); });
+    eos->saveButton->click();
+
+    // A new sweep clears the last one's points and rows at once; stopped, it keeps what ran.
+    eos->etas->setText("0.1, 0.4");
+    eos->ticks->setValue(10000000);
+    eos->runButton->click();
+    QVERIFY(eos->sweeping());
+    QVERIFY(eos->rows().empty());
+    QCOMPARE(eos->nominal->count(), 0);
+    QCOMPARE(eos->table->rowCount(), 0);
+    QTRY_VERIFY(eos->progress->value() > 0);
+    eos->stopButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!eos->sweeping(), 20000);
+    QVERIFY(eos->progress->value() < eos->progress->maximum());
+
+    // Loaded, a sweep shows the file's settings in the fields and no progress of its own.
+    eos->setFilePicker([](QWidget*, bool) { return QString(EOS_SWEEP_CSV); });
+    eos->loadButton->click();
+    QCOMPARE(eos->progress->value(), 0);
+    QCOMPARE(eos->discs->value(), 500);
+    QCOMPARE(eos->etas->text(), QString("0.05, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.65, 0.7"));
+    eos->setFilePicker([&](QWidget*, bool) { return dir.filePath("first.csv"); });
+    eos->loadButton->click();
+    QCOMPARE(eos->discs->value(), 40);
+    QCOMPARE(eos->etas->text(), QString("0.1, 0.4"));
+    QCOMPARE(eos->seeds->text(), QString("2"));
+    QCOMPARE(eos->warmup->value(), 50);
+    QCOMPARE(eos->ticks->value(), 400);
+    QCOMPARE(eos->rows()[1].z.value, alone.Z.value);
+    QCOMPARE(messages.size(), 1);
+
     QFile bad(dir.filePath("events.csv"));
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("tick,event\n0,run\n");
