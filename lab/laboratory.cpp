@@ -157,6 +157,7 @@ void Laboratory::clearAverages() {
       h.reset(0, 1, fineBins);
   msd_.reset(std::vector<int>(speciesOf_.begin(), speciesOf_.begin() + n_ + 1));
   contacts_.restartLongest();
+  h_.restartAveraged();
 }
 
 void Laboratory::beginAverages() {
@@ -259,6 +260,7 @@ void Laboratory::afterTick() {
                         (settings_.window == 0 || since <= settings_.warmup + settings_.window);
   if (inWindow) {
     if (!averaging_) beginAverages();
+    h_.addAveraged(reduced_);
     for (std::size_t sp = 0; sp < 5; ++sp)
       kT_[sp].add(kT[sp]);
     impulseSeries_.add(impulse_);
@@ -457,7 +459,9 @@ Results Laboratory::results() const {
 
   r.hNow = hNow_;
   r.hMaxwellian = h_.maxwellian();
-  r.hSpan = h_.span();
+  r.hSpan = h_.held();
+  r.hSpeeds = h_.speeds();
+  r.hAveraged = h_.averagedH();
 
   // The state as it stands now.
   const State& s = sim_.state();

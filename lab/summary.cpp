@@ -88,6 +88,12 @@ std::string noRoomNotice(const Results& r) {
          ", L = " + numberText(r.side) + ".";
 }
 
+std::string hWindowText(const Results& r) {
+  return "H over the last " + std::to_string(r.hSpan) + (r.hSpan == 1 ? " tick, " : " ticks, ") +
+         std::to_string(r.hSpeeds) + (r.hSpeeds == 1 ? " speed: " : " speeds: ") +
+         numberText(r.hNow);
+}
+
 std::vector<Row> summarize(const Results& r) {
   Rows out;
   auto sp = [](const SpeciesResult& s) { return "species" + std::to_string(s.species); };
@@ -111,6 +117,9 @@ std::vector<Row> summarize(const Results& r) {
       out.add("H", "Boltzmann's H, reduced velocities, last " + std::to_string(r.hSpan) + " ticks",
               "", r.hNow),
       r.hMaxwellian, "Maxwellian");
+  theory(out.add("H_averaged", "Boltzmann's H, reduced velocities, every speed averaged", "",
+                 r.hAveraged),
+         r.hMaxwellian, "Maxwellian");
 
   out.section = "pressure";
   out.add("pressure", "pressure on the walls", "amu/tick^2", r.pressure);

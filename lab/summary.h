@@ -39,6 +39,9 @@ std::string noRoomText(const Results& r);
 // The same in brief, for a chart that shows nothing for it.
 std::string noRoomNotice(const Results& r);
 
+// What H now is taken over, and its value: "H over the last 372 ticks, 15996 speeds: −2.80".
+std::string hWindowText(const Results& r);
+
 // Every measurement of the results, in the order of a report.
 std::vector<Row> summarize(const Results& r);
 

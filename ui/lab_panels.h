@@ -120,7 +120,7 @@ class HPanel : public LabPanel {
   void refresh(const LabView& v) override;
   QList<LabChartView*> views() const override { return {time.view}; }
   TimeChart time{"Boltzmann's H of the reduced velocities √(m/kT)·v", "H", "boltzmann-h"};
-  QLineSeries *h, *maxwellian;
+  QLineSeries *h, *maxwellian, *averaged;
 };
 
 // Total energy over time, and the figures that tell whether the gas is sound.

@@ -340,9 +340,50 @@ TEST(Experiments, HFallsBackToTheMaxwelliansAfterEqualEnergies) {
   EXPECT_NEAR(lab.results().hNow, lab.results().hMaxwellian, 0.1);
   lab.equalEnergies();
   gas.run(1);
+  // One tick after: H is of that one tick's 126 speeds, and says so.
   EXPECT_GT(lab.results().hNow, lab.results().hMaxwellian + 1);
+  EXPECT_EQ(lab.results().hSpan, 1);
+  EXPECT_EQ(lab.results().hSpeeds, 126);
+  EXPECT_EQ(hWindowText(lab.results()).rfind("H over the last 1 tick, 126 speeds: ", 0), 0u);
   gas.run(2000);
   EXPECT_NEAR(lab.results().hNow, lab.results().hMaxwellian, 0.1);
+  EXPECT_EQ(lab.results().hSpan, 126);  // 16,000 speeds / 126 discs
+}
+
+// H from a window of speeds is a plug-in estimate from a finite sample, biased above its
+// distribution's by about (rings − 1)/(2·independent speeds). Maxwellian speeds drawn afresh
+// every tick fill a window with 16,000 independent ones: H meets the Maxwellian's. Speeds kept
+// for about 50 ticks hold some 40 times fewer, and H lies well above, as in a gas of few discs;
+// every speed of the averages, pooled, still meets it.
+TEST(BoltzmannH, AWindowOfSlowSpeedsLiesAboveAndThePooledSpeedsMeetTheMaxwellian) {
+  std::mt19937 gen(23);
+  std::uniform_real_distribution<double> uniform(0, 1);
+  // |u| of a 2-D Maxwellian in reduced velocity: √(−2 ln(1 − U)).
+  auto speed = [&] { return std::sqrt(-2 * std::log1p(-uniform(gen))); };
+  for (const double keep : {0.0, 0.98}) {
+    HTracker h;
+    h.reset(43);
+    std::vector<double> u(44);
+    for (double& x : u)
+      x = speed();
+    double windowMean = 0;
+    const int ticks = 60000;
+    for (int t = 0; t < ticks; ++t) {
+      for (std::size_t i = 1; i < u.size(); ++i)
+        if (uniform(gen) >= keep) u[i] = speed();
+      h.add(u);
+      h.addAveraged(u);
+      if (t >= h.span()) windowMean += h.h() / (ticks - h.span());
+    }
+    EXPECT_EQ(h.held(), h.span());
+    // The pooled speeds' own noise: some 2.6 million speeds, 50 times fewer independent ones
+    // when kept.
+    EXPECT_NEAR(h.averagedH(), h.maxwellian(), keep == 0 ? 0.002 : 0.01) << keep;
+    if (keep == 0)
+      EXPECT_NEAR(windowMean, h.maxwellian(), 0.003);
+    else
+      EXPECT_GT(windowMean, h.maxwellian() + 0.02);
+  }
 }
 
 TEST(Laboratory, DiscsOutsideTheBoxAreCounted) {

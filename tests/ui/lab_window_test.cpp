@@ -710,6 +710,8 @@ class LabWindowTest : public QObject {
     }
     QCOMPARE(QString::fromStdString(page[2].figures), lab->pressure->figures->text());
     QCOMPARE(QString::fromStdString(page[6].figures), lab->integrity->figures->text());
+    QCOMPARE(QString(km::hCaveat), lab->boltzmannH->findChild<QLabel*>("hCaveat")->text());
+    QCOMPARE(QString::fromStdString(page[5].figures), QString(km::hCaveat));
     QCOMPARE(QString(km::diffusionCaveat),
              lab->diffusion->findChild<QLabel*>("diffusionCaveat")->text());
   }
