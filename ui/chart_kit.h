@@ -80,7 +80,8 @@ void fitAxis(QValueAxis* axis, double low, double high);
 // 0.05, "%.0f" for steps of 50.
 QString labelFormat(double min, double max, int ticks);
 
-// A line of text centred on a chart's plot area, saying why the chart shows nothing.
+// Text centred on a chart's plot area, saying why the chart shows nothing: broken into lines,
+// and in a smaller type where need be, so that it stays within the plot area.
 class ChartNotice {
  public:
   explicit ChartNotice(QChart* chart);
@@ -89,12 +90,16 @@ class ChartNotice {
   ChartNotice& operator=(const ChartNotice&) = delete;
   // Shows the text; "" hides the notice.
   void show(const QString& text);
+  // The text shown, without the breaks made to fit it.
   QString text() const;
+  // Where it is drawn, in the chart's coordinates.
+  QRectF shownRect() const;
 
  private:
   void place();
   QChart* chart_;
   QGraphicsSimpleTextItem* item_;
+  QString text_;
   QMetaObject::Connection moved_;
 };
 

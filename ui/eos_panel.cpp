@@ -129,7 +129,9 @@ EquationOfStatePanel::EquationOfStatePanel(QWidget* parent) : LabPanel(parent) {
                                     "Z interior", "bulk at η interior", "runs"});
   table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table->horizontalHeader()->setStretchLastSection(true);
-  table->setWordWrap(false);
+  // A refusal's reason is long: its cell wraps and its row grows to hold it.
+  table->setWordWrap(true);
+  table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table->verticalHeader()->hide();
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setMinimumHeight(120);

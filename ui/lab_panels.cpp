@@ -195,7 +195,7 @@ PressurePanel::PressurePanel(QWidget* parent) : LabPanel(parent) {
 
   QChart* chart = labChart("Density against the distance from the nearest wall");
   profileX_ = valueAxis("distance of the centre from the nearest wall [σ]");
-  profileY_ = valueAxis("density / nominal");
+  profileY_ = valueAxis("n / nominal");
   chart->addAxis(profileX_, Qt::AlignBottom);
   chart->addAxis(profileY_, Qt::AlignLeft);
   for (int sp = 1; sp <= 4; ++sp) {

@@ -293,7 +293,7 @@ LabTab pressureTab(const TabSources& v) {
   profile.id = "wall-profile";
   profile.title = "Density against the distance from the nearest wall";
   profile.xTitle = "distance of the centre from the nearest wall [σ]";
-  profile.yTitle = "density / nominal";
+  profile.yTitle = "n / nominal";
   const double unit = r.sigma > 0 ? r.sigma : 2 * r.radius;
   const double inner = unit > 0 ? r.interiorFrom / unit : notKnown;
   const double shown = std::isfinite(inner) ? std::max(2.0, 2 * inner) : 10;

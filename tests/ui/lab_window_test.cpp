@@ -461,11 +461,97 @@ class LabWindowTest : public QObject {
         }
       }
     }
-    lab->resize(600, 400);
+    // Below 1040 × 720 the charts scroll; the controls stay in view beside them.
+    for (const QSize size : {QSize(800, 600), QSize(600, 400)}) {
+      lab->resize(size);
+      QApplication::processEvents();
+      QVERIFY(lab->scroll->widget()->width() + LabWindow::sideWidth >=
+              LabWindow::minimumContent.width());
+      QVERIFY(lab->scroll->widget()->height() >= LabWindow::minimumContent.height());
+      QVERIFY(lab->scroll->horizontalScrollBar()->maximum() > 0);
+      const QRect side(lab->sideScroll->mapTo(lab, QPoint(0, 0)), lab->sideScroll->size());
+      QVERIFY(lab->rect().contains(side));
+      QVERIFY(lab->equalEnergies->isVisibleTo(lab));
+      QCOMPARE(lab->sideScroll->widget()->width(), lab->sideScroll->viewport()->width());
+    }
+    lab->resize(800, 600);
     QApplication::processEvents();
-    QVERIFY(lab->scroll->widget()->width() >= LabWindow::minimumContent.width());
-    QVERIFY(lab->scroll->widget()->height() >= LabWindow::minimumContent.height());
-    QVERIFY(lab->scroll->horizontalScrollBar()->maximum() > 0);
+    QVERIFY(lab->sideScroll->verticalScrollBar()->maximum() == 0);
+  }
+
+  // At the window's default size and at 1040 × 720 no text is cut: the notices of the four
+  // Speeds charts during a warm-up, an event near the right edge, every axis title, the sweep
+  // table's refusal and the figures beneath the charts.
+  void noTextIsCut() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->warmup->setValue(300);
+    t.ticks(40);
+    t.w.txt_how_many[0]->setText("31");
+    t.ticks(1);
+    std::vector<km::lab::SweepRow> rows(2);
+    rows[0].eta = 0.65;
+    rows[0].runs = 1;
+    rows[0].seeds = {2};
+    rows[0].refused = {1};
+    rows[0].problem =
+        "seed 1 refused: The gas is too dense for hard discs: 100 discs with a "
+        "collision proximity of 83.3869 (packing fraction 0.65) still overlap "
+        "after 2000 rounds of pushing them apart.";
+    rows[1].eta = 0.1;
+    rows[1].runs = 2;
+    lab->equationOfState->showRows(rows);
+    for (const QSize size : {QSize(1180, 760), LabWindow::minimumContent}) {
+      lab->resize(size);
+      QCOMPARE(lab->scroll->horizontalScrollBar()->maximum(), 0);
+      QCOMPARE(lab->scroll->verticalScrollBar()->maximum(), 0);
+      for (int tab = 0; tab < lab->tabs->count(); ++tab) {
+        lab->tabs->setCurrentIndex(tab);
+        lab->refresh(true);
+        QApplication::processEvents();
+        auto* panel = static_cast<km::LabPanel*>(lab->tabs->currentWidget());
+        const QString where = lab->tabs->tabText(tab) + QString(" at %1").arg(size.width());
+        for (km::LabChartView* v : panel->views()) {
+          if (!v->box->isVisible()) continue;
+          QChart* chart = v->chart();
+          const QRectF area = chart->plotArea();
+          int notices = 0;
+          for (QGraphicsItem* item : chart->childItems()) {
+            auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item);
+            if (!text || !text->isVisible() || text->text().isEmpty()) continue;
+            const QRectF box = text->mapRectToParent(text->boundingRect());
+            // Notices and event labels alike lie within the plot, and are not shortened.
+            QVERIFY2(area.adjusted(-1, -1, 1, 1).contains(box),
+                     qPrintable(where + ": " + text->text()));
+            QVERIFY2(!text->text().contains(QChar(0x2026)), qPrintable(text->text()));
+            notices += text->text().startsWith("Warming up");
+          }
+          if (tab == 0) QCOMPARE(notices, 1);
+          for (QAbstractAxis* axis : chart->axes()) {
+            const QFontMetricsF m(axis->titleFont());
+            const double room = axis->orientation() == Qt::Vertical ? area.height() : area.width();
+            QVERIFY2(m.horizontalAdvance(axis->titleText()) <= room,
+                     qPrintable(where + ": " + axis->titleText()));
+          }
+        }
+        for (QLabel* label : panel->findChildren<QLabel*>())
+          if (label->isVisible() && label->wordWrap())
+            QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                     qPrintable(where + ": " + label->text()));
+      }
+      QVERIFY(lab->pressure->time.marks->count() >= 1);
+      QTableWidget* table = lab->equationOfState->table;
+      QTableWidgetItem* refused = table->item(0, 7);
+      QCOMPARE(refused->text().toStdString(), "1 (" + rows[0].problem + ")");
+      QCOMPARE(refused->toolTip(), refused->text());
+      const QRect cell = table->visualItemRect(refused);
+      const QRect needed = QFontMetrics(table->font())
+                               .boundingRect(QRect(0, 0, cell.width() - 8, 10000), Qt::TextWordWrap,
+                                             refused->text());
+      QVERIFY2(needed.height() <= cell.height(),
+               qPrintable(QString("%1 of %2").arg(needed.height()).arg(cell.height())));
+    }
   }
 
   // Events close together keep their labels apart: no two shown labels overlap.
