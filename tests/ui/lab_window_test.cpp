@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "bench_gas.h"
+#include "headless_run.h"
 #include "kinetic_model.h"
 #include "lab_charts.h"
 #include "lab_window.h"
@@ -742,6 +743,44 @@ class LabWindowTest : public QObject {
     const auto back = km::lab::readSweepCsv(saved.readAll().toStdString(), problem);
     QCOMPARE(back.size(), std::size_t{9});
     QCOMPARE(back[3].zInterior.value, eos->rows()[3].zInterior.value);
+  }
+
+  // The seed and draws the Integrity tab shows for a later run of the session place that gas
+  // again headless, as kinetic-measure --seed S --draws K does: the same discs at the same
+  // places, and the same after 200 ticks.
+  void theSeedShownPlacesTheGasAgain() {
+    Rig t;
+    t.run();
+    t.ticks(30);
+    t.run();  // a second run draws on from the first
+    LabWindow* lab = t.lab();
+    lab->refresh(true);
+    const QRegularExpressionMatch m =
+        QRegularExpression("kinetic-measure --seed (\\d+) --draws (\\d+) places this gas again")
+            .match(lab->integrity->figures->text());
+    QVERIFY2(m.hasMatch(), qPrintable(lab->integrity->figures->text()));
+    QVERIFY(m.captured(2).toULongLong() > 0);
+    km::lab::GasSetup setup;
+    setup.seed = m.captured(1).toUInt();
+    setup.draws = m.captured(2).toULongLong();
+    setup.warmup = 0;
+    setup.ticks = 0;
+    km::lab::HeadlessGas again(setup);
+    const km::State& shown = t.w.model().state();
+    auto samePlaces = [&] {
+      std::vector<double> xy(2 * static_cast<std::size_t>(again.particles()));
+      again.positions(xy);
+      for (int i = 1; i <= again.particles(); ++i)
+        if (shown.posX(i).toDouble() != xy[2 * static_cast<std::size_t>(i - 1)] ||
+            shown.posY(i).toDouble() != xy[2 * static_cast<std::size_t>(i - 1) + 1])
+          return false;
+      return again.particles() == 43;
+    };
+    QVERIFY(samePlaces());
+    t.ticks(200);
+    for (int k = 0; k < 200; ++k)
+      again.step();
+    QVERIFY(samePlaces());
   }
 
   // Closing the laboratory during a sweep stops it and waits for it.
