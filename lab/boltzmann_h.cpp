@@ -22,8 +22,16 @@ void HTracker::reset(int particles) {
   span_ = std::clamp(16000 / std::max(particles_, 1), 32, 512);
   past_.assign(static_cast<std::size_t>(particles_) * static_cast<std::size_t>(span_), outside);
   counts_.fill(0);
+  averaged_.fill(0);
   inside_ = 0;
   ticks_ = 0;
+}
+
+void HTracker::addAveraged(const std::vector<double>& u) {
+  for (int i = 1; i <= particles_ && static_cast<std::size_t>(i) < u.size(); ++i) {
+    const double k = u[static_cast<std::size_t>(i)] / ringWidth;
+    if (k >= 0 && k < rings) ++averaged_[static_cast<std::size_t>(k)];
+  }
 }
 
 void HTracker::add(const std::vector<double>& u) {
@@ -46,12 +54,28 @@ void HTracker::add(const std::vector<double>& u) {
   ++ticks_;
 }
 
-double HTracker::h() const {
-  if (inside_ == 0) return std::numeric_limits<double>::quiet_NaN();
-  std::array<double, rings> p{};
+namespace {
+
+template <class Counts>
+double hOf(const Counts& counts, const std::array<double, HTracker::rings + 1>& edges) {
+  double all = 0;
+  for (long c : counts)
+    all += static_cast<double>(c);
+  if (all == 0) return std::numeric_limits<double>::quiet_NaN();
+  std::array<double, HTracker::rings> p{};
   for (std::size_t k = 0; k < p.size(); ++k)
-    p[k] = static_cast<double>(counts_[k]) / static_cast<double>(inside_);
-  return theory::hFromRings(edges_, p);
+    p[k] = static_cast<double>(counts[k]) / all;
+  return theory::hFromRings(edges, p);
+}
+
+}  // namespace
+
+double HTracker::h() const {
+  return hOf(counts_, edges_);
+}
+
+double HTracker::averagedH() const {
+  return hOf(averaged_, edges_);
 }
 
 }  // namespace km::lab

@@ -161,6 +161,7 @@ void Laboratory::clearAverages() {
       h.reset(0, 1, fineBins);
   msd_.reset(std::vector<int>(speciesOf_.begin(), speciesOf_.begin() + n_ + 1));
   contacts_.restartLongest();
+  h_.restartAveraged();
 }
 
 void Laboratory::beginAverages() {
@@ -250,18 +251,27 @@ void Laboratory::afterTick() {
   hNow_ = h_.h();
   const ContactTracker::Tick c = contacts_.endTick();
 
+  // A species that does not move now keeps its place in the history, blank.
   for (std::size_t sp = 0; sp < 5; ++sp)
-    if (sp == 0 || count_[sp]) history_.kT[sp].add(kT[sp]);
+    if (sp == 0 || count_[sp])
+      history_.kT[sp].add(kT[sp]);
+    else
+      history_.kT[sp].addBlank();
   const long since = tick_ - restartTick_;
   const bool inWindow = since > settings_.warmup &&
                         (settings_.window == 0 || since <= settings_.warmup + settings_.window);
   walls_.afterTick(sim_.boundaries(), radius_, n_, kT[0], inWindow);
   const double side = 1000 - 2 * radius_;
-  // Walls that move or hold a temperature: Z over the area the centres reach now.
-  const double zNow = sim_.boundaries().active() ? walls_.zNow()
-                      : kT[0] > 0 && n_ > 0      ? impulse_ * side / (4 * n_ * kT[0])
-                                                 : 0;
-  history_.z.add(zNow);
+  // Walls that move or hold a temperature: Z over the area the centres reach now. Where the
+  // centres have no room between the walls there is no Z to show.
+  if (sim_.boundaries().active() && std::isfinite(walls_.zNow()))
+    history_.z.add(walls_.zNow());
+  else if (sim_.boundaries().active())
+    history_.z.addBlank();
+  else if (side > 0)
+    history_.z.add(kT[0] > 0 && n_ > 0 ? impulse_ * side / (4 * n_ * kT[0]) : 0);
+  else
+    history_.z.addBlank();
   history_.exchanges.add(static_cast<double>(c.exchanges));
   history_.newContacts.add(static_cast<double>(c.newContacts));
   history_.repeats.add(static_cast<double>(c.repeats));
@@ -270,6 +280,7 @@ void Laboratory::afterTick() {
 
   if (inWindow) {
     if (!averaging_) beginAverages();
+    h_.addAveraged(reduced_);
     for (std::size_t sp = 0; sp < 5; ++sp)
       kT_[sp].add(kT[sp]);
     impulseSeries_.add(impulse_);
@@ -459,7 +470,7 @@ Results Laboratory::results() const {
         x.enskogD =
             theory::enskogDiffusion(densityScale * n_ / (r.side * r.side), sigma_, g, kT, x.mass);
     }
-    x.profile = profile_.density(sp, count_[k] / (r.side * r.side));
+    if (r.side > 0) x.profile = profile_.density(sp, count_[k] / (r.side * r.side));
     // Particle 1 alone is too noisy to find its own straight range: it takes its species'.
     if (n_ > 0 && sp == speciesOf_[1] && x.diffusion.fromLag > 0)
       r.tracer = msd_.fitOver(0, x.diffusion.fromLag, x.diffusion.toLag);
@@ -469,7 +480,9 @@ Results Laboratory::results() const {
 
   r.hNow = hNow_;
   r.hMaxwellian = h_.maxwellian();
-  r.hSpan = h_.span();
+  r.hSpan = h_.held();
+  r.hSpeeds = h_.speeds();
+  r.hAveraged = h_.averagedH();
 
   // The state as it stands now.
   const State& s = sim_.state();

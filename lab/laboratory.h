@@ -103,7 +103,9 @@ struct Results {
   int fitFromLag = 0;
 
   double hNow = notKnown, hMaxwellian = notKnown;
-  int hSpan = 0;  // ticks of speeds behind hNow
+  int hSpan = 0;                // ticks of speeds behind hNow
+  long hSpeeds = 0;             // speeds behind hNow
+  double hAveraged = notKnown;  // H of every speed of the averages
 
   // Σ½mv² now, and at the start of the run or the last experiment, which sets it anew.
   double energy = notKnown, energyAtStart = notKnown;

@@ -8,12 +8,14 @@ namespace km::lab {
 
 BinnedSeries::BinnedSeries(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 2)) {
   sums_.reserve(capacity_);
+  values_.reserve(capacity_);
 }
 
 void BinnedSeries::clear(long firstTick) {
   sums_.clear();
+  values_.clear();
   width_ = 1;
-  partialCount_ = 0;
+  partialCount_ = partialValues_ = 0;
   partialSum_ = 0;
   first_ = firstTick;
   n_ = 0;
@@ -26,33 +28,49 @@ void BinnedSeries::add(double x) {
   mean_ += d / static_cast<double>(n_);
   m2_ += d * (x - mean_);
   partialSum_ += x;
+  ++partialValues_;
+  endTick();
+}
+
+void BinnedSeries::addBlank() {
+  endTick();
+}
+
+void BinnedSeries::endTick() {
   if (++partialCount_ < width_) return;
   if (sums_.size() == capacity_) {
-    for (std::size_t k = 0; k < capacity_ / 2; ++k)
+    for (std::size_t k = 0; k < capacity_ / 2; ++k) {
       sums_[k] = sums_[2 * k] + sums_[2 * k + 1];
+      values_[k] = values_[2 * k] + values_[2 * k + 1];
+    }
     sums_.resize(capacity_ / 2);
+    values_.resize(capacity_ / 2);
     width_ *= 2;
     // The ticks just added make half of a bin of the new width.
     if (partialCount_ < width_) return;
   }
   sums_.push_back(partialSum_);
+  values_.push_back(static_cast<double>(partialValues_));
   partialSum_ = 0;
-  partialCount_ = 0;
+  partialCount_ = partialValues_ = 0;
 }
 
 namespace {
 
-// Each bin's sum, the incomplete last one included, with its tick count and middle tick.
+// Each bin's sum, the incomplete last one included, with its middle tick and the ticks in it
+// that have a value.
 template <class Visit>
 void forEachBin(const BinnedSeries& s, Visit visit) {
   const auto sums = s.binSums();
+  const auto values = s.binValues();
   const double w = static_cast<double>(s.width());
   const double first = static_cast<double>(s.firstTick());
   for (std::size_t k = 0; k < sums.size(); ++k)
-    visit(first + w * (static_cast<double>(k) + 0.5), sums[k], w);
+    visit(first + w * (static_cast<double>(k) + 0.5), sums[k], values[k]);
   if (s.partialTicks() > 0) {
     const double part = static_cast<double>(s.partialTicks());
-    visit(first + w * static_cast<double>(sums.size()) + part / 2, s.partialSum(), part);
+    visit(first + w * static_cast<double>(sums.size()) + part / 2, s.partialSum(),
+          static_cast<double>(s.partialValues()));
   }
 }
 
@@ -60,7 +78,9 @@ void forEachBin(const BinnedSeries& s, Visit visit) {
 
 std::vector<Point> binMeans(const BinnedSeries& s) {
   std::vector<Point> out;
-  forEachBin(s, [&](double tick, double sum, double ticks) { out.push_back({tick, sum / ticks}); });
+  forEachBin(s, [&](double tick, double sum, double values) {
+    out.push_back({tick, values > 0 ? sum / values : notKnown});
+  });
   return out;
 }
 

@@ -12,7 +12,8 @@ constexpr double notKnown = std::numeric_limits<double>::quiet_NaN();
 
 // A per-tick quantity kept as bins of equal width: when the bins are full, neighbours merge and
 // the width doubles, so a run of any length takes bounded memory. Mean and variance are kept
-// exactly, tick by tick.
+// exactly, tick by tick. A tick may be blank (a species that did not move): it takes its place
+// in the bins but no value, and a bin of blanks alone has no mean.
 class BinnedSeries {
  public:
   explicit BinnedSeries(std::size_t capacity = 4096);
@@ -20,24 +21,30 @@ class BinnedSeries {
   // Empties the series; its first tick will be `firstTick`.
   void clear(long firstTick = 0);
   void add(double x);
+  void addBlank();
 
   long firstTick() const { return first_; }
-  long ticks() const { return n_; }
+  long ticks() const { return n_; }  // with a value
   double mean() const { return n_ ? mean_ : notKnown; }
   // Per tick, over all ticks.
   double variance() const { return n_ > 1 ? m2_ / static_cast<double>(n_) : 0; }
   long width() const { return width_; }
   // Sums of the complete bins, oldest first; each holds width() ticks.
   std::span<const double> binSums() const { return sums_; }
-  // The ticks added since the last complete bin, and their sum.
+  // The ticks with a value in each complete bin: width() unless some were blank.
+  std::span<const double> binValues() const { return values_; }
+  // The ticks added since the last complete bin, their sum and those with a value.
   long partialTicks() const { return partialCount_; }
   double partialSum() const { return partialSum_; }
+  long partialValues() const { return partialValues_; }
 
  private:
   std::size_t capacity_;
-  std::vector<double> sums_;
+  void endTick();
+
+  std::vector<double> sums_, values_;
   long width_ = 1;
-  long partialCount_ = 0;
+  long partialCount_ = 0, partialValues_ = 0;
   double partialSum_ = 0;
   long first_ = 0;
   long n_ = 0;
@@ -47,7 +54,8 @@ class BinnedSeries {
 struct Point {
   double tick, value;
 };
-// The mean of each bin, the last one even if incomplete, at the bin's middle tick.
+// The mean of each bin, the last one even if incomplete, at the bin's middle tick; not known
+// for a bin of blanks.
 std::vector<Point> binMeans(const BinnedSeries& s);
 // The ratio of the sums in each bin of two series fed on the same ticks; bins where the
 // denominator's sum is 0 are left out.

@@ -78,6 +78,26 @@ std::string waitingText(const Results& r) {
   return "";
 }
 
+std::string noRoomText(const Results& r) {
+  if (!r.running || !(r.side <= 0)) return "";
+  return "With a particle radius of " + numberText(r.radius) +
+         " there is no room between the walls: the centres reach no square (L = 1000 − 2·radius "
+         "= " +
+         numberText(r.side) + "), so there is no pressure, Z or density profile.";
+}
+
+std::string noRoomNotice(const Results& r) {
+  if (!r.running || !(r.side <= 0)) return "";
+  return "No room between the walls: radius " + numberText(r.radius) +
+         ", L = " + numberText(r.side) + ".";
+}
+
+std::string hWindowText(const Results& r) {
+  return "H over the last " + std::to_string(r.hSpan) + (r.hSpan == 1 ? " tick, " : " ticks, ") +
+         std::to_string(r.hSpeeds) + (r.hSpeeds == 1 ? " speed: " : " speeds: ") +
+         numberText(r.hNow);
+}
+
 std::vector<Row> summarize(const Results& r) {
   Rows out;
   auto sp = [](const SpeciesResult& s) { return "species" + std::to_string(s.species); };
@@ -101,6 +121,9 @@ std::vector<Row> summarize(const Results& r) {
       out.add("H", "Boltzmann's H, reduced velocities, last " + std::to_string(r.hSpan) + " ticks",
               "", r.hNow),
       r.hMaxwellian, "Maxwellian");
+  theory(out.add("H_averaged", "Boltzmann's H, reduced velocities, every speed averaged", "",
+                 r.hAveraged),
+         r.hMaxwellian, "Maxwellian");
 
   out.section = "pressure";
   out.add("pressure", "pressure on the walls", "amu/tick^2", r.pressure);
@@ -131,6 +154,9 @@ std::vector<Row> summarize(const Results& r) {
   out.add("Z_henderson",
           "Henderson's Z at the nominal density (within 0.5 % of the bulk fluid up to η = 0.5)", "",
           r.zHenderson);
+  if (!noRoomText(r).empty())
+    for (Row& row : out.rows)
+      if (row.section == "pressure") row.label += " (no room between the walls: radius ≥ 500)";
 
   out.section = "collisions";
   theory(out.add("exchanges", "exchanges per tick", "1/tick", r.exchanges), r.enskogCollisions,

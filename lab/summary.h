@@ -36,6 +36,14 @@ std::string numberText(double value);
 // Why the averages hold nothing yet, in words for the user ("" when they hold data): no run,
 // no discs, the warm-up, or a gas with no motion.
 std::string waitingText(const Results& r);
+// Why there is no pressure, Z or density profile when the radius leaves the centres no room
+// between the walls; "" when it leaves some.
+std::string noRoomText(const Results& r);
+// The same in brief, for a chart that shows nothing for it.
+std::string noRoomNotice(const Results& r);
+
+// What H now is taken over, and its value: "H over the last 372 ticks, 15996 speeds: −2.80".
+std::string hWindowText(const Results& r);
 
 // Every measurement of the results, in the order of a report.
 std::vector<Row> summarize(const Results& r);

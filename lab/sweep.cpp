@@ -62,9 +62,21 @@ GasSetup sweepSetup(const SweepSettings& s, double eta, std::uint32_t seed) {
   return g;
 }
 
+void noteRefused(SweepRow& row, std::vector<std::pair<std::uint32_t, std::string>> refusals) {
+  std::sort(refusals.begin(), refusals.end());
+  row.refused.clear();
+  row.problem.clear();
+  for (const auto& [seed, why] : refusals) {
+    row.refused.push_back(seed);
+    row.problem += (row.problem.empty() ? "" : "; ") + std::string("seed ") + std::to_string(seed) +
+                   " refused: " + why;
+  }
+}
+
 SweepRow runRow(const Results& r) {
   SweepRow row;
   row.runs = 1;
+  row.seeds = {r.seed.seed};
   row.etaMeasured = r.eta;
   row.zHenderson = r.zHenderson;
   row.zBulk = r.zBulk;
@@ -94,6 +106,7 @@ SweepRow sweepRow(double eta, const std::string& radius, const std::vector<Sweep
   std::vector<Estimate> z, zi, ei, rate, d;
   std::vector<double> enskogRate, enskogD;
   for (const SweepRow& r : runs) {
+    row.seeds.insert(row.seeds.end(), r.seeds.begin(), r.seeds.end());
     z.push_back(r.z);
     zi.push_back(r.zInterior);
     ei.push_back(r.etaInterior);
@@ -145,7 +158,7 @@ std::vector<SweepRow> runSweep(const SweepSettings& settings, const Control& con
   const long total = perRun * static_cast<long>(jobs.size());
 
   std::vector<std::vector<Results>> results(settings.etas.size());
-  std::vector<std::string> problems(settings.etas.size());
+  std::vector<std::vector<std::pair<std::uint32_t, std::string>>> problems(settings.etas.size());
   std::atomic<std::size_t> next{0};
   std::atomic<long> done{0};
   std::mutex lock;  // guards results, problems and the progress calls
@@ -174,7 +187,7 @@ std::vector<SweepRow> runSweep(const SweepSettings& settings, const Control& con
       }
       const std::lock_guard<std::mutex> hold(lock);
       if (!problem.empty())
-        problems[job.point] = problem;
+        problems[job.point].emplace_back(job.seed, problem);
       else if (!outcome.stopped)
         results[job.point].push_back(outcome.results);
     }
@@ -199,7 +212,7 @@ std::vector<SweepRow> runSweep(const SweepSettings& settings, const Control& con
     std::sort(runs.begin(), runs.end(),
               [](const Results& a, const Results& b) { return a.seed.seed < b.seed.seed; });
     SweepRow row = sweepRow(settings.etas[p], radiusFor(settings.discs, settings.etas[p]), runs);
-    row.problem = problems[p];
+    noteRefused(row, problems[p]);
     rows.push_back(std::move(row));
   }
   return rows;

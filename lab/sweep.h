@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "headless_run.h"
@@ -31,9 +32,11 @@ GasSetup sweepSetup(const SweepSettings& s, double eta, std::uint32_t seed);
 struct SweepRow {
   double eta = notKnown;  // asked for
   std::string radius;
-  int runs = 0;                   // seeds that ran whole
-  std::string problem;            // why a run did not, if one did not
-  double etaMeasured = notKnown;  // N·π·σ²/(4·L²) of the gas as placed
+  int runs = 0;                        // seeds that ran whole
+  std::vector<std::uint32_t> seeds;    // those seeds, in increasing order
+  std::vector<std::uint32_t> refused;  // seeds whose runs did not, in increasing order
+  std::string problem;                 // why each refused seed did not: "seed 1: …; seed 3: …"
+  double etaMeasured = notKnown;       // N·π·σ²/(4·L²) of the gas as placed
   Estimate z, zInterior, etaInterior;
   double zHenderson = notKnown, zBulk = notKnown, zWalled = notKnown, zBulkInterior = notKnown;
   Estimate collisionRate;  // collisions per disc per tick (the exact rule's exchanges)
@@ -42,6 +45,10 @@ struct SweepRow {
   double enskogD = notKnown;
   bool discsMoved = false;  // of one run's row: it had discs, so its D enters the means
 };
+
+// Marks the seeds whose runs did not run whole, each with why (in increasing order of seed):
+// row.refused and row.problem, "seed 1 refused: …; seed 3 refused: …".
+void noteRefused(SweepRow& row, std::vector<std::pair<std::uint32_t, std::string>> refusals);
 
 // One run's share of a row: its estimates as the row takes them (eta and radius left unset).
 SweepRow runRow(const Results& run);

@@ -88,15 +88,21 @@ int sweep(const km::measure::Options& o, const km::measure::Control& control, Pr
       writeSweepJson(std::cout, o, rows, stopped);
       break;
     case Format::Csv:
-      std::cout << km::lab::sweepCsv(rows);
+      std::cout << km::lab::sweepCsv(rows, &s);
       break;
   }
   std::cout.flush();
   if (stopped) return 128 + stopSignal;
-  // A packing fraction the engine refused (too dense to place) is refused input.
+  // A seed the engine refused (too dense to place) is refused input, whether or not other seeds
+  // of its packing fraction ran.
+  int status = 0;
   for (const km::lab::SweepRow& r : rows)
-    if (r.runs == 0 && !r.problem.empty()) return 2;
-  return 0;
+    if (!r.refused.empty()) {
+      std::cerr << "kinetic-measure: eta " << km::lab::numberText(r.eta) << ": " << r.problem
+                << "\n";
+      status = 2;
+    }
+  return status;
 }
 
 }  // namespace

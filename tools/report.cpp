@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace km::measure {
 
@@ -158,10 +159,26 @@ void writeSweepTable(std::ostream& out, const Options& o, const std::vector<lab:
     line.erase(line.find_last_not_of(' ') + 1);
     out << line << "\n";
   }
+  // A row that lacks some seeds says which it holds, which were refused and why.
   for (const lab::SweepRow& r : rows)
-    if (!r.problem.empty() && r.runs > 0)
-      out << "eta " << numberText(r.eta) << ": a run failed: " << r.problem << "\n";
+    if (!r.refused.empty() && r.runs > 0) {
+      out << "eta " << numberText(r.eta) << ": holds seed" << (r.seeds.size() > 1 ? "s " : " ");
+      for (std::size_t k = 0; k < r.seeds.size(); ++k)
+        out << (k ? "," : "") << r.seeds[k];
+      out << "; " << r.problem << "\n";
+    }
 }
+
+namespace {
+
+std::string seedArray(const std::vector<std::uint32_t>& seeds) {
+  std::string out = "[";
+  for (std::size_t k = 0; k < seeds.size(); ++k)
+    out += (k ? ", " : "") + std::to_string(seeds[k]);
+  return out + "]";
+}
+
+}  // namespace
 
 void writeSweepJson(std::ostream& out, const Options& o, const std::vector<lab::SweepRow>& rows,
                     bool stopped) {
@@ -180,7 +197,9 @@ void writeSweepJson(std::ostream& out, const Options& o, const std::vector<lab::
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const lab::SweepRow& r = rows[k];
     out << (k ? ",\n    " : "\n    ") << "{\"eta\": " << jsonNumber(r.eta)
-        << ", \"radius\": " << jsonString(r.radius) << ", \"runs\": " << r.runs
+        << ", \"radius\": " << jsonNumber(std::strtod(r.radius.c_str(), nullptr))
+        << ", \"runs\": " << r.runs << ", \"seeds\": " << seedArray(r.seeds)
+        << ", \"refused_seeds\": " << seedArray(r.refused)
         << ", \"problem\": " << (r.problem.empty() ? "null" : jsonString(r.problem))
         << ", \"eta_measured\": " << jsonNumber(r.etaMeasured) << ", \"Z\": " << estimate(r.z)
         << ", \"Z_walled\": " << jsonNumber(r.zWalled) << ", \"Z_bulk\": " << jsonNumber(r.zBulk)

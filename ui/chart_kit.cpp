@@ -4,6 +4,7 @@
 #include "axis_range.h"
 
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QGraphicsSimpleTextItem>
 #include <QPainter>
 #include <QPen>
@@ -159,6 +160,33 @@ QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most) {
   return out;
 }
 
+QList<QList<QPointF>> toSegments(const std::vector<lab::Point>& points, int most) {
+  const std::size_t per =
+      std::max<std::size_t>((points.size() + static_cast<std::size_t>(most) - 1) /
+                                static_cast<std::size_t>(std::max(most, 1)),
+                            1);
+  QList<QList<QPointF>> out;
+  bool open = false;
+  for (std::size_t k = 0; k < points.size(); k += per) {
+    double tick = 0, value = 0;
+    int n = 0;
+    for (std::size_t j = k; j < points.size() && j < k + per; ++j)
+      if (std::isfinite(points[j].value)) {
+        tick += points[j].tick;
+        value += points[j].value;
+        ++n;
+      }
+    if (n == 0) {
+      open = false;
+      continue;
+    }
+    if (!open) out.append(QList<QPointF>{});
+    out.back().append(QPointF(tick / n, value / n));
+    open = true;
+  }
+  return out;
+}
+
 void rename(QAbstractSeries* series, const QString& name) {
   if (series->name() != name) series->setName(name);
 }
@@ -211,17 +239,59 @@ ChartNotice::~ChartNotice() {
 }
 
 void ChartNotice::show(const QString& text) {
-  if (item_->text() != text) item_->setText(text);
+  text_ = text;
   item_->setVisible(!text.isEmpty());
   place();
 }
 
 QString ChartNotice::text() const {
-  return item_->isVisible() ? item_->text() : QString();
+  return item_->isVisible() ? text_ : QString();
 }
 
+QRectF ChartNotice::shownRect() const {
+  return item_->isVisible() ? item_->mapRectToParent(item_->boundingRect()) : QRectF();
+}
+
+namespace {
+
+// The words broken into lines no wider than `width` in the font; "" when a word is wider.
+QString wrapped(const QString& text, const QFont& font, double width) {
+  const QFontMetricsF m(font);
+  QStringList lines;
+  QString line;
+  for (const QString& word : text.split(' ', Qt::SkipEmptyParts)) {
+    const QString longer = line.isEmpty() ? word : line + ' ' + word;
+    if (m.horizontalAdvance(longer) <= width) {
+      line = longer;
+      continue;
+    }
+    if (line.isEmpty() || m.horizontalAdvance(word) > width) return QString();
+    lines << line;
+    line = word;
+  }
+  lines << line;
+  return lines.join('\n');
+}
+
+}  // namespace
+
 void ChartNotice::place() {
+  if (text_.isEmpty()) return;
   const QRectF area = chart_->plotArea();
+  // Twelve points where it fits, down to eight, on as few lines as the width allows.
+  QFont f = item_->font();
+  QString shown;
+  for (int size = 12; size >= 8; --size) {
+    f.setPointSize(size);
+    shown = wrapped(text_, f, area.width() - 8);
+    if (!shown.isEmpty() &&
+        QFontMetricsF(f).lineSpacing() * static_cast<double>(shown.count('\n') + 1) <=
+            area.height() - 4)
+      break;
+  }
+  if (shown.isEmpty()) shown = text_;
+  if (item_->font() != f) item_->setFont(f);
+  if (item_->text() != shown) item_->setText(shown);
   const QRectF box = item_->boundingRect();
   item_->setPos(area.center() - QPointF(box.width() / 2, box.height() / 2));
 }
@@ -257,9 +327,15 @@ void EventMarks::show(const std::vector<lab::Event>& events) {
     const double t = static_cast<double>(inside[k]->tick);
     rename(lines_[k], "event: " + QString::fromStdString(inside[k]->what));
     lines_[k]->replace(QList<QPointF>{{t, y_->min()}, {t, y_->max()}});
-    labels_[k]->setText(QString::fromStdString(inside[k]->what));
+    // Beside its line where it fits before the plot's right edge, else ending there; shortened
+    // with "…" only when it is wider than the plot.
+    const QRectF area = chart_->plotArea();
+    const QFontMetricsF metrics(labels_[k]->font());
+    const QString words = QString::fromStdString(inside[k]->what);
+    labels_[k]->setText(metrics.elidedText(words, Qt::ElideRight, area.width() - 6));
     const QPointF top = chart_->mapToPosition(QPointF(t, y_->max()), lines_[k]);
-    const double left = top.x() + 3, width = labels_[k]->boundingRect().width();
+    const double width = labels_[k]->boundingRect().width();
+    const double left = std::max(area.left() + 3, std::min(top.x() + 3, area.right() - 3 - width));
     for (int row = 0; row < rows; ++row) {
       if (left <= rowEnd[static_cast<std::size_t>(row)] + 6) continue;
       rowEnd[static_cast<std::size_t>(row)] = left + width;

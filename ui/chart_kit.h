@@ -67,6 +67,9 @@ bool inLegend(const QAbstractSeries* series);
 
 // The points of a time series, at most `most` of them: neighbours are averaged in equal groups.
 QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most = 200);
+// The same, broken where a group holds no value (a species that did not move): one list of
+// points for each stretch between blanks.
+QList<QList<QPointF>> toSegments(const std::vector<lab::Point>& points, int most = 200);
 // Name and colour changes relayout a chart's legend: made only when something changed.
 void rename(QAbstractSeries* series, const QString& name);
 void recolor(QLineSeries* series, const QColor& color);
@@ -77,7 +80,8 @@ void fitAxis(QValueAxis* axis, double low, double high);
 // 0.05, "%.0f" for steps of 50.
 QString labelFormat(double min, double max, int ticks);
 
-// A line of text centred on a chart's plot area, saying why the chart shows nothing.
+// Text centred on a chart's plot area, saying why the chart shows nothing: broken into lines,
+// and in a smaller type where need be, so that it stays within the plot area.
 class ChartNotice {
  public:
   explicit ChartNotice(QChart* chart);
@@ -86,12 +90,16 @@ class ChartNotice {
   ChartNotice& operator=(const ChartNotice&) = delete;
   // Shows the text; "" hides the notice.
   void show(const QString& text);
+  // The text shown, without the breaks made to fit it.
   QString text() const;
+  // Where it is drawn, in the chart's coordinates.
+  QRectF shownRect() const;
 
  private:
   void place();
   QChart* chart_;
   QGraphicsSimpleTextItem* item_;
+  QString text_;
   QMetaObject::Connection moved_;
 };
 

@@ -129,7 +129,9 @@ EquationOfStatePanel::EquationOfStatePanel(QWidget* parent) : LabPanel(parent) {
                                     "Z interior", "bulk at η interior", "runs"});
   table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table->horizontalHeader()->setStretchLastSection(true);
-  table->setWordWrap(false);
+  // A refusal's reason is long: its cell wraps and its row grows to hold it.
+  table->setWordWrap(true);
+  table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table->verticalHeader()->hide();
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setMinimumHeight(120);
@@ -200,6 +202,10 @@ void EquationOfStatePanel::run_Click() {
     showMessage_(why);
     return;
   }
+  // The last sweep's points and rows are not this one's: gone until this one ends.
+  showRows({});
+  madeBy_ = s;
+  progress->setValue(0);
   stop_ = false;
   finished_ = false;
   done_ = 0;
@@ -253,19 +259,49 @@ void EquationOfStatePanel::load_Click() {
     return;
   }
   std::string problem;
-  const std::vector<lab::SweepRow> rows = lab::readSweepCsv(f.readAll().toStdString(), problem);
+  lab::SweepTableSettings read;
+  const std::vector<lab::SweepRow> rows =
+      lab::readSweepCsv(f.readAll().toStdString(), problem, &read);
   if (!problem.empty()) {
     showMessage_("The sweep could not be read:\n\n" + QString::fromStdString(problem));
     return;
   }
   showRows(rows);
+  progress->setValue(0);
   progress->setFormat("loaded " + QFileInfo(path).fileName());
+  // The fields show the file's settings where it holds them; a sweep run from them again is
+  // the file's (the exact rule here, as its own runs).
+  if (read.discs > 0) discs->setValue(read.discs);
+  QStringList typed;
+  for (double eta : read.etas)
+    typed << QString::fromStdString(lab::numberText(eta));
+  if (!typed.isEmpty()) etas->setText(typed.join(", "));
+  typed.clear();
+  for (std::uint32_t seed : read.seeds)
+    typed << QString::number(seed);
+  if (!typed.isEmpty()) seeds->setText(typed.join(", "));
+  if (read.warmup >= 0)
+    warmup->setValue(static_cast<int>(std::min<long>(read.warmup, warmup->maximum())));
+  if (read.ticks > 0)
+    ticks->setValue(static_cast<int>(std::min<long>(read.ticks, ticks->maximum())));
+  madeBy_.reset();
+  if (read.discs > 0 && read.warmup >= 0 && read.ticks > 0 && !read.rule.empty()) {
+    lab::SweepSettings s;
+    s.discs = read.discs;
+    s.etas = read.etas;
+    s.seeds = read.seeds;
+    s.warmup = read.warmup;
+    s.ticks = read.ticks;
+    s.rule = read.rule == "exact" ? CollisionRule::Exact : CollisionRule::Specified;
+    madeBy_ = s;
+  }
 }
 
 void EquationOfStatePanel::save_Click() {
   const QString path = pickFile_(this, true);
   if (path.isEmpty()) return;
-  const std::string why = lab::writeWholeFile(path.toStdString(), lab::sweepCsv(rows_));
+  const std::string why =
+      lab::writeWholeFile(path.toStdString(), lab::sweepCsv(rows_, madeBy_ ? &*madeBy_ : nullptr));
   if (!why.empty())
     showMessage_("The sweep could not be written:\n\n" + path + ": " + QString::fromStdString(why));
 }
@@ -311,20 +347,11 @@ void EquationOfStatePanel::showRows(const std::vector<lab::SweepRow>& rows) {
 
   table->setRowCount(static_cast<int>(rows.size()));
   for (int k = 0; k < static_cast<int>(rows.size()); ++k) {
-    const lab::SweepRow& r = rows[static_cast<std::size_t>(k)];
-    const QStringList cells = {
-        number(r.eta),
-        measured(r.z),
-        number(r.zWalled),
-        number(r.zBulk),
-        measured(r.etaInterior),
-        measured(r.zInterior),
-        number(r.zBulkInterior),
-        r.problem.empty() ? QString::number(r.runs)
-                          : QString("%1 (%2)").arg(r.runs).arg(QString::fromStdString(r.problem))};
-    for (int c = 0; c < cells.size(); ++c) {
-      auto* item = new QTableWidgetItem(cells[c]);
-      item->setToolTip(cells[c]);
+    const std::vector<std::string> cells = lab::sweepTableCells(rows[static_cast<std::size_t>(k)]);
+    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
+      const QString text = QString::fromStdString(cells[static_cast<std::size_t>(c)]);
+      auto* item = new QTableWidgetItem(text);
+      item->setToolTip(text);
       table->setItem(k, c, item);
     }
   }

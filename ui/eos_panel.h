@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -75,6 +76,7 @@ class EquationOfStatePanel : public LabPanel {
   QValueAxis *x_, *y_;
   std::vector<QLineSeries*> bars_;  // error bars of the sweep's points
   std::vector<lab::SweepRow> rows_;
+  std::optional<lab::SweepSettings> madeBy_;  // of the rows shown, where known
   FilePicker pickFile_;
   MessageSink showMessage_;
   std::thread worker_;

@@ -60,6 +60,8 @@ class EquipartitionPanel : public LabPanel {
   LabChartView* bars_;
   QValueAxis* barY_;
   std::unique_ptr<ChartNotice> notice_;
+  // A species' line after its first blank stretch, one series a stretch, out of the legend.
+  std::array<std::vector<QLineSeries*>, 5> later_;
 };
 
 // Z over time beside the ideal gas, the bulk hard-disc fluid and the walled box's first-order
@@ -75,6 +77,7 @@ class PressurePanel : public LabPanel {
   std::array<QLineSeries*, 5> profile{};  // species 1..4
   QLineSeries *even, *interiorEdge;
   QLabel* figures;
+  QString profileNotice() const { return profileNotice_->text(); }
 
  private:
   LabChartView* profileView_;
@@ -117,7 +120,7 @@ class HPanel : public LabPanel {
   void refresh(const LabView& v) override;
   QList<LabChartView*> views() const override { return {time.view}; }
   TimeChart time{"Boltzmann's H of the reduced velocities √(m/kT)·v", "H", "boltzmann-h"};
-  QLineSeries *h, *maxwellian;
+  QLineSeries *h, *maxwellian, *averaged;
 };
 
 // Total energy over time, and the figures that tell whether the gas is sound.

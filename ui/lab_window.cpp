@@ -150,23 +150,33 @@ void LabWindow::createControls() {
   side->addStretch(1);
   // Below the size at which every chart and control reads whole, the window scrolls rather
   // than squeezing them.
+  // The controls stay in view at any size, scrolling on their own when the window is short.
   auto* content = new QWidget;
   content->setObjectName("labContent");
-  content->setMinimumSize(minimumContent);
+  content->setMinimumSize(minimumContent - QSize(sideWidth, 0));
   auto* contentLayout = new QHBoxLayout(content);
+  contentLayout->setContentsMargins(9, 9, 0, 9);
   contentLayout->addWidget(tabs, 1);
   auto* sideWidget = new QWidget;
+  sideWidget->setObjectName("labSide");
   sideWidget->setLayout(side);
-  sideWidget->setFixedWidth(290);
-  contentLayout->addWidget(sideWidget);
   scroll = new QScrollArea;
   scroll->setObjectName("labScroll");
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidget(content);
+  sideScroll = new QScrollArea;
+  sideScroll->setObjectName("labSideScroll");
+  sideScroll->setWidgetResizable(true);
+  sideScroll->setFrameShape(QFrame::NoFrame);
+  sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  sideScroll->setWidget(sideWidget);
+  sideScroll->setFixedWidth(sideWidth);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(scroll);
+  layout->setSpacing(0);
+  layout->addWidget(scroll, 1);
+  layout->addWidget(sideScroll);
   setMinimumSize(360, 280);
 
   refreshTimer = new QTimer(this);

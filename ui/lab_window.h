@@ -66,7 +66,8 @@ class LabWindow : public QWidget {
   QString exportData(const QString& folder);
   QString saveCharts(const QString& folder);
 
-  QScrollArea* scroll;
+  QScrollArea* scroll;      // the tabs, scrolling below minimumContent
+  QScrollArea* sideScroll;  // the controls
   QTabWidget* tabs;
   SpeedPanel* speeds;
   EquipartitionPanel* equipartition;
@@ -94,6 +95,8 @@ class LabWindow : public QWidget {
   // The smallest size at which every chart, legend and control reads whole; below it the
   // window scrolls.
   static constexpr QSize minimumContent{1040, 720};
+  // The controls' column at the right, always in view.
+  static constexpr int sideWidth = 300;
   // Intervals of the pace choices, in ms: full speed, 250, 60 and 10 ticks per second.
   static constexpr int paceIntervals[4] = {1, 4, 17, 100};
 

@@ -71,6 +71,8 @@ LabTab equationOfStateTab(const TabSources& v, const std::vector<lab::SweepRow>&
 
 // The words beneath the Diffusion chart.
 extern const char* const diffusionCaveat;
+// The words beneath the H chart.
+extern const char* const hCaveat;
 
 std::string toJson(const LabTab& tab);
 

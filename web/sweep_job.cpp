@@ -33,7 +33,7 @@ bool SweepJob::runNext(const std::function<void(long done)>& progress) {
         lab::runGas(lab::sweepSetup(settings_, settings_.etas[job.point], job.seed), control);
     results_[job.point].push_back(outcome.results);
   } catch (const std::exception& e) {
-    problems_[job.point] = e.what();
+    problems_[job.point].emplace_back(job.seed, e.what());
   }
   ++next_;
   return true;
@@ -51,7 +51,7 @@ std::vector<lab::SweepRow> SweepJob::rows() const {
     });
     lab::SweepRow row =
         lab::sweepRow(settings_.etas[p], lab::radiusFor(settings_.discs, settings_.etas[p]), runs);
-    row.problem = problems_[p];
+    lab::noteRefused(row, problems_[p]);
     rows.push_back(std::move(row));
   }
   return rows;

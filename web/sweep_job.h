@@ -34,7 +34,7 @@ class SweepJob {
   std::size_t next_ = 0;
   long perRun_ = 0;
   std::vector<std::vector<lab::Results>> results_;
-  std::vector<std::string> problems_;
+  std::vector<std::vector<std::pair<std::uint32_t, std::string>>> problems_;  // per point
 };
 
 }  // namespace km

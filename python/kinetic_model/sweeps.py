@@ -301,10 +301,10 @@ def _equation_of_state(eos: EquationOfState, seeds: list[int], jobs: Optional[in
     outcomes = _execute([("eos", settings[p], seed) for p, seed in order], jobs, client,
                         progress)
     runs: list[list[tuple[int, Any]]] = [[] for _ in settings]
-    problems = [""] * len(settings)
+    problems: list[list[tuple[int, str]]] = [[] for _ in settings]
     for (p, seed), outcome in zip(order, outcomes):
         if isinstance(outcome, str):
-            problems[p] = outcome
+            problems[p].append((seed, outcome))
         else:
             runs[p].append((seed, outcome))
     points = [(eta, runs[p], problems[p]) for p, eta in enumerate(eos.etas)]

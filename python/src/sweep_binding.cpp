@@ -89,8 +89,9 @@ lab::SweepSettings sweepSettings(long long discs, const std::vector<double>& eta
   return s;
 }
 
-// One packing fraction's runs, each with its seed, and the reason a run failed ("" if none).
-using Point = std::tuple<double, std::vector<std::pair<std::uint32_t, lab::SweepRow>>, std::string>;
+// One packing fraction's runs, each with its seed, and the seeds whose runs failed with why.
+using Point = std::tuple<double, std::vector<std::pair<std::uint32_t, lab::SweepRow>>,
+                         std::vector<std::pair<std::uint32_t, std::string>>>;
 
 }  // namespace
 
@@ -134,10 +135,12 @@ void bindSweep(py::module_& m) {
           std::sort(seeded.begin(), seeded.end(),
                     [](const auto& a, const auto& b) { return a.first < b.first; });
           std::vector<lab::SweepRow> runs;
-          for (const auto& run : seeded)
+          for (const auto& run : seeded) {
             runs.push_back(run.second);
+            runs.back().seeds = {run.first};
+          }
           lab::SweepRow row = lab::sweepRow(eta, lab::radiusFor(s.discs, eta), runs);
-          row.problem = problem;
+          lab::noteRefused(row, problem);
           rows.push_back(std::move(row));
         }
         measure::Options o;
@@ -154,7 +157,7 @@ void bindSweep(py::module_& m) {
       py::arg("discs"), py::arg("etas"), py::arg("vel_range"), py::arg("rule"), py::arg("seeds"),
       py::arg("warmup"), py::arg("ticks"), py::arg("points"),
       "kinetic-measure --sweep's JSON for the runs given: points is a list of (eta, [(seed, "
-      "SweepRun)], problem).");
+      "SweepRun)], [(seed, why it failed)]).");
 }
 
 }  // namespace km::python

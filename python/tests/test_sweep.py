@@ -84,7 +84,8 @@ def test_the_equation_of_state_is_kinetic_measure_sweep(measure):
     # and the row says why beside the run that could.
     assert [r["runs"] for r in rows] == [2, 2, 1]
     assert rows[1]["problem"] is None
-    assert rows[2]["problem"].startswith("The gas is too dense for hard discs: 80 discs")
+    assert rows[2]["problem"].startswith("seed 1 refused: The gas is too dense for hard discs: 80 discs")
+    assert rows[2]["seeds"] == [2] and rows[2]["refused_seeds"] == [1]
 
 
 def test_a_run_that_cannot_be_placed_is_a_row_that_says_why():

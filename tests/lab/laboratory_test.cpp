@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "fakes.h"
 #include "laboratory.h"
+#include "summary.h"
+#include "tables.h"
 
 namespace km::lab {
 namespace {
@@ -127,6 +130,49 @@ TEST(Laboratory, TheSideIsWhatTheCentresReach) {
   EXPECT_NEAR(r.pressure.value, 20.0 * 20 / 1960 / (4 * 980), 1e-15);
   EXPECT_NEAR(r.Z.value, 1, 1e-12);
   EXPECT_DOUBLE_EQ(r.eta, std::numbers::pi * 20 * 20 / (4 * 980.0 * 980.0));
+}
+
+// A radius of 500 or more leaves the centres no room between the walls (L = 1000 − 2·radius ≤ 0):
+// no pressure, Z or density profile is known, over time or averaged, whatever the rule, and
+// the report says why beside each.
+TEST(Laboratory, WhereTheCentresHaveNoRoomThereIsNoPressureZOrProfile) {
+  for (const double radius : {500.0, 1000.0}) {
+    HandGas gas({{1, 1, 500, 500, 10, 3}, {1, 1, 200, 700, -7, 5}}, radius, 2 * radius);
+    Laboratory lab(gas.sim);
+    lab.setSettings({10, 0});
+    lab.runStarted({});
+    gas.run(lab, 300);
+    const Results r = lab.results();
+    EXPECT_LE(r.side, 0);
+    EXPECT_GT(r.measuredTicks, 0);
+    EXPECT_TRUE(std::isnan(r.pressure.value));
+    EXPECT_TRUE(std::isnan(r.Z.value));
+    EXPECT_TRUE(std::isnan(r.zInterior.value));
+    EXPECT_TRUE(std::isnan(r.eta));
+    ASSERT_EQ(r.species.size(), 1u);
+    EXPECT_TRUE(r.species[0].profile.empty());
+    EXPECT_TRUE(r.profileDistance.empty());
+    const std::vector<Point> z = binMeans(lab.history().z);
+    EXPECT_EQ(z.size(), 300u);  // a blank for every tick, none of them a value
+    EXPECT_EQ(
+        std::count_if(z.begin(), z.end(), [](const Point& p) { return std::isfinite(p.value); }), 0)
+        << "radius " << radius;
+    const std::string why = noRoomText(r);
+    EXPECT_NE(why.find("no room between the walls"), std::string::npos) << why;
+    for (const Row& row : summarize(r))
+      if (row.section == "pressure") {
+        EXPECT_TRUE(std::isnan(row.value)) << row.key;
+        EXPECT_NE(row.label.find("no room"), std::string::npos) << row.key;
+      }
+  }
+  // The widest radius that leaves room has its pressure and no such words.
+  HandGas gas({{1, 1, 500, 500, 0.5, 0}}, 499, 2);
+  Laboratory lab(gas.sim);
+  lab.runStarted({});
+  gas.run(lab, 100);
+  EXPECT_EQ(lab.results().side, 2);
+  EXPECT_TRUE(std::isfinite(lab.results().Z.value));
+  EXPECT_EQ(noRoomText(lab.results()), "");
 }
 
 // With the walls unfolded, a disc that meets nothing but walls moves in a straight line:
@@ -294,9 +340,50 @@ TEST(Experiments, HFallsBackToTheMaxwelliansAfterEqualEnergies) {
   EXPECT_NEAR(lab.results().hNow, lab.results().hMaxwellian, 0.1);
   lab.equalEnergies();
   gas.run(1);
+  // One tick after: H is of that one tick's 126 speeds, and says so.
   EXPECT_GT(lab.results().hNow, lab.results().hMaxwellian + 1);
+  EXPECT_EQ(lab.results().hSpan, 1);
+  EXPECT_EQ(lab.results().hSpeeds, 126);
+  EXPECT_EQ(hWindowText(lab.results()).rfind("H over the last 1 tick, 126 speeds: ", 0), 0u);
   gas.run(2000);
   EXPECT_NEAR(lab.results().hNow, lab.results().hMaxwellian, 0.1);
+  EXPECT_EQ(lab.results().hSpan, 126);  // 16,000 speeds / 126 discs
+}
+
+// H from a window of speeds is a plug-in estimate from a finite sample, biased above its
+// distribution's by about (rings − 1)/(2·independent speeds). Maxwellian speeds drawn afresh
+// every tick fill a window with 16,000 independent ones: H meets the Maxwellian's. Speeds kept
+// for about 50 ticks hold some 40 times fewer, and H lies well above, as in a gas of few discs;
+// every speed of the averages, pooled, still meets it.
+TEST(BoltzmannH, AWindowOfSlowSpeedsLiesAboveAndThePooledSpeedsMeetTheMaxwellian) {
+  std::mt19937 gen(23);
+  std::uniform_real_distribution<double> uniform(0, 1);
+  // |u| of a 2-D Maxwellian in reduced velocity: √(−2 ln(1 − U)).
+  auto speed = [&] { return std::sqrt(-2 * std::log1p(-uniform(gen))); };
+  for (const double keep : {0.0, 0.98}) {
+    HTracker h;
+    h.reset(43);
+    std::vector<double> u(44);
+    for (double& x : u)
+      x = speed();
+    double windowMean = 0;
+    const int ticks = 60000;
+    for (int t = 0; t < ticks; ++t) {
+      for (std::size_t i = 1; i < u.size(); ++i)
+        if (uniform(gen) >= keep) u[i] = speed();
+      h.add(u);
+      h.addAveraged(u);
+      if (t >= h.span()) windowMean += h.h() / (ticks - h.span());
+    }
+    EXPECT_EQ(h.held(), h.span());
+    // The pooled speeds' own noise: some 2.6 million speeds, 50 times fewer independent ones
+    // when kept.
+    EXPECT_NEAR(h.averagedH(), h.maxwellian(), keep == 0 ? 0.002 : 0.01) << keep;
+    if (keep == 0)
+      EXPECT_NEAR(windowMean, h.maxwellian(), 0.003);
+    else
+      EXPECT_GT(windowMean, h.maxwellian() + 0.02);
+  }
 }
 
 TEST(Laboratory, DiscsOutsideTheBoxAreCounted) {
@@ -346,6 +433,72 @@ TEST(Laboratory, FollowsTheDiscsTheEngineMovesWhateverTheCountsDo) {
   EXPECT_EQ(events[1].tick, 51);
   EXPECT_EQ(events[2].what, "gas now 31 discs");
   EXPECT_EQ(events[2].tick, 71);
+}
+
+// Species 2–4 stop for a stretch of the run and move again. Their time series hold a value in
+// exactly the bins where they moved, at the same ticks as the gas's, each the mean of the ticks
+// they moved in; the stretch between is blank, in the series and in the exported table.
+TEST(Laboratory, ASpeciesThatStopsLeavesBlanksAndNoShiftInItsHistory) {
+  SeededGas gas(5, {"32", "8", "2", "1"}, true);
+  Laboratory& lab = *gas.lab;
+  std::vector<double> kT2(1, notKnown);  // species 2's kT each tick, 1-based; NaN when stopped
+  auto run = [&](int ticks) {
+    for (int t = 0; t < ticks; ++t) {
+      gas.run(1);
+      const Results r = lab.results();
+      double v = notKnown;
+      for (const SpeciesResult& s : r.species)
+        if (s.species == 2) v = s.kTNow;
+      kT2.push_back(v);
+    }
+  };
+  run(700);
+  gas.sim.takeSpeciesCount(0, "20");  // 20 discs, all of species 1
+  run(700);
+  gas.sim.takeSpeciesCount(0, "32");  // all 43 again
+  run(700);
+  ASSERT_TRUE(std::isnan(kT2[1000]) && std::isfinite(kT2[700]) && std::isfinite(kT2[1401]));
+
+  const History& h = lab.history();
+  const std::vector<Point> gasBins = binMeans(h.kT[0]);
+  const std::vector<Point> bins = binMeans(h.kT[2]);
+  ASSERT_GT(h.kT[0].width(), 1);  // bins that straddle the stop and the restart
+  ASSERT_EQ(bins.size(), gasBins.size());
+  const long w = h.kT[2].width();
+  int blanks = 0;
+  for (std::size_t k = 0; k < bins.size(); ++k) {
+    EXPECT_EQ(bins[k].tick, gasBins[k].tick) << "bin " << k;
+    // The bin holds ticks k·w + 1 .. (k + 1)·w (the last bin fewer).
+    double sum = 0;
+    int moved = 0;
+    for (long t = static_cast<long>(k) * w + 1; t <= (static_cast<long>(k) + 1) * w && t <= 2100;
+         ++t)
+      if (std::isfinite(kT2[static_cast<std::size_t>(t)])) {
+        sum += kT2[static_cast<std::size_t>(t)];
+        ++moved;
+      }
+    if (moved == 0) {
+      EXPECT_TRUE(std::isnan(bins[k].value)) << "bin " << k;
+      ++blanks;
+    } else {
+      EXPECT_NEAR(bins[k].value, sum / moved, 1e-9 * sum / moved) << "bin " << k;
+    }
+  }
+  EXPECT_NEAR(blanks, 700 / w, 1);
+
+  // The table: species 2's column is empty on the rows of the stopped stretch only.
+  const std::string csv = timeSeriesCsv(h);
+  std::size_t at = csv.find('\n') + 1;
+  for (std::size_t k = 0; k < bins.size(); ++k) {
+    const std::size_t end = csv.find('\n', at);
+    std::vector<std::string> cells;
+    std::size_t from = at;
+    for (std::size_t comma; (comma = csv.find(',', from)) < end; from = comma + 1)
+      cells.push_back(csv.substr(from, comma - from));
+    EXPECT_EQ(std::stod(cells[0]), gasBins[k].tick);
+    EXPECT_EQ(cells[3].empty(), std::isnan(bins[k].value)) << "row " << k;
+    at = end + 1;
+  }
 }
 
 // A laboratory opened after the counts were retyped still knows each disc's species.
@@ -504,6 +657,42 @@ struct DenseGas : SeededGas {
 // Discs that never meet (proximity 0) fill the box evenly: the profile is flat up to the walls
 // and the interior holds the nominal density. However it looks, the profile accounts for every
 // centre: summed over its bands it gives back the count.
+// Centres spread evenly over the square read 1 in every bin, out to the box's centre: the last
+// bin is the part bin that reaches it (side 910 and bins of 10 leave one 5 wide), and none of
+// the centre's points is counted in the bin before it.
+TEST(WallProfile, AnEvenSpreadReadsOneInEveryBinToTheCentre) {
+  for (const double unit : {100.0, 37.0}) {
+    WallProfile w;
+    const double side = 910;
+    w.reset(side, unit);
+    EXPECT_GE(w.bins() * w.binWidth(), side / 2);
+    EXPECT_LT((w.bins() - 1) * w.binWidth(), side / 2);
+    std::mt19937 gen(17);
+    std::uniform_real_distribution<double> u(0, side);
+    const int n = 2000, ticks = 2000;
+    std::vector<double> x(n + 1), y(n + 1);
+    const std::vector<int> species(n + 1, 1);
+    for (int t = 0; t < ticks; ++t) {
+      for (int i = 1; i <= n; ++i) {
+        x[static_cast<std::size_t>(i)] = u(gen);
+        y[static_cast<std::size_t>(i)] = u(gen);
+      }
+      w.add(x, y, species, n);
+    }
+    const std::vector<double> d = w.density(1, n / (side * side));
+    ASSERT_EQ(static_cast<int>(d.size()), w.bins());
+    for (int b = 0; b < w.bins(); ++b) {
+      // The share of the square in the band, and its counting error.
+      const double outer = side - 2 * b * w.binWidth();
+      const double inner = std::max(0.0, side - 2 * (b + 1) * w.binWidth());
+      const double expected =
+          static_cast<double>(n) * ticks * (outer * outer - inner * inner) / (side * side);
+      EXPECT_NEAR(d[static_cast<std::size_t>(b)], 1, 5 / std::sqrt(expected))
+          << "bin " << b << " of " << w.bins() << ", unit " << unit;
+    }
+  }
+}
+
 TEST(WallProfile, AnIdealGasIsEvenAndTheProfileCountsEveryDisc) {
   DenseGas gas(200, 0.1, 3, 0, 5000, 0);
   const Results r = gas.lab.results();

@@ -4,9 +4,11 @@
 #include <atomic>
 #include <cmath>
 #include <numbers>
+#include <sstream>
 
 #include "measure_options.h"
 #include "measure_run.h"
+#include "report.h"
 #include "sweep.h"
 #include "sweep_table.h"
 #include "theory.h"
@@ -117,6 +119,51 @@ TEST(Sweep, RefusedAndStoppedRunsAreSaid) {
   EXPECT_LE(last, 700);
 }
 
+// Of two seeds at η 0.65 with 100 discs, seed 1 cannot place its discs: the row is seed 2's
+// alone and says so, names seed 1 as refused and why, in the table, the JSON and the CSV.
+TEST(Sweep, ARowSaysWhichSeedsItHoldsAndWhichWereRefused) {
+  SweepSettings s = small();
+  s.discs = 100;
+  s.etas = {0.65, 0.1};
+  s.seeds = {2, 1};
+  s.ticks = 200;
+  s.jobs = 2;
+  const std::vector<SweepRow> rows = runSweep(s);
+  ASSERT_EQ(rows.size(), 2u);
+  const SweepRow& row = rows[0];
+  EXPECT_EQ(row.runs, 1);
+  EXPECT_EQ(row.seeds, std::vector<std::uint32_t>{2});
+  EXPECT_EQ(row.refused, std::vector<std::uint32_t>{1});
+  EXPECT_EQ(row.problem.rfind("seed 1 refused: The gas is too dense", 0), 0u) << row.problem;
+  expectSame(row.z, runGas(sweepSetup(s, 0.65, 2)).results.Z, "seed 2 alone");
+  EXPECT_EQ(rows[1].seeds, (std::vector<std::uint32_t>{1, 2}));
+  EXPECT_TRUE(rows[1].refused.empty());
+  EXPECT_EQ(rows[1].problem, "");
+
+  measure::Parsed p = measure::parseOptions({"--sweep", "--counts", "100,0,0,0", "--etas",
+                                             "0.65,0.1", "--seeds", "2,1", "--ticks", "200"});
+  ASSERT_TRUE(p.problems.empty());
+  std::ostringstream table, json;
+  measure::writeSweepTable(table, p.options, rows, false);
+  EXPECT_NE(table.str().find("eta 0.65: holds seed 2; seed 1 refused: The gas is too dense"),
+            std::string::npos)
+      << table.str();
+  measure::writeSweepJson(json, p.options, rows, false);
+  const std::string j = json.str();
+  EXPECT_NE(j.find("\"radius\": " + row.radius + ","), std::string::npos) << j;
+  EXPECT_NE(j.find("\"seeds\": [2], \"refused_seeds\": [1]"), std::string::npos) << j;
+  EXPECT_NE(j.find("\"seeds\": [1, 2], \"refused_seeds\": []"), std::string::npos) << j;
+
+  std::string problem;
+  const std::vector<SweepRow> back = readSweepCsv(sweepCsv(rows), problem);
+  ASSERT_EQ(problem, "");
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[0].seeds, row.seeds);
+  EXPECT_EQ(back[0].refused, row.refused);
+  EXPECT_EQ(back[0].problem, row.problem);
+  EXPECT_EQ(back[1].seeds, rows[1].seeds);
+}
+
 // The CSV the window loads reads back to the same numbers; a file that is no sweep is refused.
 TEST(Sweep, TheTableReadsBack) {
   SweepSettings s = small();
@@ -134,11 +181,46 @@ TEST(Sweep, TheTableReadsBack) {
     EXPECT_EQ(back[k].radius, rows[k].radius);
     EXPECT_EQ(back[k].runs, rows[k].runs);
   }
+  // A refusal that quotes a value, with or without commas, reads back as it was written.
+  std::vector<SweepRow> quoted(2);
+  quoted[0].eta = 0.2;
+  quoted[0].refused = {7};
+  quoted[0].problem = "seed 7 refused: The count is \"x\"";
+  quoted[1].eta = 0.3;
+  quoted[1].refused = {7, 9};
+  quoted[1].problem = "seed 7 refused: \"1e999\", not a number; seed 9 refused: \"\"";
+  const std::vector<SweepRow> read = readSweepCsv(sweepCsv(quoted), problem);
+  ASSERT_EQ(problem, "");
+  ASSERT_EQ(read.size(), 2u);
+  for (std::size_t k = 0; k < 2; ++k) {
+    EXPECT_EQ(read[k].problem, quoted[k].problem);
+    EXPECT_EQ(read[k].refused, quoted[k].refused);
+  }
   for (const char* bad :
        {"", "tick,event\n1,run\n", "eta,Z,Z_error\n0.1,x,1\n", "eta,Z,Z_error\n0.1,2\n"}) {
     EXPECT_TRUE(readSweepCsv(bad, problem).empty()) << bad;
     EXPECT_NE(problem, "") << bad;
   }
+}
+
+// The tab's table writes theory values to four significant digits whatever their trailing
+// zeros, so that a column reads alike down its rows; a row with a refused seed says so.
+TEST(Sweep, TheTabsTableKeepsItsDigits) {
+  SweepRow row;
+  row.eta = 0.3;
+  row.zWalled = 2.0000004;
+  row.zBulk = 10.5;
+  row.zBulkInterior = 1.224;
+  row.runs = 1;
+  row.problem = "seed 3 refused: too dense";
+  const std::vector<std::string> cells = sweepTableCells(row);
+  ASSERT_EQ(cells.size(), 8u);
+  EXPECT_EQ(cells[0], "0.3");
+  EXPECT_EQ(cells[1], "—");
+  EXPECT_EQ(cells[2], "2.000");
+  EXPECT_EQ(cells[3], "10.50");
+  EXPECT_EQ(cells[6], "1.224");
+  EXPECT_EQ(cells[7], "1 (seed 3 refused: too dense)");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "report_json.h"
 #include "summary.h"
 #include "tables.h"
 #include "theory.h"
@@ -42,6 +43,28 @@ TEST(Summary, TheFluidHexaticRegionIsSaidAndRepeatsNamedByRule) {
     rows[row.key] = row;
   EXPECT_EQ(rows.count("repeat_share"), 0u);
   EXPECT_NE(rows["bound_share"].label.find("bound-pair"), std::string::npos);
+}
+
+// Every text a user can type reaches the JSON as a string that reads back to it: quotes,
+// backslashes and control characters escaped, everything else (UTF-8 included) as it is.
+TEST(JsonString, EscapesWhatJsonMust) {
+  const struct {
+    std::string text, json;
+  } table[] = {
+      {"", R"("")"},
+      {"plain 12", R"("plain 12")"},
+      {R"(C:\gas\run)", R"("C:\\gas\\run")"},
+      {R"(\)", R"("\\")"},
+      {R"(say "hi")", R"("say \"hi\"")"},
+      {R"(\")", R"("\\\"")"},
+      {"tab\there", R"("tab\u0009here")"},
+      {"line\nbreak\r", R"("line\u000abreak\u000d")"},
+      {std::string("nul\0end", 7), R"("nul\u0000end")"},
+      {"\x1f\x7f", "\"\\u001f\x7f\""},
+      {"η ≥ 0.70 ± σ", R"("η ≥ 0.70 ± σ")"},
+  };
+  for (const auto& row : table)
+    EXPECT_EQ(jsonString(row.text), row.json) << row.text;
 }
 
 TEST(PlainNumber, ShortestTextThatReadsBack) {

@@ -65,6 +65,17 @@ TEST(Theory, BulkEquationOfStateFromTheVirialSeries) {
     const double x = 2 * eta;
     EXPECT_LT(std::fabs(bulkZ(eta) - virialZ(eta)), 0.1 * std::pow(x, 10) + 1e-15) << eta;
   }
+  // The [5/4] approximant parts from the series only at the tenth power: (bulk − series)/x¹⁰
+  // stays put as x halves; one order short ([4/4]) it parts at the ninth and the ratio grows.
+  {
+    const double at = (bulkZ(0.05) - virialZ(0.05)) / std::pow(0.1, 10);
+    const double half = (bulkZ(0.025) - virialZ(0.025)) / std::pow(0.05, 10);
+    EXPECT_NEAR(half / at, 1, 0.05) << at << " " << half;
+  }
+  // At high density its own digits, which everything taken from it (Z's references, the
+  // contact value, Enskog's rates) carries.
+  EXPECT_NEAR(bulkZ(0.65), 8.4510600, 1e-6);
+  EXPECT_NEAR(bulkZ(0.69), 10.780711, 1e-6);
   const struct {
     double eta, z, tolerance;
   } periodic[] = {{0.05, 1.1084, 1e-4},

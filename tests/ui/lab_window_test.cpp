@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "bench_gas.h"
+#include "headless_run.h"
 #include "kinetic_model.h"
 #include "lab_charts.h"
 #include "lab_window.h"
@@ -342,6 +343,60 @@ class LabWindowTest : public QObject {
     QCOMPARE(lab->laboratory().history().events.back().what, std::string("gas now 43 discs"));
     lab->refresh();
     QCOMPARE(lab->heatSpecies->count(), 4);
+
+    // Species 2 stood still from the "2" typed after tick 10 (the first 13 discs are all of
+    // species 1) to the "32": its line over time is broken there, on the desktop and the page.
+    t.ticks(20);
+    lab->refresh(true);
+    const double stopped = 10;  // bins of the ticks from 11 on lie past it
+    const long moving = lab->laboratory().history().events.back().tick;
+    QList<QPointF> drawn = pointsOf(lab->equipartition->overTime[2]);
+    QVERIFY(!drawn.isEmpty() && drawn.back().x() < stopped);
+    QList<QPointF> later;
+    for (QAbstractSeries* s : lab->equipartition->time.chart->series())
+      if (s != lab->equipartition->overTime[2] && s->isVisible() && !km::inLegend(s))
+        if (auto* line = qobject_cast<QLineSeries*>(s);
+            line && line->pen().color() == lab->equipartition->overTime[2]->pen().color())
+          later += line->points();
+    QVERIFY(!later.isEmpty());
+    QVERIFY(later.front().x() > moving - 1);
+    QCOMPARE(later.back().x(), lab->laboratory().ticks() - 0.5);
+    const std::array<std::string, 5> colors{"#ebebeb", "#00ff00", "#0000ff", "#00ffff", "#ff0000"};
+    const km::lab::Results r = lab->laboratory().results();
+    const km::LabTab page = km::equipartitionTab({r, lab->laboratory().history(), colors, ""});
+    const km::ChartSeries& web = page.charts[1].series[2];
+    QCOMPARE(web.name, std::string("species 2"));
+    const auto blank =
+        std::find_if(web.y.begin(), web.y.end(), [](double y) { return std::isnan(y); });
+    QVERIFY(blank != web.y.end());
+    QVERIFY(web.x[static_cast<std::size_t>(blank - web.y.begin())] >= stopped);
+  }
+
+  // A radius of 1000 is taken as the main window takes it, but the centres have no room between
+  // the walls: the Pressure tab plots no Z and no profile and each chart says why, as the page.
+  void noRoomBetweenTheWallsShowsNoPressure() {
+    Rig t;
+    t.w.txtParticleRad->setText("1000");
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->warmup->setValue(10);
+    t.ticks(200);
+    lab->refresh(true);
+    const km::lab::Results r = lab->laboratory().results();
+    QCOMPARE(r.side, -1000.0);
+    QVERIFY(lab->pressure->z->points().isEmpty());
+    QVERIFY(lab->pressure->time.notice->text().contains("No room between the walls"));
+    QVERIFY(lab->pressure->profileNotice().contains("No room between the walls"));
+    for (std::size_t k = 1; k < 5; ++k)
+      QVERIFY(lab->pressure->profile[k]->points().isEmpty());
+    QVERIFY(lab->pressure->figures->text().contains("no pressure, Z or density profile"));
+    QVERIFY(!lab->pressure->figures->text().contains("η ="));
+    const std::array<std::string, 5> colors{"#ebebeb", "#00ff00", "#0000ff", "#00ffff", "#ff0000"};
+    const km::LabTab page = km::pressureTab({r, lab->laboratory().history(), colors, ""});
+    QCOMPARE(QString::fromStdString(page.charts[0].notice), lab->pressure->time.notice->text());
+    QCOMPARE(QString::fromStdString(page.charts[1].notice), lab->pressure->profileNotice());
+    QCOMPARE(QString::fromStdString(page.figures), lab->pressure->figures->text());
+    QVERIFY(page.charts[0].series[0].y.empty());
   }
 
   // A new run shows nothing of the last one: during its warm-up the charts are empty and say
@@ -407,11 +462,97 @@ class LabWindowTest : public QObject {
         }
       }
     }
-    lab->resize(600, 400);
+    // Below 1040 × 720 the charts scroll; the controls stay in view beside them.
+    for (const QSize size : {QSize(800, 600), QSize(600, 400)}) {
+      lab->resize(size);
+      QApplication::processEvents();
+      QVERIFY(lab->scroll->widget()->width() + LabWindow::sideWidth >=
+              LabWindow::minimumContent.width());
+      QVERIFY(lab->scroll->widget()->height() >= LabWindow::minimumContent.height());
+      QVERIFY(lab->scroll->horizontalScrollBar()->maximum() > 0);
+      const QRect side(lab->sideScroll->mapTo(lab, QPoint(0, 0)), lab->sideScroll->size());
+      QVERIFY(lab->rect().contains(side));
+      QVERIFY(lab->equalEnergies->isVisibleTo(lab));
+      QCOMPARE(lab->sideScroll->widget()->width(), lab->sideScroll->viewport()->width());
+    }
+    lab->resize(800, 600);
     QApplication::processEvents();
-    QVERIFY(lab->scroll->widget()->width() >= LabWindow::minimumContent.width());
-    QVERIFY(lab->scroll->widget()->height() >= LabWindow::minimumContent.height());
-    QVERIFY(lab->scroll->horizontalScrollBar()->maximum() > 0);
+    QVERIFY(lab->sideScroll->verticalScrollBar()->maximum() == 0);
+  }
+
+  // At the window's default size and at 1040 × 720 no text is cut: the notices of the four
+  // Speeds charts during a warm-up, an event near the right edge, every axis title, the sweep
+  // table's refusal and the figures beneath the charts.
+  void noTextIsCut() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->warmup->setValue(300);
+    t.ticks(40);
+    t.w.txt_how_many[0]->setText("31");
+    t.ticks(1);
+    std::vector<km::lab::SweepRow> rows(2);
+    rows[0].eta = 0.65;
+    rows[0].runs = 1;
+    rows[0].seeds = {2};
+    rows[0].refused = {1};
+    rows[0].problem =
+        "seed 1 refused: The gas is too dense for hard discs: 100 discs with a "
+        "collision proximity of 83.3869 (packing fraction 0.65) still overlap "
+        "after 2000 rounds of pushing them apart.";
+    rows[1].eta = 0.1;
+    rows[1].runs = 2;
+    lab->equationOfState->showRows(rows);
+    for (const QSize size : {QSize(1180, 760), LabWindow::minimumContent}) {
+      lab->resize(size);
+      QCOMPARE(lab->scroll->horizontalScrollBar()->maximum(), 0);
+      QCOMPARE(lab->scroll->verticalScrollBar()->maximum(), 0);
+      for (int tab = 0; tab < lab->tabs->count(); ++tab) {
+        lab->tabs->setCurrentIndex(tab);
+        lab->refresh(true);
+        QApplication::processEvents();
+        auto* panel = static_cast<km::LabPanel*>(lab->tabs->currentWidget());
+        const QString where = lab->tabs->tabText(tab) + QString(" at %1").arg(size.width());
+        for (km::LabChartView* v : panel->views()) {
+          if (!v->box->isVisible()) continue;
+          QChart* chart = v->chart();
+          const QRectF area = chart->plotArea();
+          int notices = 0;
+          for (QGraphicsItem* item : chart->childItems()) {
+            auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item);
+            if (!text || !text->isVisible() || text->text().isEmpty()) continue;
+            const QRectF box = text->mapRectToParent(text->boundingRect());
+            // Notices and event labels alike lie within the plot, and are not shortened.
+            QVERIFY2(area.adjusted(-1, -1, 1, 1).contains(box),
+                     qPrintable(where + ": " + text->text()));
+            QVERIFY2(!text->text().contains(QChar(0x2026)), qPrintable(text->text()));
+            notices += text->text().startsWith("Warming up");
+          }
+          if (tab == 0) QCOMPARE(notices, 1);
+          for (QAbstractAxis* axis : chart->axes()) {
+            const QFontMetricsF m(axis->titleFont());
+            const double room = axis->orientation() == Qt::Vertical ? area.height() : area.width();
+            QVERIFY2(m.horizontalAdvance(axis->titleText()) <= room,
+                     qPrintable(where + ": " + axis->titleText()));
+          }
+        }
+        for (QLabel* label : panel->findChildren<QLabel*>())
+          if (label->isVisible() && label->wordWrap())
+            QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                     qPrintable(where + ": " + label->text()));
+      }
+      QVERIFY(lab->pressure->time.marks->count() >= 1);
+      QTableWidget* table = lab->equationOfState->table;
+      QTableWidgetItem* refused = table->item(0, 7);
+      QCOMPARE(refused->text().toStdString(), "1 (" + rows[0].problem + ")");
+      QCOMPARE(refused->toolTip(), refused->text());
+      const QRect cell = table->visualItemRect(refused);
+      const QRect needed = QFontMetrics(table->font())
+                               .boundingRect(QRect(0, 0, cell.width() - 8, 10000), Qt::TextWordWrap,
+                                             refused->text());
+      QVERIFY2(needed.height() <= cell.height(),
+               qPrintable(QString("%1 of %2").arg(needed.height()).arg(cell.height())));
+    }
   }
 
   // Events close together keep their labels apart: no two shown labels overlap.
@@ -534,6 +675,45 @@ class LabWindowTest : public QObject {
     QCOMPARE(messages.size(), 1);
 
     QTemporaryDir dir;
+    // The theory columns keep their digits, as the measured ones do.
+    for (int k = 0; k < eos->table->rowCount(); ++k)
+      for (int c : {2, 3, 6})
+        QVERIFY2(
+            QRegularExpression("^\\d+\\.\\d+$").match(eos->table->item(k, c)->text()).hasMatch() &&
+                eos->table->item(k, c)->text().remove('.').size() == 4,
+            qPrintable(eos->table->item(k, c)->text()));
+    eos->setFilePicker([&](QWidget*, bool) { return dir.filePath("first.csv"); });
+    eos->saveButton->click();
+
+    // A new sweep clears the last one's points and rows at once; stopped, it keeps what ran.
+    eos->etas->setText("0.1, 0.4");
+    eos->ticks->setValue(10000000);
+    eos->runButton->click();
+    QVERIFY(eos->sweeping());
+    QVERIFY(eos->rows().empty());
+    QCOMPARE(eos->nominal->count(), 0);
+    QCOMPARE(eos->table->rowCount(), 0);
+    QTRY_VERIFY(eos->progress->value() > 0);
+    eos->stopButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!eos->sweeping(), 20000);
+    QVERIFY(eos->progress->value() < eos->progress->maximum());
+
+    // Loaded, a sweep shows the file's settings in the fields and no progress of its own.
+    eos->setFilePicker([](QWidget*, bool) { return QString(EOS_SWEEP_CSV); });
+    eos->loadButton->click();
+    QCOMPARE(eos->progress->value(), 0);
+    QCOMPARE(eos->discs->value(), 500);
+    QCOMPARE(eos->etas->text(), QString("0.05, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.65, 0.7"));
+    eos->setFilePicker([&](QWidget*, bool) { return dir.filePath("first.csv"); });
+    eos->loadButton->click();
+    QCOMPARE(eos->discs->value(), 40);
+    QCOMPARE(eos->etas->text(), QString("0.1, 0.4"));
+    QCOMPARE(eos->seeds->text(), QString("2"));
+    QCOMPARE(eos->warmup->value(), 50);
+    QCOMPARE(eos->ticks->value(), 400);
+    QCOMPARE(eos->rows()[1].z.value, alone.Z.value);
+    QCOMPARE(messages.size(), 1);
+
     QFile bad(dir.filePath("events.csv"));
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("tick,event\n0,run\n");
@@ -563,6 +743,44 @@ class LabWindowTest : public QObject {
     const auto back = km::lab::readSweepCsv(saved.readAll().toStdString(), problem);
     QCOMPARE(back.size(), std::size_t{9});
     QCOMPARE(back[3].zInterior.value, eos->rows()[3].zInterior.value);
+  }
+
+  // The seed and draws the Integrity tab shows for a later run of the session place that gas
+  // again headless, as kinetic-measure --seed S --draws K does: the same discs at the same
+  // places, and the same after 200 ticks.
+  void theSeedShownPlacesTheGasAgain() {
+    Rig t;
+    t.run();
+    t.ticks(30);
+    t.run();  // a second run draws on from the first
+    LabWindow* lab = t.lab();
+    lab->refresh(true);
+    const QRegularExpressionMatch m =
+        QRegularExpression("kinetic-measure --seed (\\d+) --draws (\\d+) places this gas again")
+            .match(lab->integrity->figures->text());
+    QVERIFY2(m.hasMatch(), qPrintable(lab->integrity->figures->text()));
+    QVERIFY(m.captured(2).toULongLong() > 0);
+    km::lab::GasSetup setup;
+    setup.seed = m.captured(1).toUInt();
+    setup.draws = m.captured(2).toULongLong();
+    setup.warmup = 0;
+    setup.ticks = 0;
+    km::lab::HeadlessGas again(setup);
+    const km::State& shown = t.w.model().state();
+    auto samePlaces = [&] {
+      std::vector<double> xy(2 * static_cast<std::size_t>(again.particles()));
+      again.positions(xy);
+      for (int i = 1; i <= again.particles(); ++i)
+        if (shown.posX(i).toDouble() != xy[2 * static_cast<std::size_t>(i - 1)] ||
+            shown.posY(i).toDouble() != xy[2 * static_cast<std::size_t>(i - 1) + 1])
+          return false;
+      return again.particles() == 43;
+    };
+    QVERIFY(samePlaces());
+    t.ticks(200);
+    for (int k = 0; k < 200; ++k)
+      again.step();
+    QVERIFY(samePlaces());
   }
 
   // Closing the laboratory during a sweep stops it and waits for it.
@@ -617,6 +835,8 @@ class LabWindowTest : public QObject {
     }
     QCOMPARE(QString::fromStdString(page[2].figures), lab->pressure->figures->text());
     QCOMPARE(QString::fromStdString(page[6].figures), lab->integrity->figures->text());
+    QCOMPARE(QString(km::hCaveat), lab->boltzmannH->findChild<QLabel*>("hCaveat")->text());
+    QCOMPARE(QString::fromStdString(page[5].figures), QString(km::hCaveat));
     QCOMPARE(QString(km::diffusionCaveat),
              lab->diffusion->findChild<QLabel*>("diffusionCaveat")->text());
   }

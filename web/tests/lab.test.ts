@@ -127,6 +127,22 @@ describe('the laboratory in the page', () => {
     await page.close();
   });
 
+  test('a field typed with a backslash or a quote goes into the link whole', async () => {
+    const { page, problems } = await openPage(session, { width: 1280, height: 800 }, '?test');
+    for (const [id, typed] of [['txtVelRange', '2\\0'], ['txtProximity', '2"4\\']] as const) {
+      await page.click(`#${id}`, { clickCount: 3 });
+      await page.keyboard.type(typed);
+    }
+    await page.click('#copyLink');
+    await page.waitForFunction(() => (document.getElementById('linkNote')?.textContent ?? '').includes('?'));
+    const note = await text(page, 'linkNote');
+    const link = new URL(note.slice(note.indexOf('http')));
+    assert.equal(link.searchParams.get('vel-range'), '2\\0', note);
+    assert.equal(link.searchParams.get('proximity'), '2"4\\', note);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
   test('every tab shows its charts with data; the exports carry the documented columns', async () => {
     const { page, problems } = await openPage(session);
     await page.click('#openLab');
