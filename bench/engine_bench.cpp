@@ -130,6 +130,31 @@ void exactTick(benchmark::State& st) {
     rig.sim.Timer1_Timer(rig.surface, rig.display);
 }
 
+// The same gas with its left and right walls at the gas's temperature and its right wall moving
+// in slowly all the while: what the walls cost a tick, under each rule.
+void setWalls(Rig& rig) {
+  Boundaries& b = rig.sim.boundaries();
+  b.setHeat(WallSide::Left, {true, 30});
+  b.setHeat(WallSide::Right, {true, 30});
+  rig.sim.moveRightWall(800, 0.002, 0);
+}
+
+void walledTick(benchmark::State& st) {
+  Rig rig(st);
+  setWalls(rig);
+  for (auto _ : st)
+    rig.sim.Timer1_Timer(rig.surface, rig.display);
+}
+
+void walledExactTick(benchmark::State& st) {
+  Rig rig(st);
+  rig.sim.setCollisionRule(CollisionRule::Exact);
+  rig.sim.Timer1_Timer(rig.surface, rig.display);
+  setWalls(rig);
+  for (auto _ : st)
+    rig.sim.Timer1_Timer(rig.surface, rig.display);
+}
+
 void plainDoubleTick(benchmark::State& st) {
   Rig rig(st);
   PlainGas gas(rig.sim.state(), rig.n);
@@ -140,6 +165,8 @@ void plainDoubleTick(benchmark::State& st) {
 BENCHMARK(engineTick)->Apply([](auto* b) { atSizes(b, {43, 100, 500}); });
 BENCHMARK(plainDoubleTick)->Apply([](auto* b) { atSizes(b, {43, 100, 500}); });
 BENCHMARK(exactTick)->Apply([](auto* b) { atSizes(b, {43, 100, 500}); });
+BENCHMARK(walledTick)->Apply([](auto* b) { atSizes(b, {500}); });
+BENCHMARK(walledExactTick)->Apply([](auto* b) { atSizes(b, {500}); });
 
 // Prints the table as usual, then per size the engine's median over the plain-double median and
 // the exact rule's median over the engine's (specified rule).
@@ -151,9 +178,11 @@ class RatioReporter : public PlainConsoleReporter {
       if (r.aggregate_name != "median") continue;
       const std::string name = r.run_name.function_name;
       const int size = std::atoi(r.run_name.args.c_str());
-      (name == "engineTick"  ? engine_
-       : name == "exactTick" ? exact_
-                             : plain_)[size] = r.GetAdjustedRealTime();
+      (name == "engineTick"        ? engine_
+       : name == "exactTick"       ? exact_
+       : name == "walledTick"      ? walled_
+       : name == "walledExactTick" ? walledExact_
+                                   : plain_)[size] = r.GetAdjustedRealTime();
     }
   }
   void Finalize() override {
@@ -167,10 +196,20 @@ class RatioReporter : public PlainConsoleReporter {
       std::printf("%-10d %14.1f %14.1f %8.2f %14.1f %8.2f\n", size, e, p->second, e / p->second,
                   x->second, x->second / e);
     }
+    // Thermal walls and a moving wall against fixed reflecting ones, each rule.
+    for (const auto& [size, w] : walled_) {
+      auto e = engine_.find(size);
+      auto x = exact_.find(size);
+      auto wx = walledExact_.find(size);
+      if (e == engine_.end() || x == exact_.end() || wx == walledExact_.end()) continue;
+      std::printf("\n%-10s %22s %22s\n", "particles", "specified: walls/fixed",
+                  "exact: walls/fixed");
+      std::printf("%-10d %22.2f %22.2f\n", size, w / e->second, wx->second / x->second);
+    }
   }
 
  private:
-  std::map<int, double> engine_, plain_, exact_;
+  std::map<int, double> engine_, plain_, exact_, walled_, walledExact_;
 };
 
 }  // namespace
