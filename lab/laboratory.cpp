@@ -516,6 +516,22 @@ Results Laboratory::results() const {
   if (r.walls.active) {
     r.pressure = r.walls.pressureAll;
     r.Z = r.walls.z;
+    // Where the right wall stands elsewhere the box is a rectangle: η and the theories beside Z
+    // over the area reached (the walls' first-order term over its perimeter), and no interior,
+    // which is measured in the square box.
+    const double width = r.walls.rightX - 2 * radius_, height = 1000 - 2 * radius_;
+    if (r.walls.rightX != 1000 && width > 0 && height > 0 && n_ > 0) {
+      const double a = width * height, perimeter = 2 * (width + height);
+      r.eta = n_ * std::numbers::pi * sigma_ * sigma_ / (4 * a);
+      r.zBulk = theory::bulkZ(r.eta);
+      r.zHenderson = theory::hendersonZ(r.eta);
+      r.zWalled = r.zBulk - 8 / (3 * std::numbers::pi) * r.eta * sigma_ * perimeter / a;
+      r.interiorFrom = notKnown;
+      r.interiorCount = r.etaInterior = r.zInterior = Estimate{};
+      r.zBulkInterior = r.zHendersonInterior = notKnown;
+      for (SpeciesResult& x : r.species)
+        x.profile.clear();
+    }
   }
   return r;
 }

@@ -134,8 +134,11 @@ std::vector<Row> summarize(const Results& r) {
                                           "no fluid equation applies)")
                                     : std::string();
   };
-  Row& z =
-      out.add("Z", "compressibility Z = P·L²/(N·kT), nominal density" + beyond(r.eta), "", r.Z);
+  Row& z = out.add("Z",
+                   (r.walls.active ? "compressibility Z = P·A/(N·kT), over the area reached"
+                                   : "compressibility Z = P·L²/(N·kT), nominal density") +
+                       beyond(r.eta),
+                   "", r.Z);
   theory(z, r.zWalled, "bulk fluid less the walls' first-order term");
   z.theory2 = r.zBulk;
   z.theory2Name = "bulk fluid";
@@ -145,7 +148,9 @@ std::vector<Row> summarize(const Results& r) {
   theory(zi, r.zBulkInterior, "bulk fluid");
   zi.theory2 = r.zHendersonInterior;
   zi.theory2Name = "Henderson";
-  out.add("eta", "packing fraction N·π·σ²/(4·L²)", "", r.eta);
+  const bool moved = r.walls.active && r.walls.rightX != 1000;
+  out.add("eta", moved ? "packing fraction N·π·σ²/(4·A)" : "packing fraction N·π·σ²/(4·L²)", "",
+          r.eta);
   const std::string inner =
       std::isfinite(r.interiorFrom)
           ? " (centres " + numberText(r.interiorFrom) + " u or more from every wall)"
