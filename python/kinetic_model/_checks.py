@@ -140,37 +140,34 @@ def _place(line: str) -> int:
     return ORDER.index(name) if name in ORDER else len(ORDER)
 
 
-def wall_temperatures(name: str, value: Any) -> list[Optional[float]]:
-    """Four walls' kT, None for a wall that reflects."""
-    what = f"{name} must be four values (left, right, bottom, top), each a kT or None"
+def several(value: Any, what: str, sizes: tuple[int, ...]) -> list[Any]:
+    """A short list of values, as many as one of `sizes`; `what` says what it takes."""
     if isinstance(value, (str, bytes, Mapping)) or not isinstance(value, (Sequence, np.ndarray)):
         raise TypeError(f"{what}, not {shown(value)}")
     values = list(value)
-    if len(values) != 4:
+    if len(values) not in sizes:
         raise ValueError(f"{what}, not {len(values)} values")
+    return values
+
+
+def wall_temperatures(name: str, value: Any) -> list[Optional[float]]:
+    """Four walls' kT, None for a wall that reflects."""
+    values = several(value, f"{name} must be four values (left, right, bottom, top), each a kT "
+                            "or None", (4,))
     return [None if v is None else number(f"{name}[{k}]", v) for k, v in enumerate(values)]
 
 
 def moving_wall(name: str, value: Any) -> tuple[float, float, Optional[int]]:
     """(x, u) or (x, u, start): where the right wall goes, how fast, from which tick."""
-    what = f"{name} must be (x, u) or (x, u, start)"
-    if isinstance(value, (str, bytes, Mapping)) or not isinstance(value, (Sequence, np.ndarray)):
-        raise TypeError(f"{what}, not {shown(value)}")
-    values = list(value)
-    if len(values) not in (2, 3):
-        raise ValueError(f"{what}, not {len(values)} values")
+    values = several(value, f"{name} must be (x, u) or (x, u, start)", (2, 3))
     start = values[2] if len(values) == 3 else None
     return (number(f"{name}: x", values[0]), number(f"{name}: u", values[1]),
             None if start is None else whole(f"{name}: start", start, 0, 1_000_000_000))
 
 
 def piston(name: str, value: Any) -> tuple[float, float]:
-    what = f"{name} must be (pressure, mass)"
-    if isinstance(value, (str, bytes, Mapping)) or not isinstance(value, (Sequence, np.ndarray)):
-        raise TypeError(f"{what}, not {shown(value)}")
-    values = list(value)
-    if len(values) != 2:
-        raise ValueError(f"{what}, not {len(values)} values")
+    """(pressure, mass) of a piston."""
+    values = several(value, f"{name} must be (pressure, mass)", (2,))
     return number(f"{name}: pressure", values[0]), number(f"{name}: mass", values[1])
 
 
