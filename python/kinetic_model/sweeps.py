@@ -191,10 +191,10 @@ def _on_cores(tasks: list[tuple[str, Setting, int]], jobs: int, bar: Any) -> lis
 def _workers_lacking_the_module(client: Any) -> dict[str, str]:
     found = client.run(importlib.util.find_spec, "kinetic_model", on_error="return")
     lacking = {}
-    for worker, spec in found.items():
-        if isinstance(spec, BaseException):
-            lacking[worker] = f"{type(spec).__name__}: {spec}"
-        elif spec is None:
+    for worker, module in found.items():
+        if isinstance(module, BaseException):
+            lacking[worker] = f"{type(module).__name__}: {module}"
+        elif module is None:
             lacking[worker] = "no module named kinetic_model"
     return lacking
 
