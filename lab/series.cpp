@@ -76,6 +76,24 @@ void forEachBin(const BinnedSeries& s, Visit visit) {
 
 }  // namespace
 
+std::vector<Point> thinned(const std::vector<Point>& points, std::size_t most) {
+  const std::size_t per =
+      std::max<std::size_t>((points.size() + most - 1) / std::max<std::size_t>(most, 1), 1);
+  std::vector<Point> out;
+  for (std::size_t k = 0; k < points.size(); k += per) {
+    double tick = 0, value = 0;
+    int n = 0;
+    for (std::size_t j = k; j < points.size() && j < k + per; ++j)
+      if (std::isfinite(points[j].value)) {
+        tick += points[j].tick;
+        value += points[j].value;
+        ++n;
+      }
+    out.push_back(n > 0 ? Point{tick / n, value / n} : Point{points[k].tick, notKnown});
+  }
+  return out;
+}
+
 std::vector<Point> binMeans(const BinnedSeries& s) {
   std::vector<Point> out;
   forEachBin(s, [&](double tick, double sum, double values) {

@@ -57,6 +57,10 @@ struct Point {
 // The mean of each bin, the last one even if incomplete, at the bin's middle tick; not known
 // for a bin of blanks.
 std::vector<Point> binMeans(const BinnedSeries& s);
+// At most `most` points of a time series for a chart: neighbours averaged in equal groups,
+// over the values they have. A group with none (a species that did not move) is a blank: its
+// first tick, value not known.
+std::vector<Point> thinned(const std::vector<Point>& points, std::size_t most);
 // The ratio of the sums in each bin of two series fed on the same ticks; bins where the
 // denominator's sum is 0 are left out.
 std::vector<Point> binRatios(const BinnedSeries& numerator, const BinnedSeries& denominator);

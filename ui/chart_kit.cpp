@@ -142,46 +142,22 @@ bool inLegend(const QAbstractSeries* series) {
 }
 
 QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most) {
-  const std::size_t per = (points.size() + static_cast<std::size_t>(most) - 1) /
-                          static_cast<std::size_t>(std::max(most, 1));
   QList<QPointF> out;
-  out.reserve(most);
-  for (std::size_t k = 0; k < points.size(); k += std::max<std::size_t>(per, 1)) {
-    double tick = 0, value = 0;
-    int n = 0;
-    for (std::size_t j = k; j < points.size() && j < k + std::max<std::size_t>(per, 1); ++j)
-      if (std::isfinite(points[j].value)) {
-        tick += points[j].tick;
-        value += points[j].value;
-        ++n;
-      }
-    if (n > 0) out.append(QPointF(tick / n, value / n));
-  }
+  for (const lab::Point& p : lab::thinned(points, static_cast<std::size_t>(std::max(most, 1))))
+    if (std::isfinite(p.value)) out.append(QPointF(p.tick, p.value));
   return out;
 }
 
 QList<QList<QPointF>> toSegments(const std::vector<lab::Point>& points, int most) {
-  const std::size_t per =
-      std::max<std::size_t>((points.size() + static_cast<std::size_t>(most) - 1) /
-                                static_cast<std::size_t>(std::max(most, 1)),
-                            1);
   QList<QList<QPointF>> out;
   bool open = false;
-  for (std::size_t k = 0; k < points.size(); k += per) {
-    double tick = 0, value = 0;
-    int n = 0;
-    for (std::size_t j = k; j < points.size() && j < k + per; ++j)
-      if (std::isfinite(points[j].value)) {
-        tick += points[j].tick;
-        value += points[j].value;
-        ++n;
-      }
-    if (n == 0) {
+  for (const lab::Point& p : lab::thinned(points, static_cast<std::size_t>(std::max(most, 1)))) {
+    if (!std::isfinite(p.value)) {
       open = false;
       continue;
     }
     if (!open) out.append(QList<QPointF>{});
-    out.back().append(QPointF(tick / n, value / n));
+    out.back().append(QPointF(p.tick, p.value));
     open = true;
   }
   return out;

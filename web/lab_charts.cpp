@@ -78,23 +78,11 @@ void horizontal(ChartSeries& s, double x0, double x1, double y) {
 // At most `most` points of a time series: neighbours averaged in equal groups. A group with no
 // value (a species that did not move) is a blank that breaks the line.
 void timePoints(ChartSeries& s, const std::vector<lab::Point>& points, std::size_t most = 200) {
-  const std::size_t per = std::max<std::size_t>((points.size() + most - 1) / most, 1);
-  for (std::size_t k = 0; k < points.size(); k += per) {
-    double tick = 0, value = 0;
-    int n = 0;
-    for (std::size_t j = k; j < points.size() && j < k + per; ++j)
-      if (std::isfinite(points[j].value)) {
-        tick += points[j].tick;
-        value += points[j].value;
-        ++n;
-      }
-    if (n > 0) {
-      s.x.push_back(tick / n);
-      s.y.push_back(value / n);
-    } else if (!s.y.empty() && std::isfinite(s.y.back())) {
-      s.x.push_back(points[k].tick);
-      s.y.push_back(lab::notKnown);
-    }
+  for (const lab::Point& p : lab::thinned(points, most)) {
+    // One blank where a stretch ends is enough to break the line.
+    if (!std::isfinite(p.value) && (s.y.empty() || !std::isfinite(s.y.back()))) continue;
+    s.x.push_back(p.tick);
+    s.y.push_back(p.value);
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "contacts.h"
 #include "series.h"
@@ -93,6 +94,34 @@ TEST(Contacts, NewContactsRepeatsAndRuns) {
   EXPECT_EQ(c.longestRun(), 3);
   c.restartLongest();
   EXPECT_EQ(c.longestRun(), 0);
+}
+
+TEST(Thinned, AveragesGroupsOverTheValuesTheyHaveAndLeavesABlankWhereThereAreNone) {
+  const double nan = notKnown;
+  struct Case {
+    std::vector<Point> in;
+    std::size_t most;
+    std::vector<Point> out;
+  };
+  const Case cases[] = {
+      {{}, 3, {}},
+      {{{1, 2}, {2, 4}}, 5, {{1, 2}, {2, 4}}},                      // fewer than asked: as they are
+      {{{1, 2}, {2, 4}, {3, 6}, {4, 8}}, 2, {{1.5, 3}, {3.5, 7}}},  // pairs averaged
+      {{{1, 2}, {2, 4}, {3, 6}}, 2, {{1.5, 3}, {3, 6}}},            // the last group short
+      {{{1, nan}, {2, 4}, {3, nan}, {4, nan}}, 2, {{2, 4}, {3, nan}}},  // blanks left out; a blank
+      {{{1, 2}}, 0, {{1, 2}}},                                          // none asked: one a group
+  };
+  for (const Case& c : cases) {
+    const std::vector<Point> got = thinned(c.in, c.most);
+    ASSERT_EQ(got.size(), c.out.size());
+    for (std::size_t k = 0; k < got.size(); ++k) {
+      EXPECT_DOUBLE_EQ(got[k].tick, c.out[k].tick) << k;
+      if (std::isnan(c.out[k].value))
+        EXPECT_TRUE(std::isnan(got[k].value)) << k;
+      else
+        EXPECT_DOUBLE_EQ(got[k].value, c.out[k].value) << k;
+    }
+  }
 }
 
 }  // namespace
