@@ -4,7 +4,6 @@
 // laboratory's controls and tabs; the sweep run one run at a time.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -241,7 +240,14 @@ TEST(PageApp, EveryTabShowsItsMeasurementsAndTheExportsTheirColumns) {
   for (int tab = 0; tab < 8; ++tab) {
     const std::string json = lab.tabJson(tab, tab == 0 ? 1 : 0);
     EXPECT_EQ(json.find("\"notice\":\"No"), std::string::npos) << tab << json.substr(0, 300);
-    EXPECT_TRUE(std::regex_search(json, std::regex(R"("x":\[[-0-9])"))) << tab;
+    // Some series has a first point: "x":[ then a number.
+    bool points = false;
+    for (std::size_t at = json.find("\"x\":["); at != std::string::npos && !points;
+         at = json.find("\"x\":[", at + 1)) {
+      const char first = at + 5 < json.size() ? json[at + 5] : ' ';
+      points = first == '-' || (first >= '0' && first <= '9');
+    }
+    EXPECT_TRUE(points) << tab;
     EXPECT_EQ(json.find("nan"), std::string::npos) << tab;
   }
   EXPECT_NE(lab.tabJson(0, 2).find("vy [units/tick]"), std::string::npos);
