@@ -114,45 +114,40 @@ struct Rig {
   }
 };
 
+// Ticks of the gas under either rule, with fixed reflecting walls or with its left and right
+// walls at the gas's temperature and its right wall moving in slowly all the while. Under the
+// exact rule the first tick (which separates the overlapping discs) is left out of the timing.
+void timeTicks(benchmark::State& st, CollisionRule rule, bool walls) {
+  Rig rig(st);
+  if (rule == CollisionRule::Exact) {
+    rig.sim.setCollisionRule(CollisionRule::Exact);
+    rig.sim.Timer1_Timer(rig.surface, rig.display);
+  }
+  if (walls) {
+    Boundaries& b = rig.sim.boundaries();
+    b.setHeat(WallSide::Left, {true, 30});
+    b.setHeat(WallSide::Right, {true, 30});
+    rig.sim.moveRightWall(800, 0.002, 0);
+  }
+  for (auto _ : st)
+    rig.sim.Timer1_Timer(rig.surface, rig.display);
+}
+
 void engineTick(benchmark::State& st) {
-  Rig rig(st);
-  for (auto _ : st)
-    rig.sim.Timer1_Timer(rig.surface, rig.display);
+  timeTicks(st, CollisionRule::Specified, false);
 }
 
-// The same gas, switched to the exact rule after its warm-up; the first exact tick (which
-// separates the overlapping discs) is left out of the timing.
 void exactTick(benchmark::State& st) {
-  Rig rig(st);
-  rig.sim.setCollisionRule(CollisionRule::Exact);
-  rig.sim.Timer1_Timer(rig.surface, rig.display);
-  for (auto _ : st)
-    rig.sim.Timer1_Timer(rig.surface, rig.display);
+  timeTicks(st, CollisionRule::Exact, false);
 }
 
-// The same gas with its left and right walls at the gas's temperature and its right wall moving
-// in slowly all the while: what the walls cost a tick, under each rule.
-void setWalls(Rig& rig) {
-  Boundaries& b = rig.sim.boundaries();
-  b.setHeat(WallSide::Left, {true, 30});
-  b.setHeat(WallSide::Right, {true, 30});
-  rig.sim.moveRightWall(800, 0.002, 0);
-}
-
+// What the walls cost a tick, under each rule.
 void walledTick(benchmark::State& st) {
-  Rig rig(st);
-  setWalls(rig);
-  for (auto _ : st)
-    rig.sim.Timer1_Timer(rig.surface, rig.display);
+  timeTicks(st, CollisionRule::Specified, true);
 }
 
 void walledExactTick(benchmark::State& st) {
-  Rig rig(st);
-  rig.sim.setCollisionRule(CollisionRule::Exact);
-  rig.sim.Timer1_Timer(rig.surface, rig.display);
-  setWalls(rig);
-  for (auto _ : st)
-    rig.sim.Timer1_Timer(rig.surface, rig.display);
+  timeTicks(st, CollisionRule::Exact, true);
 }
 
 void plainDoubleTick(benchmark::State& st) {
