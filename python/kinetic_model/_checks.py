@@ -175,7 +175,14 @@ def wall_arguments(wall_temperature: Any, move_wall: Any, piston_: Any) -> dict[
     """The walls a Gas is given, each checked; the right wall moves or is a piston, not both."""
     if move_wall is not None and piston_ is not None:
         raise ValueError("move_wall and piston both move the right wall: give one of them")
-    return {"wall_temperature": None if wall_temperature is None
-            else wall_temperatures("wall_temperature", wall_temperature),
-            "move_wall": None if move_wall is None else moving_wall("move_wall", move_wall),
-            "piston": None if piston_ is None else piston("piston", piston_)}
+    walls = {"wall_temperature": None if wall_temperature is None
+             else wall_temperatures("wall_temperature", wall_temperature),
+             "move_wall": None if move_wall is None else moving_wall("move_wall", move_wall),
+             "piston": None if piston_ is None else piston("piston", piston_)}
+    # Refused now rather than when a sweep's run reaches them.
+    problems = _core.wall_problems(walls["wall_temperature"] or [],
+                                   None if move_wall is None else walls["move_wall"][:2],
+                                   walls["piston"])
+    if problems:
+        raise ValueError("\n".join(problems))
+    return walls

@@ -237,6 +237,29 @@ void bindEngine(py::module_& m) {
   limits["warmup"] = py::make_tuple(0, warmupLimit);
   limits["ticks"] = py::make_tuple(0, std::numeric_limits<long long>::max());
   m.attr("limits") = limits;
+  m.def(
+      "wall_problems",
+      [](const std::vector<std::optional<double>>& kT,
+         std::optional<std::pair<double, double>> move,
+         std::optional<std::pair<double, double>> piston) {
+        // The engine's own refusals, on walls of no gas: whether the gas fits is the run's.
+        Boundaries b;
+        std::vector<std::string> problems;
+        for (std::size_t w = 0; w < kT.size() && w < wallCount; ++w)
+          if (kT[w])
+            if (std::string why = b.setHeat(static_cast<WallSide>(w), {true, *kT[w]}); !why.empty())
+              problems.push_back(why);
+        if (move)
+          if (std::string why = b.moveRightWall(move->first, move->second, 0, 0, 0, 0);
+              !why.empty())
+            problems.push_back(why);
+        if (piston)
+          if (std::string why = b.setPiston(piston->first, piston->second); !why.empty())
+            problems.push_back(why);
+        return problems;
+      },
+      py::arg("kT"), py::arg("move"), py::arg("piston"),
+      "Why the walls given could not be set, in the engine's words (none: they can).");
   m.def("row_columns", &lab::rowColumns,
         "The measurement columns of any run's flat row, in order (KEY, KEY:error, KEY:NAME).");
   m.def(

@@ -77,3 +77,6 @@ def test_a_walled_gas_copies_and_sweeps():
     assert list(rows[0]) == list(rows[1])
     assert math.isnan(rows[0]["heat.left"]) and rows[1]["heat.left"] != 0
     assert "pressure.right:outside pressure" in rows[0]
+    # A wall that cannot be is refused before anything runs, not by a run that reaches it.
+    with pytest.raises(ValueError, match=r"settings\[1\]: A wall's temperature must be a kT above 0"):
+        km.sweep([{}, {"wall_temperature": (0, None, None, None)}], ticks=10, jobs=1)
