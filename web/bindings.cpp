@@ -83,12 +83,12 @@ class WebPage {
   std::string paceText() const { return app_.paceText(); }
 
   // The picture in device pixels, R, G, B, A bytes row after row.
-  void resizePicture(int width, int height) { app_.page().picture().resize(width, height); }
-  int pictureWidth() { return app_.page().picture().pixels().width(); }
-  int pictureHeight() { return app_.page().picture().pixels().height(); }
-  double pictureVersion() { return static_cast<double>(app_.page().picture().version()); }
+  void resizePicture(int width, int height) { app_.picture().resize(width, height); }
+  int pictureWidth() { return app_.picture().pixels().width(); }
+  int pictureHeight() { return app_.picture().pixels().height(); }
+  double pictureVersion() { return static_cast<double>(app_.picture().version()); }
   val pixels() {
-    const PixelBuffer& p = app_.page().picture().pixels();
+    const PixelBuffer& p = app_.picture().pixels();
     return val(emscripten::typed_memory_view(p.byteCount(),
                                              reinterpret_cast<const unsigned char*>(p.data())));
   }
@@ -107,17 +107,17 @@ class WebPage {
   void openLab() { app_.openLab(); }
   void closeLab() { app_.closeLab(); }
   bool labOpen() { return app_.lab() != nullptr; }
-  std::string labCaption(const std::string& name) const { return LabPage::caption(name); }
+  std::string labCaption(const std::string& name) const { return LabRules::caption(name); }
   std::string tabNames() const {
     std::string out = "[";
-    for (const std::string& n : LabPage::tabNames)
-      out += (out.size() > 1 ? "," : "") + lab::jsonString(n);
+    for (std::string_view n : LabRules::tabNames)
+      out += (out.size() > 1 ? "," : "") + lab::jsonString(std::string(n));
     return out + "]";
   }
   std::string paceNames() const {
     std::string out = "[";
-    for (const std::string& n : LabPage::paceNames)
-      out += (out.size() > 1 ? "," : "") + lab::jsonString(n);
+    for (const std::string& n : LabRules::paceNames)
+      out += (out.size() > 1 ? "," : "") + lab::jsonString(std::string(n));
     return out + "]";
   }
   std::string tabJson(int tab, int quantity) {
@@ -142,7 +142,7 @@ class WebPage {
     if (app_.lab()) app_.lab()->setRule(exact);
   }
   std::string heatFactorProblem(const std::string& text) {
-    return LabPage::heatFactorProblem(text);
+    return LabRules::heatFactorProblem(text);
   }
   void heat(int species, const std::string& factor) {
     if (app_.lab()) app_.lab()->heat(species, factor);
@@ -151,7 +151,7 @@ class WebPage {
     if (app_.lab()) app_.lab()->equalEnergies();
   }
   std::string speciesJson() { return app_.lab() ? app_.lab()->speciesJson() : "[]"; }
-  std::string warmupProblem(const std::string& text) { return LabPage::warmupProblem(text); }
+  std::string warmupProblem(const std::string& text) { return LabRules::warmupProblem(text); }
   void setWarmup(const std::string& text) {
     if (app_.lab()) app_.lab()->setWarmup(text);
   }
@@ -170,7 +170,7 @@ class WebPage {
                            const std::string& seeds, const std::string& warmup,
                            const std::string& ticks) {
     lab::SweepSettings s;
-    return LabPage::readSweepSettings({discs, etas, seeds, warmup, ticks}, s);
+    return LabRules::readSweepSettings({discs, etas, seeds, warmup, ticks}, s);
   }
   std::string showSweep(const std::string& csv) {
     return app_.lab() ? app_.lab()->showSweep(csv) : std::string();
@@ -187,7 +187,7 @@ class WebPage {
   std::string measure() const { return app_.measureJson(); }
 
  private:
-  const PageModel& page() const { return app_.page(); }
+  const MainRules& page() const { return app_.page(); }
 
   LocalClock clock_;
   PageApp app_;
@@ -199,7 +199,7 @@ class WebSweep {
   WebSweep(const std::string& discs, const std::string& etas, const std::string& seeds,
            const std::string& warmup, const std::string& ticks) {
     lab::SweepSettings s;
-    problem_ = LabPage::readSweepSettings({discs, etas, seeds, warmup, ticks}, s);
+    problem_ = LabRules::readSweepSettings({discs, etas, seeds, warmup, ticks}, s);
     job_ = std::make_unique<SweepJob>(s);
   }
   std::string problem() const { return problem_; }

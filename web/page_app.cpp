@@ -33,7 +33,7 @@ std::string trimmed(const std::string& text) {
 }  // namespace
 
 PageApp::PageApp(const Clock& clock, std::function<double()> nowMs)
-    : page_(rnd_, clock), now_(std::move(nowMs)) {
+    : page_(rnd_, clock, picture_), now_(std::move(nowMs)) {
   page_.setListener(this);
 }
 
@@ -57,7 +57,7 @@ std::string PageApp::paceText() const {
 }
 
 void PageApp::openLab() {
-  if (!lab_) lab_ = std::make_unique<LabPage>(page_, runSeed_);
+  if (!lab_) lab_ = std::make_unique<LabRules>(page_, page_.runSeed());
 }
 
 void PageApp::closeLab() {
@@ -66,12 +66,11 @@ void PageApp::closeLab() {
 
 void PageApp::beforePlacing() {
   if (fixedSeed_) rnd_.restart(*fixedSeed_);
-  runSeed_ = rnd_.position();
 }
 
 void PageApp::runStarted() {
   ticks_ = 0;
-  if (lab_) lab_->runStarted(runSeed_);
+  if (lab_) lab_->runStarted(page_.runSeed());
 }
 
 void PageApp::ticked() {
@@ -97,8 +96,8 @@ std::string PageApp::setup(const std::vector<std::pair<std::string, std::string>
 
   const measure::Options& o = p.options;
   for (int k = 0; k < 4; ++k) {
-    page_.typeInto(PageModel::fieldNames[static_cast<std::size_t>(k)], o.input.rows.counts[k]);
-    page_.typeInto(PageModel::fieldNames[static_cast<std::size_t>(4 + k)], o.input.rows.masses[k]);
+    page_.typeInto(MainRules::fieldNames[static_cast<std::size_t>(k)], o.input.rows.counts[k]);
+    page_.typeInto(MainRules::fieldNames[static_cast<std::size_t>(4 + k)], o.input.rows.masses[k]);
   }
   page_.typeInto("txtParticleRad", o.input.radius);
   page_.typeInto("txtProximity", o.proximity);
@@ -122,9 +121,9 @@ std::vector<std::pair<std::string, std::string>> PageApp::setupOptions() const {
     input = page_.lastRun();
   } else {
     for (int k = 0; k < 4; ++k) {
-      input.rows.counts[k] = page_.fieldText(PageModel::fieldNames[static_cast<std::size_t>(k)]);
+      input.rows.counts[k] = page_.fieldText(MainRules::fieldNames[static_cast<std::size_t>(k)]);
       input.rows.masses[k] =
-          page_.fieldText(PageModel::fieldNames[static_cast<std::size_t>(4 + k)]);
+          page_.fieldText(MainRules::fieldNames[static_cast<std::size_t>(4 + k)]);
     }
     input.radius = page_.fieldText("txtParticleRad");
     input.velocityRange = page_.fieldText("txtVelRange");
@@ -144,8 +143,8 @@ std::vector<std::pair<std::string, std::string>> PageApp::setupOptions() const {
       {"proximity", trimmed(ran ? page_.lastProximity() : page_.fieldText("txtProximity"))},
       {"vel-range", trimmed(input.velocityRange)}};
   if (ran) {
-    out.emplace_back("seed", std::to_string(runSeed_.seed));
-    out.emplace_back("draws", std::to_string(runSeed_.draws));
+    out.emplace_back("seed", std::to_string(page_.runSeed().seed));
+    out.emplace_back("draws", std::to_string(page_.runSeed().draws));
   }
   // The rule and the warm-up are the laboratory's: a link names them only while it is open,
   // and a link that names neither leaves it closed.

@@ -10,23 +10,25 @@
 #include <vector>
 
 #include "clock.h"
-#include "lab_page.h"
+#include "lab_rules.h"
+#include "main_rules.h"
 #include "pacer.h"
-#include "page_model.h"
 #include "random_source.h"
+#include "raster_surface.h"
 
 namespace km {
 
-// The whole page: the main part (PageModel), its frame pacing, the laboratory while it is
+// The whole page: the main part (MainRules), its frame pacing, the laboratory while it is
 // open, a setup given by name (the link's parameters, the scripting interface) and the
 // measurements as kinetic-measure reports them.
-class PageApp : private PageModel::Listener {
+class PageApp : private MainRules::Listener {
  public:
   PageApp(const Clock& clock, std::function<double()> nowMs);
   ~PageApp() override;
 
-  PageModel& page() { return page_; }
-  const PageModel& page() const { return page_; }
+  MainRules& page() { return page_; }
+  const MainRules& page() const { return page_; }
+  RasterSurface& picture() { return picture_; }
 
   // One display frame at `nowMs`: the ticks the frame owes and affords. Returns the ticks run.
   int frame(double nowMs);
@@ -34,7 +36,7 @@ class PageApp : private PageModel::Listener {
 
   void openLab();
   void closeLab();
-  LabPage* lab() { return lab_.get(); }
+  LabRules* lab() { return lab_.get(); }
 
   // A setup by kinetic-measure's option names (counts, masses, radius, proximity, vel-range,
   // seed, rule, warmup), each as "name" and its text; what is not named takes kinetic-measure's
@@ -54,7 +56,7 @@ class PageApp : private PageModel::Listener {
   // The seed and draws fixed for every run, if a setup fixed them.
   std::optional<RunSeed> fixedSeed() const { return fixedSeed_; }
   // Where the present run's random numbers began: a link with it places the same gas.
-  RunSeed runSeed() const { return runSeed_; }
+  RunSeed runSeed() const { return page_.runSeed(); }
 
  private:
   void beforePlacing() override;
@@ -62,12 +64,12 @@ class PageApp : private PageModel::Listener {
   void ticked() override;
 
   SeededGenerator rnd_;
-  PageModel page_;
+  RasterSurface picture_;
+  MainRules page_;
   Pacer pacer_;
   std::function<double()> now_;
-  std::unique_ptr<LabPage> lab_;
+  std::unique_ptr<LabRules> lab_;
   std::optional<RunSeed> fixedSeed_;
-  RunSeed runSeed_;
   long ticks_ = 0;
 };
 

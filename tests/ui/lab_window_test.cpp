@@ -16,7 +16,7 @@
 #include "bench_gas.h"
 #include "headless_run.h"
 #include "kinetic_model.h"
-#include "lab_charts.h"
+#include "lab_tabs.h"
 #include "lab_window.h"
 #include "summary.h"
 #include "sweep_table.h"

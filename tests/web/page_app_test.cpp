@@ -182,7 +182,7 @@ TEST(PageApp, RefusesABadSetupInWordsAndChangesNothing) {
 TEST(PageApp, LaboratoryControlsFollowTheDesktopsRules) {
   App t;
   t.app.openLab();
-  LabPage& lab = *t.app.lab();
+  LabRules& lab = *t.app.lab();
   EXPECT_NE(lab.tabJson(2, 0).find("No gas yet"), std::string::npos);
   t.app.page().runSimulation();
   EXPECT_FALSE(lab.stepEnabled());
@@ -195,17 +195,17 @@ TEST(PageApp, LaboratoryControlsFollowTheDesktopsRules) {
   EXPECT_EQ(t.app.page().pace(), 17);
   t.app.page().runSimulation();
   EXPECT_EQ(lab.paceIndex(), 2);
-  EXPECT_EQ(LabPage::heatFactorProblem("0.005"), "The factor must be a number from 0.01 to 100.");
-  EXPECT_EQ(LabPage::heatFactorProblem("x"), "The factor must be a number from 0.01 to 100.");
-  EXPECT_EQ(LabPage::heatFactorProblem("100"), "");
+  EXPECT_EQ(LabRules::heatFactorProblem("0.005"), "The factor must be a number from 0.01 to 100.");
+  EXPECT_EQ(LabRules::heatFactorProblem("x"), "The factor must be a number from 0.01 to 100.");
+  EXPECT_EQ(LabRules::heatFactorProblem("100"), "");
   lab.heat(1, "500");
   EXPECT_EQ(lab.note(), "The factor must be a number from 0.01 to 100.");
   lab.heat(2, " 5");
   EXPECT_EQ(lab.note(), "Species 2: energy times 5.");
   EXPECT_EQ(lab.laboratory().history().events.back().what.substr(0, 4), "heat");
-  EXPECT_EQ(LabPage::warmupProblem("1000001"),
+  EXPECT_EQ(LabRules::warmupProblem("1000001"),
             "The warm-up must be a whole number of ticks from 0 to 1000000.");
-  EXPECT_EQ(LabPage::warmupProblem("2.5"),
+  EXPECT_EQ(LabRules::warmupProblem("2.5"),
             "The warm-up must be a whole number of ticks from 0 to 1000000.");
   lab.setWarmup("0");
   EXPECT_EQ(lab.warmup(), 0);
@@ -226,7 +226,7 @@ TEST(PageApp, LaboratoryControlsFollowTheDesktopsRules) {
 TEST(PageApp, TheRuleSwitchRefusesAGasTooDenseToSeparate) {
   App t;
   ASSERT_EQ(t.app.setup({{"counts", "500,0,0,0"}, {"radius", "30"}, {"proximity", "60"}}), "");
-  LabPage& lab = *t.app.lab();
+  LabRules& lab = *t.app.lab();
   lab.setRule(true);
   EXPECT_FALSE(lab.ruleExact());
   EXPECT_NE(lab.note().find("packing fraction"), std::string::npos) << lab.note();
@@ -236,7 +236,7 @@ TEST(PageApp, EveryTabShowsItsMeasurementsAndTheExportsTheirColumns) {
   App t;
   ASSERT_EQ(t.app.setup({{"warmup", "20"}}), "");
   t.app.step(400);
-  LabPage& lab = *t.app.lab();
+  LabRules& lab = *t.app.lab();
   for (int tab = 0; tab < 8; ++tab) {
     const std::string json = lab.tabJson(tab, tab == 0 ? 1 : 0);
     EXPECT_EQ(json.find("\"notice\":\"No"), std::string::npos) << tab << json.substr(0, 300);
@@ -269,7 +269,7 @@ TEST(PageApp, EveryTabShowsItsMeasurementsAndTheExportsTheirColumns) {
 // the runs that finished.
 TEST(SweepJob, GivesTheRowsOfTheSweepOnThreads) {
   lab::SweepSettings s;
-  ASSERT_EQ(LabPage::readSweepSettings({"30", "0.1, 0.3", "1,2", "20", "200"}, s), "");
+  ASSERT_EQ(LabRules::readSweepSettings({"30", "0.1, 0.3", "1,2", "20", "200"}, s), "");
   SweepJob job(s);
   EXPECT_EQ(job.total(), 4 * 220);
   long last = 0;
@@ -292,7 +292,7 @@ TEST(SweepJob, GivesTheRowsOfTheSweepOnThreads) {
   App t;
   t.app.openLab();
   lab::SweepSettings dense;
-  ASSERT_EQ(LabPage::readSweepSettings({"500", "0.1, 0.8", "1", "0", "5"}, dense), "");
+  ASSERT_EQ(LabRules::readSweepSettings({"500", "0.1, 0.8", "1", "0", "5"}, dense), "");
   SweepJob denseJob(dense);
   while (denseJob.runNext()) {
   }
@@ -301,14 +301,14 @@ TEST(SweepJob, GivesTheRowsOfTheSweepOnThreads) {
   EXPECT_EQ(said.rfind("Some runs did not run:\n\nη = 0.8: ", 0), 0u) << said;
   EXPECT_EQ(said.find("η = 0.1"), std::string::npos) << said;
   lab::SweepSettings bad;
-  EXPECT_EQ(LabPage::readSweepSettings({"0", "0.1", "1", "0", "1"}, bad),
+  EXPECT_EQ(LabRules::readSweepSettings({"0", "0.1", "1", "0", "1"}, bad),
             "The number of discs must be a whole number from 1 to 500.");
-  EXPECT_EQ(LabPage::readSweepSettings({"10", "0.9", "1", "0", "1"}, bad),
+  EXPECT_EQ(LabRules::readSweepSettings({"10", "0.9", "1", "0", "1"}, bad),
             "The packing fractions must be numbers above 0 and at most 0.8, separated by commas.");
-  EXPECT_EQ(LabPage::readSweepSettings({"10", "0.1", "1.5", "0", "1"}, bad),
+  EXPECT_EQ(LabRules::readSweepSettings({"10", "0.1", "1.5", "0", "1"}, bad),
             "The seeds must be whole numbers from 0 to 4294967295, separated by commas.");
   // Several fields refused: every one named, in the fields' order.
-  const std::string several = LabPage::readSweepSettings({"0", "0.9", "1", "-4", "0"}, bad);
+  const std::string several = LabRules::readSweepSettings({"0", "0.9", "1", "-4", "0"}, bad);
   EXPECT_EQ(several.rfind("The sweep cannot start:", 0), 0u) << several;
   std::size_t at = 0;
   for (const char* words : {"number of discs", "packing fractions", "warm-up", "ticks averaged"}) {
@@ -326,11 +326,11 @@ TEST(PageApp, TheWarmUpLimitIsTheSameEverywhere) {
   const std::string over = std::to_string(lab::maxWarmupTicks + 1);
   EXPECT_TRUE(measure::parseOptions({"--warmup=" + most}).problems.empty());
   EXPECT_FALSE(measure::parseOptions({"--warmup=" + over}).problems.empty());
-  EXPECT_EQ(LabPage::warmupProblem(most), "");
-  EXPECT_NE(LabPage::warmupProblem(over), "");
+  EXPECT_EQ(LabRules::warmupProblem(most), "");
+  EXPECT_NE(LabRules::warmupProblem(over), "");
   lab::SweepSettings s;
-  EXPECT_EQ(LabPage::readSweepSettings({"10", "0.1", "1", most, "1"}, s), "");
-  EXPECT_NE(LabPage::readSweepSettings({"10", "0.1", "1", over, "1"}, s), "");
+  EXPECT_EQ(LabRules::readSweepSettings({"10", "0.1", "1", most, "1"}, s), "");
+  EXPECT_NE(LabRules::readSweepSettings({"10", "0.1", "1", over, "1"}, s), "");
   App a;
   ASSERT_EQ(a.app.setup({{"counts", "10,0,0,0"}, {"warmup", most}}), "");
   EXPECT_EQ(a.app.lab()->warmup(), lab::maxWarmupTicks);

@@ -27,7 +27,7 @@ export interface WebPage {
   setParticle(i: number, x: number, y: number, mass: number): void;
   hasRun(): boolean;
 
-  // The laboratory (web/lab_page.h): texts, refusals and chart descriptions as JSON.
+  // The laboratory (app/lab_rules.h): texts, refusals and chart descriptions as JSON.
   openLab(): void;
   closeLab(): void;
   labOpen(): boolean;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A laboratory tab as the engine describes it (web/lab_charts.h): the page draws it as given.
+// A laboratory tab as the engine describes it (app/lab_tabs.h): the page draws it as given.
 
 export interface Series {
   name: string;

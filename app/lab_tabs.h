@@ -3,9 +3,11 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "laboratory.h"
+#include "simulation.h"
 #include "sweep.h"
 
 namespace km {
@@ -27,8 +29,8 @@ struct ErrorBar {
   std::string color;
 };
 
-// A chart as the page draws it: every text, range and point from the laboratory, the page only
-// draws them. Ranges that are not known are left to the page to fit to the points.
+// A chart as every front end draws it: every text, range and point from the laboratory, the
+// front end only draws them. Ranges that are not known are left to the page to fit to the points.
 struct Chart {
   std::string id;  // the picture's file name without ".png", as the desktop names it
   std::string title, xTitle, yTitle, y2Title;
@@ -75,5 +77,19 @@ extern const char* const diffusionCaveat;
 extern const char* const hCaveat;
 
 std::string toJson(const LabTab& tab);
+
+// The laboratory's tabs by name, in the order both windows show them.
+inline constexpr std::array<std::string_view, 8> labTabNames = {
+    "Speeds",     "Equipartition", "Pressure",  "Diffusion",
+    "Collisions", "H theorem",     "Integrity", "Equation of state"};
+
+// Tab `index` (labTabNames) of a laboratory measuring `sim`, with the species' colours as
+// they are drawn and its rule; `quantity` is the Speeds tab's 0 speed, 1 vx, 2 vy; `rows` the
+// sweep the Equation of state tab shows.
+LabTab labTab(int index, int quantity, const lab::Laboratory& lab, const Simulation& sim,
+              const std::vector<lab::SweepRow>& rows);
+
+// A colour as "#rrggbb".
+std::string hexColor(Color c);
 
 }  // namespace km

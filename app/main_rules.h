@@ -9,16 +9,16 @@
 #include "clock.h"
 #include "input_check.h"
 #include "random_source.h"
-#include "raster_surface.h"
 #include "simulation.h"
+#include "surface.h"
 
 namespace km {
 
-// The main window's rules for the browser page: the same start-up texts, field changes,
-// marks, commands, clock, readouts and messages as the desktop window, without any toolkit.
-// The page only shows what this says and reports what the user does. Controls and readouts
-// are named as the desktop window names them ("txt_how_many_0", "Label7", ...).
-class PageModel {
+// The main window's rules, for every front end: its start-up texts, field changes, marks,
+// commands, clock, readouts and messages, without any toolkit. A front end only shows what
+// this says and reports what the user does. Controls and readouts are named as the window
+// names them ("txt_how_many_0", "Label7", ...).
+class MainRules {
  public:
   // Told of what the laboratory follows, as the desktop window's signals tell its laboratory.
   class Listener {
@@ -27,9 +27,14 @@ class PageModel {
     virtual void beforePlacing() {}
     virtual void runStarted() {}
     virtual void ticked() {}
+    // The clock was started, stopped or given another interval.
+    virtual void clockChanged() {}
+    // A message waits to be shown (takeMessage).
+    virtual void messageLeft() {}
   };
 
-  PageModel(RandomSource& rnd, const Clock& clock);
+  // Draws the gas on `picture`, which must outlive it.
+  MainRules(SeededGenerator& rnd, const Clock& clock, DrawingSurface& picture);
   void setListener(Listener* l) { listener_ = l; }
 
   // The caption of a label or button, "" for a name that has none.
@@ -67,6 +72,10 @@ class PageModel {
   // One tick while paused after a run, as the laboratory's Step.
   void stepOnce();
   bool timerEnabled() const { return timerEnabled_; }
+  // The clock's interval in ms; 0 before the first run, when it never fires.
+  int timerInterval() const { return timerInterval_; }
+  // Where the last run's random numbers began: placing from it places the same gas.
+  RunSeed runSeed() const { return runSeed_; }
   // The texts the last run was placed from, and the proximity typed then.
   const RunInput& lastRun() const { return lastRun_; }
   const std::string& lastProximity() const { return lastProximity_; }
@@ -81,11 +90,13 @@ class PageModel {
   // The readouts as the tick last wrote them: "Label1" (time), "Label2", "Label3" (the energy
   // sums) and "Label7" (the tracer's speed).
   std::string readout(std::string_view name) const;
+  // Grows whenever a tick writes a readout, so a front end shows them only when they change.
+  std::uint64_t readoutVersion() const { return readouts_.version_; }
 
   // The message to show the user since the last call, "" for none.
   std::string takeMessage();
 
-  RasterSurface& picture() { return surface_; }
+  DrawingSurface& picture() { return picture_; }
   Simulation& model() { return model_; }
   const Simulation& model() const { return model_; }
 
@@ -94,9 +105,11 @@ class PageModel {
    public:
     void show(Readout which, std::string_view text) override {
       text_[static_cast<std::size_t>(which)].assign(text);
+      ++version_;
     }
     // Empty until the first tick: the page shows no placeholder where the time goes.
     std::array<std::string, 4> text_{};
+    std::uint64_t version_ = 0;
   };
 
   int fieldIndex(std::string_view name) const;
@@ -108,8 +121,10 @@ class PageModel {
   template <class F>
   bool guarded(std::string_view doing, F&& procedure);
 
+  SeededGenerator& rnd_;
   Simulation model_;
-  RasterSurface surface_;
+  DrawingSurface& picture_;
+  RunSeed runSeed_;
   Readouts readouts_;
   std::array<std::string, 11> texts_;
   std::array<std::string, 4> massIds_;

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "page_model.h"
+#include "main_rules.h"
 
 #include <cstdio>
 #include <utility>
 #include <vector>
 
 #include "conversions.h"
+#include "lab_tabs.h"
 #include "messages.h"
 #include "run_error.h"
 
@@ -14,33 +15,29 @@ namespace {
 
 enum : int { kCount0 = 0, kMass0 = 4, kRadius = 8, kProximity = 9, kVelRange = 10 };
 
-std::string hexOf(Color c) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c & 255, (c >> 8) & 255, (c >> 16) & 255);
-  return buf;
-}
-
 }  // namespace
 
 template <class F>
-bool PageModel::guarded(std::string_view doing, F&& procedure) {
+bool MainRules::guarded(std::string_view doing, F&& procedure) {
   try {
     procedure();
     return true;
   } catch (const RunError& e) {
-    setTimer(false, timerInterval_);
     message_ = stoppedMessage(doing, e);
+    setTimer(false, timerInterval_);
+    if (listener_) listener_->messageLeft();
     return false;
   }
 }
 
-PageModel::PageModel(RandomSource& rnd, const Clock& clock) : model_(rnd, clock) {
+MainRules::MainRules(SeededGenerator& rnd, const Clock& clock, DrawingSurface& picture)
+    : rnd_(rnd), model_(rnd, clock), picture_(picture) {
   texts_[kRadius] = "12";
   texts_[kProximity] = "24";
   texts_[kVelRange] = "20";
   // The desktop window's start-up, each text set as the window sets it (and taken as typed).
   guarded("starting up", [this] {
-    model_.startUp(surface_);
+    model_.startUp(picture_);
     for (int i = 0; i <= 3; ++i) {
       massIds_[i] = "mass #" + Str(Cell(i + 1));
       typeInto(fieldNames[kMass0 + i], Str(pow(Cell(4), Cell(i))));
@@ -51,7 +48,7 @@ PageModel::PageModel(RandomSource& rnd, const Clock& clock) : model_(rnd, clock)
   });
 }
 
-std::string PageModel::caption(std::string_view name) const {
+std::string MainRules::caption(std::string_view name) const {
   static const std::pair<std::string_view, std::string_view> fixed[] = {
       {"KineticModel", "Kinetic Model (monatomic)"},
       {"Picture1", "The gas: each disc in its species' colour, particle 1 leaving a trail"},
@@ -104,18 +101,18 @@ std::string PageModel::caption(std::string_view name) const {
   return {};
 }
 
-int PageModel::fieldIndex(std::string_view name) const {
+int MainRules::fieldIndex(std::string_view name) const {
   for (std::size_t f = 0; f < fieldNames.size(); ++f)
     if (fieldNames[f] == name) return static_cast<int>(f);
   return -1;
 }
 
-std::string PageModel::fieldText(std::string_view name) const {
+std::string MainRules::fieldText(std::string_view name) const {
   const int f = fieldIndex(name);
   return f < 0 ? std::string() : texts_[f];
 }
 
-RunInput PageModel::runInput() const {
+RunInput MainRules::runInput() const {
   RunInput input;
   for (int k = 0; k < 4; ++k) {
     input.rows.counts[k] = texts_[kCount0 + k];
@@ -126,7 +123,7 @@ RunInput PageModel::runInput() const {
   return input;
 }
 
-std::string PageModel::fieldProblem(std::string_view name) const {
+std::string MainRules::fieldProblem(std::string_view name) const {
   const int f = fieldIndex(name);
   if (f < 0) return {};
   if (f == kProximity) return proximityProblem(texts_[kProximity], model_.state().collProx);
@@ -136,12 +133,12 @@ std::string PageModel::fieldProblem(std::string_view name) const {
   return problemsOf(problems, f == kRadius ? Field::Radius : Field::VelocityRange, -1);
 }
 
-std::string PageModel::fieldPlaceholder(std::string_view name) const {
+std::string MainRules::fieldPlaceholder(std::string_view name) const {
   if (fieldIndex(name) != kProximity) return {};
   return readerText(model_.state().collProx);
 }
 
-void PageModel::typeInto(std::string_view name, std::string_view text) {
+void MainRules::typeInto(std::string_view name, std::string_view text) {
   const int f = fieldIndex(name);
   if (f < 0) return;
   texts_[f] = std::string(text);
@@ -150,7 +147,7 @@ void PageModel::typeInto(std::string_view name, std::string_view text) {
 
 // Nothing typed stops the clock. A count or mass total that overflows is not taken: the gas
 // runs on the last total that was a number, and the field's mark says what overflows.
-void PageModel::fieldChanged(int f) {
+void MainRules::fieldChanged(int f) {
   const std::string& text = texts_[f];
   try {
     if (f < kMass0)
@@ -166,7 +163,7 @@ void PageModel::fieldChanged(int f) {
   }
 }
 
-void PageModel::runSimulation() {
+void MainRules::runSimulation() {
   const RunInput input = runInput();
   const auto problems = checkRunInput(input);
   if (!problems.empty()) {
@@ -174,15 +171,17 @@ void PageModel::runSimulation() {
     for (const auto& p : problems)
       reasons.push_back(p.message);
     message_ = cannotStartMessage(reasons);
+    if (listener_) listener_->messageLeft();
     return;
   }
   std::string doesNotFit;
   const bool placed = guarded("starting the run", [&] {
-    surface_.setBackColor(0);
+    picture_.setBackColor(0);
     model_.takeVelocityScale(input.velocityRange);
     model_.SetUpSpecies(input.rows);
     if (listener_) listener_->beforePlacing();
-    model_.PlaceParticles(surface_);
+    runSeed_ = rnd_.position();
+    model_.PlaceParticles(picture_);
     // Exact hard discs must start apart; a gas too dense for that does not start.
     if (model_.collisionRule() == CollisionRule::Exact) doesNotFit = model_.separateOverlaps();
   });
@@ -191,6 +190,7 @@ void PageModel::runSimulation() {
     // As before any run: "restart" must not set a gas going that could not start.
     setTimer(false, 0);
     message_ = cannotStartMessage({doesNotFit});
+    if (listener_) listener_->messageLeft();
     return;
   }
   lastRun_ = input;
@@ -199,33 +199,33 @@ void PageModel::runSimulation() {
   if (listener_) listener_->runStarted();
 }
 
-void PageModel::setPace(int intervalMs) {
+void MainRules::setPace(int intervalMs) {
   paceInterval_ = intervalMs;
   // Before the first run the interval stays 0, so that "restart" still starts nothing.
   if (timerInterval_ > 0) setTimer(timerEnabled_, intervalMs);
 }
 
-void PageModel::stepOnce() {
+void MainRules::stepOnce() {
   if (!hasRun() || timerEnabled_) return;
-  if (guarded("running the simulation", [this] { model_.Timer1_Timer(surface_, readouts_); }) &&
+  if (guarded("running the simulation", [this] { model_.Timer1_Timer(picture_, readouts_); }) &&
       listener_)
     listener_->ticked();
 }
 
-void PageModel::pause() {
+void MainRules::pause() {
   setTimer(false, timerInterval_);
 }
 
-void PageModel::restart() {
+void MainRules::restart() {
   setTimer(true, timerInterval_);
 }
 
-std::string PageModel::speciesColor(int k) const {
+std::string MainRules::speciesColor(int k) const {
   if (k < 0 || k > 3) return {};
-  return hexOf(model_.state().speciesColor(k + 1).toIndex());
+  return hexColor(model_.state().speciesColor(k + 1).toIndex());
 }
 
-std::string PageModel::captionColor(int k) const {
+std::string MainRules::captionColor(int k) const {
   if (k < 0 || k > 3) return {};
   const Color c = model_.state().speciesColor(k + 1).toIndex();
   // The desktop's grey level (11 r + 16 g + 5 b) / 32: white on a dark face, black on a light.
@@ -233,12 +233,12 @@ std::string PageModel::captionColor(int k) const {
   return grey < 110 ? "white" : "black";
 }
 
-std::string PageModel::colorTitle(int k) const {
+std::string MainRules::colorTitle(int k) const {
   if (k < 0 || k > 3) return {};
   return "Select color for mass # " + Str(Cell(k + 1));
 }
 
-void PageModel::pickColor(int k, std::string_view hex) {
+void MainRules::pickColor(int k, std::string_view hex) {
   if (k < 0 || k > 3 || hex.size() != 7 || hex[0] != '#') return;
   int rgb[3];
   for (int c = 0; c < 3; ++c) {
@@ -256,10 +256,10 @@ void PageModel::pickColor(int k, std::string_view hex) {
   model_.takeSpeciesColor(k, RGB(rgb[0], rgb[1], rgb[2]));
 }
 
-int PageModel::tick(int n) {
+int MainRules::tick(int n) {
   int done = 0;
   while (done < n && running()) {
-    if (!guarded("running the simulation", [this] { model_.Timer1_Timer(surface_, readouts_); }))
+    if (!guarded("running the simulation", [this] { model_.Timer1_Timer(picture_, readouts_); }))
       break;
     if (listener_) listener_->ticked();
     ++done;
@@ -267,20 +267,21 @@ int PageModel::tick(int n) {
   return done;
 }
 
-std::string PageModel::readout(std::string_view name) const {
+std::string MainRules::readout(std::string_view name) const {
   static constexpr std::string_view names[] = {"Label1", "Label2", "Label3", "Label7"};
   for (std::size_t k = 0; k < 4; ++k)
     if (names[k] == name) return readouts_.text_[k];
   return {};
 }
 
-std::string PageModel::takeMessage() {
+std::string MainRules::takeMessage() {
   return std::exchange(message_, std::string());
 }
 
-void PageModel::setTimer(bool enabled, int interval) {
+void MainRules::setTimer(bool enabled, int interval) {
   timerEnabled_ = enabled;
   timerInterval_ = interval;
+  if (listener_) listener_->clockChanged();
 }
 
 }  // namespace km

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "lab_page.h"
+#include "lab_rules.h"
 
 #include <cmath>
 
 #include "conversions.h"
-#include "lab_charts.h"
+#include "lab_tabs.h"
 #include "report_json.h"
 #include "run_limits.h"
 #include "summary.h"
@@ -51,21 +51,12 @@ bool numbersOf(const std::string& text, std::vector<T>& out, double low, double 
   return !out.empty();
 }
 
-std::string hexOf(Color c) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c & 255, (c >> 8) & 255, (c >> 16) & 255);
-  return buf;
-}
-
 }  // namespace
 
-const std::array<std::string, 4> LabPage::paceNames = {"full speed (1 ms)", "250 ticks/s",
-                                                       "60 ticks/s", "10 ticks/s"};
-const std::array<std::string, 8> LabPage::tabNames = {"Speeds",    "Equipartition",    "Pressure",
-                                                      "Diffusion", "Collisions",       "H theorem",
-                                                      "Integrity", "Equation of state"};
+const std::array<std::string, 4> LabRules::paceNames = {"full speed (1 ms)", "250 ticks/s",
+                                                        "60 ticks/s", "10 ticks/s"};
 
-std::string LabPage::caption(const std::string& id) {
+std::string LabRules::caption(const std::string& id) {
   static const std::pair<const char*, const char*> captions[] = {
       {"labTitle", "Kinetic Model — Laboratory"},
       {"openLab", "Laboratory…"},
@@ -132,38 +123,38 @@ std::string LabPage::caption(const std::string& id) {
   return {};
 }
 
-LabPage::LabPage(PageModel& page, RunSeed seed) : page_(page), lab_(page.model()) {
+LabRules::LabRules(MainRules& page, RunSeed seed) : page_(page), lab_(page.model()) {
   lab_.setSettings({500, 0});
   if (page_.hasRun()) runStarted(seed);
 }
 
-LabPage::~LabPage() {
+LabRules::~LabRules() {
   page_.setPace(1);
   page_.model().setCollisionRule(CollisionRule::Specified);
 }
 
-void LabPage::runStarted(RunSeed seed) {
+void LabRules::runStarted(RunSeed seed) {
   lab_.runStarted(seed);
   if (ruleExact()) lab_.restartAverages("rule: exact hard discs");
   // What the last run's experiments said is not about this one.
   note_.clear();
 }
 
-void LabPage::setPace(int index) {
+void LabRules::setPace(int index) {
   if (index >= 0 && index < 4) page_.setPace(paceIntervals[index]);
 }
 
-int LabPage::paceIndex() const {
+int LabRules::paceIndex() const {
   for (int k = 0; k < 4; ++k)
     if (paceIntervals[k] == page_.pace()) return k;
   return 0;
 }
 
-bool LabPage::ruleExact() const {
+bool LabRules::ruleExact() const {
   return page_.model().collisionRule() == CollisionRule::Exact;
 }
 
-void LabPage::setRule(bool exact) {
+void LabRules::setRule(bool exact) {
   Simulation& sim = page_.model();
   const CollisionRule wanted = exact ? CollisionRule::Exact : CollisionRule::Specified;
   if (wanted == sim.collisionRule()) return;
@@ -181,18 +172,18 @@ void LabPage::setRule(bool exact) {
   note_ = exact ? "Exact hard discs from the next tick." : "The specified rule from the next tick.";
 }
 
-void LabPage::takeRule(bool exact) {
+void LabRules::takeRule(bool exact) {
   page_.model().setCollisionRule(exact ? CollisionRule::Exact : CollisionRule::Specified);
 }
 
-std::string LabPage::heatFactorProblem(const std::string& text) {
+std::string LabRules::heatFactorProblem(const std::string& text) {
   const NumericText f = readNumericText(text);
   const bool ok =
       f.status == NumericText::Ok && f.value >= lowestFactor && f.value <= highestFactor;
   return ok ? std::string() : factorRefusal;
 }
 
-void LabPage::heat(int species, const std::string& factorText) {
+void LabRules::heat(int species, const std::string& factorText) {
   if (!heatFactorProblem(factorText).empty()) {
     note_ = factorRefusal;
     return;
@@ -203,7 +194,7 @@ void LabPage::heat(int species, const std::string& factorText) {
               : why;
 }
 
-void LabPage::equalEnergies() {
+void LabRules::equalEnergies() {
   if (!lab_.running()) {
     note_ = "No gas is running.";
     return;
@@ -212,7 +203,7 @@ void LabPage::equalEnergies() {
   note_ = "Every disc now has the gas's mean energy.";
 }
 
-std::string LabPage::speciesJson() const {
+std::string LabRules::speciesJson() const {
   std::string out = "[";
   for (const lab::SpeciesResult& s : lab_.results().species) {
     if (out.size() > 1) out += ",";
@@ -227,17 +218,17 @@ std::string LabPage::speciesJson() const {
   return out + "]";
 }
 
-std::string LabPage::warmupProblem(const std::string& text) {
+std::string LabRules::warmupProblem(const std::string& text) {
   double ticks = 0;
   return wholeNumber(text, 0, lab::maxWarmupTicks, ticks) ? std::string() : warmupRefusal();
 }
 
-std::string LabPage::warmupRefusal() {
+std::string LabRules::warmupRefusal() {
   return "The warm-up must be a whole number of ticks from 0 to " +
          std::to_string(lab::maxWarmupTicks) + ".";
 }
 
-void LabPage::setWarmup(const std::string& text) {
+void LabRules::setWarmup(const std::string& text) {
   double ticks = 0;
   if (!wholeNumber(text, 0, lab::maxWarmupTicks, ticks)) return;
   const long t = static_cast<long>(ticks);
@@ -246,34 +237,15 @@ void LabPage::setWarmup(const std::string& text) {
   lab_.restartAverages("warm-up " + std::to_string(t));
 }
 
-std::string LabPage::tabJson(int tab, int quantity) const {
-  const lab::Results r = lab_.results();
-  std::array<std::string, 5> colors;
-  colors[0] = "#ebebeb";
-  for (int k = 1; k <= 4; ++k)
-    colors[static_cast<std::size_t>(k)] = hexOf(page_.model().state().speciesColor(k).toIndex());
-  const TabSources v{r, lab_.history(), colors, ruleExact() ? "exact hard discs" : "specified"};
-  switch (tab) {
-    case 0:
-      return toJson(speedsTab(v, quantity < 0 || quantity > 2 ? 0 : quantity));
-    case 1:
-      return toJson(equipartitionTab(v));
-    case 2:
-      return toJson(pressureTab(v));
-    case 3:
-      return toJson(diffusionTab(v));
-    case 4:
-      return toJson(collisionsTab(v));
-    case 5:
-      return toJson(hTab(v));
-    case 6:
-      return toJson(integrityTab(v));
-    default:
-      return toJson(equationOfStateTab(v, rows_));
-  }
+LabTab LabRules::tab(int index, int quantity) const {
+  return labTab(index, quantity, lab_, page_.model(), rows_);
 }
 
-std::vector<std::pair<std::string, std::string>> LabPage::exportFiles() const {
+std::string LabRules::tabJson(int index, int quantity) const {
+  return toJson(tab(index, quantity));
+}
+
+std::vector<std::pair<std::string, std::string>> LabRules::exportFiles() const {
   const lab::Results r = lab_.results();
   const lab::History& h = lab_.history();
   return {{"timeseries.csv", lab::timeSeriesCsv(h)},
@@ -283,8 +255,8 @@ std::vector<std::pair<std::string, std::string>> LabPage::exportFiles() const {
           {"summary.csv", lab::summaryCsv(lab::summarize(r))}};
 }
 
-std::string LabPage::readSweepSettings(const std::array<std::string, 5>& texts,
-                                       lab::SweepSettings& s) {
+std::string LabRules::readSweepSettings(const std::array<std::string, 5>& texts,
+                                        lab::SweepSettings& s) {
   double discs = 0, warmup = 0, ticks = 0;
   // Every field refused is named, as "Run Simulation" names every one.
   std::vector<std::string> problems;
@@ -314,7 +286,7 @@ std::string LabPage::readSweepSettings(const std::array<std::string, 5>& texts,
   return {};
 }
 
-std::string LabPage::showSweep(const std::string& csv) {
+std::string LabRules::showSweep(const std::string& csv) {
   std::string problem;
   std::vector<lab::SweepRow> rows = lab::readSweepCsv(csv, problem);
   if (!problem.empty()) return "The sweep could not be read:\n\n" + problem;
@@ -322,14 +294,14 @@ std::string LabPage::showSweep(const std::string& csv) {
   return {};
 }
 
-std::string LabPage::sweepProblems() const {
+std::string LabRules::sweepProblems() const {
   std::string lines;
   for (const lab::SweepRow& r : rows_)
     if (!r.problem.empty()) lines += "\nη = " + lab::numberText(r.eta) + ": " + r.problem;
   return lines.empty() ? lines : "Some runs did not run:\n" + lines;
 }
 
-std::string LabPage::sweepCsv() const {
+std::string LabRules::sweepCsv() const {
   return lab::sweepCsv(rows_);
 }
 

@@ -7,7 +7,8 @@
 
 #include "fakes.h"
 #include "golden_run.h"
-#include "page_model.h"
+#include "main_rules.h"
+#include "raster_surface.h"
 
 namespace km {
 namespace {
@@ -15,12 +16,13 @@ namespace {
 struct Page {
   SeededGenerator rnd;
   test::FixedClock clock;
-  PageModel page{rnd, clock};
+  RasterSurface picture;
+  MainRules page{rnd, clock, picture};
   State& s = page.model().state();
-  Page() { page.picture().resize(567, 500); }
+  Page() { picture.resize(567, 500); }
 };
 
-TEST(PageModel, StartsUpWithTheDesktopWindowsTexts) {
+TEST(MainRules, StartsUpWithTheDesktopWindowsTexts) {
   Page t;
   const char* masses[] = {" 1", " 4", " 16", " 64"};
   const char* counts[] = {" 32", " 8", " 2", "1"};
@@ -57,7 +59,7 @@ TEST(PageModel, StartsUpWithTheDesktopWindowsTexts) {
 }
 
 // Each field carries the words of the check that "Run Simulation" makes, on its own row.
-TEST(PageModel, FieldsAreMarkedAsTheRunWouldRefuseThem) {
+TEST(MainRules, FieldsAreMarkedAsTheRunWouldRefuseThem) {
   Page t;
   t.page.typeInto("txt_how_many_2", "2x");
   EXPECT_EQ(t.page.fieldProblem("txt_how_many_2"),
@@ -88,7 +90,7 @@ TEST(PageModel, FieldsAreMarkedAsTheRunWouldRefuseThem) {
   EXPECT_EQ(t.page.fieldPlaceholder("txtVelRange"), "");
 }
 
-TEST(PageModel, RunRefusesWithTheDesktopsMessageAndStartsNothing) {
+TEST(MainRules, RunRefusesWithTheDesktopsMessageAndStartsNothing) {
   Page t;
   t.page.typeInto("txt_how_many_0", "3x");
   t.page.typeInto("txtVelRange", "-1");
@@ -103,7 +105,7 @@ TEST(PageModel, RunRefusesWithTheDesktopsMessageAndStartsNothing) {
   EXPECT_EQ(t.s.placedCount, 0);
 }
 
-TEST(PageModel, RunPauseAndRestartDriveTheClock) {
+TEST(MainRules, RunPauseAndRestartDriveTheClock) {
   Page t;
   // Before any run, restart starts nothing.
   t.page.restart();
@@ -149,7 +151,7 @@ TEST(PageModel, RunPauseAndRestartDriveTheClock) {
   EXPECT_EQ(t.s.posX(30).toDouble(), still);
 }
 
-TEST(PageModel, ARunTimeErrorStopsTheClockWithTheDesktopsMessage) {
+TEST(MainRules, ARunTimeErrorStopsTheClockWithTheDesktopsMessage) {
   Page t;
   t.page.runSimulation();
   t.page.pause();
@@ -178,7 +180,7 @@ TEST(PageModel, ARunTimeErrorStopsTheClockWithTheDesktopsMessage) {
   EXPECT_EQ(t.page.takeMessage(), "");
 }
 
-TEST(PageModel, APickedColourPaintsTheNextRun) {
+TEST(MainRules, APickedColourPaintsTheNextRun) {
   Page t;
   t.page.runSimulation();
   t.page.pickColor(1, "#0A14fe");
@@ -194,11 +196,11 @@ TEST(PageModel, APickedColourPaintsTheNextRun) {
 }
 
 // The run draws discs in their species' colours on black into the page's pixels.
-TEST(PageModel, TheRunDrawsTheGas) {
+TEST(MainRules, TheRunDrawsTheGas) {
   Page t;
   t.page.runSimulation();
   t.page.tick(3);
-  const PixelBuffer& p = t.page.picture().pixels();
+  const PixelBuffer& p = t.picture.pixels();
   int black = 0, green = 0, blue = 0;
   for (int y = 0; y < p.height(); ++y)
     for (int x = 0; x < p.width(); ++x) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "lab_charts.h"
+#include "lab_tabs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -663,6 +663,42 @@ std::string toJson(const LabTab& tab) {
     out << (k ? "," : "") << strings(tab.table[k]);
   out << "]}";
   return out.str();
+}
+
+std::string hexColor(Color c) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c & 255, (c >> 8) & 255, (c >> 16) & 255);
+  return buf;
+}
+
+LabTab labTab(int index, int quantity, const lab::Laboratory& lab, const Simulation& sim,
+              const std::vector<lab::SweepRow>& rows) {
+  const lab::Results r = lab.results();
+  std::array<std::string, 5> colors;
+  colors[0] = "#ebebeb";
+  for (int k = 1; k <= 4; ++k)
+    colors[static_cast<std::size_t>(k)] = hexColor(sim.state().speciesColor(k).toIndex());
+  const TabSources v{
+      r, lab.history(), colors,
+      sim.collisionRule() == CollisionRule::Exact ? "exact hard discs" : "specified"};
+  switch (index) {
+    case 0:
+      return speedsTab(v, quantity < 0 || quantity > 2 ? 0 : quantity);
+    case 1:
+      return equipartitionTab(v);
+    case 2:
+      return pressureTab(v);
+    case 3:
+      return diffusionTab(v);
+    case 4:
+      return collisionsTab(v);
+    case 5:
+      return hTab(v);
+    case 6:
+      return integrityTab(v);
+    default:
+      return equationOfStateTab(v, rows);
+  }
 }
 
 }  // namespace km

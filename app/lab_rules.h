@@ -7,27 +7,28 @@
 #include <utility>
 #include <vector>
 
+#include "lab_tabs.h"
 #include "laboratory.h"
-#include "page_model.h"
+#include "main_rules.h"
 #include "sweep.h"
 
 namespace km {
 
-// The laboratory window's rules for the page: it measures the page's gas while it is open,
-// with the desktop's pace, Step, rule switch, experiments, warm-up, exports and tabs. Every
-// text, refusal and number the page shows comes from here.
-class LabPage {
+// The laboratory window's rules, for every front end: it measures the main window's gas while
+// it is open, with its pace, Step, rule switch, experiments, warm-up, exports and tabs. Every
+// text, refusal and number the laboratory shows comes from here.
+class LabRules {
  public:
   // The caption of a control or label of the laboratory by its id ("heat", "ruleExact", ...),
   // "" for an id that has none.
   static std::string caption(const std::string& id);
 
   // Opened during a run, it measures from now on; `seed` is the one the run's generator took.
-  LabPage(PageModel& page, RunSeed seed);
+  LabRules(MainRules& page, RunSeed seed);
   // Closed, the page is as without a laboratory: full speed, the specified rule.
-  ~LabPage();
-  LabPage(const LabPage&) = delete;
-  LabPage& operator=(const LabPage&) = delete;
+  ~LabRules();
+  LabRules(const LabRules&) = delete;
+  LabRules& operator=(const LabRules&) = delete;
 
   // What the main part of the page tells it.
   void runStarted(RunSeed seed);
@@ -71,9 +72,11 @@ class LabPage {
   const std::string& note() const { return note_; }
   void setNote(std::string text) { note_ = std::move(text); }
 
-  // Tab 0..7 as JSON (web/lab_charts.h); `quantity` is the Speeds tab's 0 speed, 1 vx, 2 vy.
-  std::string tabJson(int tab, int quantity) const;
-  static const std::array<std::string, 8> tabNames;
+  // Tab 0..7 (tabNames) as its charts and words; `quantity` is the Speeds tab's 0 speed, 1 vx,
+  // 2 vy. As JSON for the page.
+  LabTab tab(int index, int quantity) const;
+  std::string tabJson(int index, int quantity) const;
+  static constexpr const std::array<std::string_view, 8>& tabNames = labTabNames;
   // The five CSV files of "Export data…": name and text.
   std::vector<std::pair<std::string, std::string>> exportFiles() const;
 
@@ -92,7 +95,7 @@ class LabPage {
   const lab::Laboratory& laboratory() const { return lab_; }
 
  private:
-  PageModel& page_;
+  MainRules& page_;
   lab::Laboratory lab_;
   std::string note_;
   std::vector<lab::SweepRow> rows_;
