@@ -5,10 +5,14 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
 
+#include "gas_picture.h"
+#include "lab_tabs.h"
+#include "raster_surface.h"
 #include "report_json.h"
 #include "summary.h"
 #include "tables.h"
@@ -98,6 +102,26 @@ std::string Engine::resultsJson() const {
   std::ostringstream out;
   lab::writeJson(out, s, results, -1, lab::summarize(results));
   return out.str();
+}
+
+std::string Engine::tabJson(int index, int quantity, const std::vector<lab::SweepRow>& rows) const {
+  const auto lock = hold();
+  return toJson(labTab(index, quantity, gas_.laboratory(), gas_.simulation(), rows));
+}
+
+py::array_t<std::uint8_t> Engine::picture(int width) const {
+  if (width < 1 || width > 4096)
+    throw std::invalid_argument("width must be a whole number of pixels from 1 to 4096, not " +
+                                std::to_string(width));
+  RasterSurface surface;
+  surface.resize(width, width);
+  {
+    const auto lock = hold();
+    drawGas(gas_.simulation(), surface);
+  }
+  py::array_t<std::uint8_t> a({width, width, 4});
+  std::memcpy(a.mutable_data(), surface.pixels().data(), surface.pixels().byteCount());
+  return a;
 }
 
 std::string Engine::timeSeriesCsv() const {
@@ -231,6 +255,10 @@ long Engine::warmup() const {
 }
 
 void bindEngine(py::module_& m) {
+  py::tuple names(labTabNames.size());
+  for (std::size_t k = 0; k < labTabNames.size(); ++k)
+    names[k] = std::string(labTabNames[k]);
+  m.attr("_tab_names") = names;
   py::dict limits;
   limits["seed"] = py::make_tuple(0, seedLimit);
   limits["draws"] = py::make_tuple(0, drawsLimit);
@@ -321,6 +349,12 @@ void bindEngine(py::module_& m) {
       .def("_histograms_csv", &Engine::histogramsCsv)
       .def("_msd_csv", &Engine::msdCsv)
       .def("_sweep_run", &Engine::sweepRun)
+      .def("_tab_json",
+           [](const Engine& e, int index, int quantity) { return e.tabJson(index, quantity, {}); })
+      .def("picture", &Engine::picture, py::arg("width") = 600,
+           "The gas as the windows draw it, width pixels square: an (H, W, 4) uint8 array of\n"
+           "red, green, blue and opacity, the box black, particle 1's trail, every disc in its\n"
+           "species' colour.")
       .def("export", &Engine::exportData, py::arg("folder"),
            "Writes the laboratory's five CSV files into the folder, as the laboratory window's\n"
            "Export does (timeseries, events, histograms, msd, summary), each whole or not at\n"
