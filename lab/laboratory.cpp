@@ -149,6 +149,7 @@ void Laboratory::logEvent(const std::string& why, Change kind) {
 void Laboratory::clearAverages() {
   averaging_ = false;
   walls_.clearAverages();
+  heat_.clear();
   for (BinnedSeries& k : kT_)
     k.clear(tick_);
   for (BinnedSeries& k : speciesContacts_)
@@ -273,6 +274,8 @@ void Laboratory::afterTick() {
   else
     history_.z.addBlank();
   history_.exchanges.add(static_cast<double>(c.exchanges));
+  if (inWindow && sim_.boundaries().active())
+    heat_.afterTick(x_, vxNow_, vyNow_, mass_, n_, rightX - 2 * radius_, c.exchanges);
   history_.newContacts.add(static_cast<double>(c.newContacts));
   history_.repeats.add(static_cast<double>(c.repeats));
   history_.energy.add(energy[0]);
@@ -511,6 +514,16 @@ Results Laboratory::results() const {
   if (tick_ > energyTick_ && energyAtStart_ > 0)
     r.driftPer10k = (e / energyAtStart_ - 1) * 1e4 / static_cast<double>(tick_ - energyTick_);
   r.walls = walls_.results(sim_.boundaries(), radius_, e, energyAtStart_);
+  if (r.walls.active) {
+    const Boundaries& b = sim_.boundaries();
+    auto wallKT = [&](WallSide w) { return b.heat(w).thermal ? b.heat(w).kT : notKnown; };
+    double massSum = 0;
+    for (int i = 1; i <= n_; ++i)
+      massSum += mass_[static_cast<std::size_t>(i)];
+    r.heat = heat_.results(r.walls.heatFlow[0], r.walls.heatFlow[1], wallKT(WallSide::Left),
+                           wallKT(WallSide::Right), b.meetLength(WallSide::Left, radius_), sigma_,
+                           r.walls.area, n_, r.kT.value, n_ > 0 ? massSum / n_ : notKnown);
+  }
   // Walls that move or hold a temperature: the pressure over the lengths the discs meet now,
   // Z over the area they reach.
   if (r.walls.active) {

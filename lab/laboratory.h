@@ -9,6 +9,7 @@
 #include "boltzmann_h.h"
 #include "contacts.h"
 #include "diffusion.h"
+#include "heat_profile.h"
 #include "histogram.h"
 #include "observer.h"
 #include "random_source.h"
@@ -121,6 +122,7 @@ struct Results {
   RunSeed seed;               // where the run's random numbers began
   std::vector<Event> events;  // since the run began, as the history marks them
   WallResults walls;          // when the walls do more than reflect from fixed places
+  HeatResults heat;           // the temperature across the box, when the walls are active
 };
 
 // Time series from the start of the run, for charts: bins of equal ticks, at most 512.
@@ -217,6 +219,7 @@ class Laboratory : public GasObserver {
   std::array<Histogram, 5> speed_, vx_, vy_;
   WallProfile profile_;
   WallMeter walls_;
+  HeatProfile heat_;
   BinnedSeries interior_;  // centres in the interior, every WallProfile::everyTicks ticks
 
   History history_;
