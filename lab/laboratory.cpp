@@ -121,7 +121,7 @@ double Laboratory::totalEnergy() const {
 void Laboratory::markEnergy() {
   energyAtStart_ = totalEnergy();
   energyTick_ = tick_;
-  walls_.markEnergy(sim_.boundaries());
+  walls_.markEnergy(sim_.boundaries(), tick_);
 }
 
 void Laboratory::restartAverages(const std::string& why) {
