@@ -335,6 +335,49 @@ std::string Laboratory::heat(int species, double factor) {
   return "";
 }
 
+namespace {
+
+std::string shortNumber(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
+}
+
+}  // namespace
+
+std::string Laboratory::setWallHeat(const std::array<std::optional<double>, wallCount>& kT) {
+  // Every wall is checked before any changes.
+  Boundaries trial = sim_.boundaries();
+  std::string what = "walls:";
+  static const char* const names[] = {" left ", ", right ", ", bottom ", ", top "};
+  for (std::size_t w = 0; w < wallCount; ++w) {
+    const WallHeat heat = kT[w] ? WallHeat{true, *kT[w]} : WallHeat{};
+    if (std::string why = trial.setHeat(static_cast<WallSide>(w), heat); !why.empty()) return why;
+    what += names[w] + (kT[w] ? "kT " + shortNumber(*kT[w]) : std::string("reflecting"));
+  }
+  sim_.boundaries() = trial;
+  walls_.restartPath(tick_);
+  restartAverages(what);
+  return "";
+}
+
+std::string Laboratory::moveRightWall(double target, double speed, std::optional<long> start) {
+  const long from = start ? *start : sim_.boundaries().tick();
+  if (std::string why = sim_.moveRightWall(target, speed, from); !why.empty()) return why;
+  walls_.restartPath(tick_);
+  restartAverages("right wall toward x = " + shortNumber(target) + " at " + shortNumber(speed) +
+                  " u/tick");
+  return "";
+}
+
+std::string Laboratory::setPiston(double pressure, double mass) {
+  if (std::string why = sim_.boundaries().setPiston(pressure, mass); !why.empty()) return why;
+  walls_.restartPath(tick_);
+  restartAverages("right wall a piston of mass " + shortNumber(mass) + " under pressure " +
+                  shortNumber(pressure));
+  return "";
+}
+
 void Laboratory::equalEnergies() {
   if (!started_) return;
   equalizeEnergies(sim_.state(), n_);

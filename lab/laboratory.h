@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,15 @@ class Laboratory : public GasObserver {
   // Heats or cools species 1..4 by a factor in energy; "" when done, else why not.
   std::string heat(int species, double factor);
   void equalEnergies();
+  // The walls' experiments, each an event that restarts the averages and the walls' path; ""
+  // when done, else why not (and nothing changed). Each wall held at its kT, or reflecting
+  // where none:
+  std::string setWallHeat(const std::array<std::optional<double>, wallCount>& kT);
+  // the right wall toward x = target at `speed` u/tick from tick `start` of the walls' own
+  // count (now when none):
+  std::string moveRightWall(double target, double speed, std::optional<long> start = {});
+  // the right wall a piston of `mass` amu under the outside `pressure`.
+  std::string setPiston(double pressure, double mass);
 
   bool running() const { return started_; }
   long ticks() const { return tick_; }

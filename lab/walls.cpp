@@ -16,6 +16,10 @@ double totalHeat(const WallTally& t) {
 
 void WallMeter::markEnergy(const Boundaries& b, long tick) {
   marked_ = b.tally();
+  restartPath(tick);
+}
+
+void WallMeter::restartPath(long tick) {
   for (BinnedSeries* s : {&areaPath_, &pressurePath_, &kTPath_})
     s->clear(tick);
   for (BinnedSeries& s : heatFlowPath_)

@@ -41,6 +41,8 @@ class WallMeter {
   // and their path drawn afresh (the run's start, an experiment).
   void markEnergy(const Boundaries& b, long tick = 0);
   void clearAverages();
+  // The path is drawn afresh from now on, after `tick` ticks (an experiment with the walls).
+  void restartPath(long tick);
   // After a tick of `n` discs at the gas's kT; `averaging` for the ticks the averages take.
   void afterTick(const Boundaries& b, double radius, int n, double kT, bool averaging);
   WallResults results(const Boundaries& b, double radius, double energy,

@@ -198,54 +198,35 @@ void Engine::setWarmup(long long ticks) {
   operations_.push_back({gas_.ticks(), "warmup", {static_cast<double>(w)}, {}});
 }
 
-namespace {
-
-std::string number(double v) {
-  std::ostringstream out;
-  out << v;
-  return out.str();
-}
-
-}  // namespace
-
 void Engine::setWalls(const std::vector<std::optional<double>>& kT) {
   if (kT.size() != wallCount)
     throw std::invalid_argument("four walls (left, right, bottom, top), not " +
                                 std::to_string(kT.size()));
   const auto lock = hold();
-  Boundaries& b = gas_.simulation().boundaries();
-  std::string what = "walls:";
+  std::array<std::optional<double>, wallCount> walls;
   std::vector<double> values;
-  static const char* const names[] = {" left ", ", right ", ", bottom ", ", top "};
   for (std::size_t w = 0; w < wallCount; ++w) {
-    const WallHeat heat = kT[w] ? WallHeat{true, *kT[w]} : WallHeat{};
-    if (std::string why = b.setHeat(static_cast<WallSide>(w), heat); !why.empty())
-      throw std::invalid_argument(why);
-    what += names[w] + (kT[w] ? "kT " + number(*kT[w]) : std::string("reflecting"));
+    walls[w] = kT[w];
     values.push_back(kT[w] ? *kT[w] : std::numeric_limits<double>::quiet_NaN());
   }
-  gas_.laboratory().restartAverages(what);
+  if (std::string why = gas_.laboratory().setWallHeat(walls); !why.empty())
+    throw std::invalid_argument(why);
   operations_.push_back({gas_.ticks(), "walls", values, {}});
 }
 
 void Engine::moveWall(double target, double speed, std::optional<long long> start) {
   const auto lock = hold();
-  Simulation& sim = gas_.simulation();
-  const long from = start ? static_cast<long>(*start) : sim.boundaries().tick();
-  if (std::string why = sim.moveRightWall(target, speed, from); !why.empty())
+  const long from = start ? static_cast<long>(*start) : gas_.simulation().boundaries().tick();
+  if (std::string why = gas_.laboratory().moveRightWall(target, speed, from); !why.empty())
     throw lab::Refused(why);
-  gas_.laboratory().restartAverages("right wall toward x = " + number(target) + " at " +
-                                    number(speed) + " u/tick");
   operations_.push_back(
       {gas_.ticks(), "move_wall", {target, speed, static_cast<double>(from)}, {}});
 }
 
 void Engine::setPiston(double pressure, double mass) {
   const auto lock = hold();
-  if (std::string why = gas_.simulation().boundaries().setPiston(pressure, mass); !why.empty())
+  if (std::string why = gas_.laboratory().setPiston(pressure, mass); !why.empty())
     throw lab::Refused(why);
-  gas_.laboratory().restartAverages("right wall a piston of mass " + number(mass) +
-                                    " under pressure " + number(pressure));
   operations_.push_back({gas_.ticks(), "piston", {pressure, mass}, {}});
 }
 
