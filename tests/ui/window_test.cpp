@@ -474,23 +474,6 @@ class WindowTest : public QObject {
     QCOMPARE(t.w.Timer1->interval(), 4);
   }
 
-  // A step that fails says so once, and the clock stays stopped.
-  void aRunTimeErrorInAStepIsToldOnce() {
-    Window t;
-    t.w.runSImulation->click();
-    t.w.cmd_stop_simulation->click();
-    t.s.posX(2) = 300.0;
-    t.s.posY(2) = 300.0;
-    t.s.posX(3) = 305.0;
-    t.s.posY(3) = 300.0;
-    t.s.partMass(3) = 0.0;
-    t.w.stepOnce();
-    QCOMPARE(t.messages.size(), 1);
-    QVERIFY(t.messages[0].contains("Division by zero"));
-    QVERIFY(!t.w.Timer1->isActive());
-    QVERIFY(t.w.hasRun());
-  }
-
   // The desktop's own words, which the page does not show, come through unchanged.
   void theDesktopsOwnTexts() {
     Window t;
