@@ -7,7 +7,6 @@
 #include "lab_tabs.h"
 #include "report_json.h"
 #include "run_limits.h"
-#include "summary.h"
 #include "sweep_table.h"
 #include "tables.h"
 
@@ -117,6 +116,16 @@ std::string LabRules::caption(const std::string& id) {
       {"chartsSaved", "Charts offered as downloads."},
       {"linkCopied", "Link copied:"},
       {"linkShown", "The link (copy it from here):"},
+      // The desktop's own words around its folders (%1 is the folder, the failures or their
+      // number).
+      {"exportFolder", "Export the laboratory's data into"},
+      {"exportFailed", "The data could not be written:\n\n%1"},
+      {"exportedTo", "Data written to %1"},
+      {"exportFailedNote", "Export failed: %1 of 5 files not written."},
+      {"chartsFolder", "Save the charts into"},
+      {"chartsFailed", "The charts could not be saved:\n\n%1"},
+      {"chartsSavedTo", "Charts saved to %1"},
+      {"chartsFailedNote", "Saving failed."},
   };
   for (const auto& [name, text] : captions)
     if (id == name) return text;
@@ -246,13 +255,7 @@ std::string LabRules::tabJson(int index, int quantity) const {
 }
 
 std::vector<std::pair<std::string, std::string>> LabRules::exportFiles() const {
-  const lab::Results r = lab_.results();
-  const lab::History& h = lab_.history();
-  return {{"timeseries.csv", lab::timeSeriesCsv(h)},
-          {"events.csv", lab::eventsCsv(h)},
-          {"histograms.csv", lab::histogramsCsv(r)},
-          {"msd.csv", lab::msdCsv(r)},
-          {"summary.csv", lab::summaryCsv(lab::summarize(r))}};
+  return lab::exportedFiles(lab_.results(), lab_.history());
 }
 
 std::string LabRules::readSweepSettings(const std::array<std::string, 5>& texts,

@@ -20,7 +20,7 @@ namespace km {
 class LabRules {
  public:
   // The caption of a control or label of the laboratory by its id ("heat", "ruleExact", ...),
-  // "" for an id that has none.
+  // "" for an id that has none. In a text with %1 the front end puts what it names.
   static std::string caption(const std::string& id);
 
   // Opened during a run, it measures from now on; `seed` is the one the run's generator took.
