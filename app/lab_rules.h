@@ -61,6 +61,20 @@ class LabRules {
   // The species that can be heated, as "[[1, "species 1 (32 discs)"], ...]".
   std::string speciesJson() const;
 
+  // The walls, in the order left, right, bottom, top. A wall's text is "" for a wall that
+  // reflects, else the kT it holds; "" when taken, else why not.
+  static std::string wallTemperatureProblem(const std::string& text);
+  // Each wall as typed; refused as a whole when one text is, and the note says why.
+  void setWalls(const std::array<std::string, 4>& texts);
+  // All four walls at the kT typed, or at the gas's kT now when "".
+  void holdTemperature(const std::string& kTText);
+  // The right wall toward x = target at the speed typed (units per tick), from now.
+  void moveWall(const std::string& targetText, const std::string& speedText);
+  // The right wall a piston of the mass typed (amu) under the outside pressure typed.
+  void setPiston(const std::string& pressureText, const std::string& massText);
+  // What each wall does now, as its text: "" for a wall that reflects, else its kT.
+  std::array<std::string, 4> wallTexts() const;
+
   // The warm-up in ticks, typed: "" when taken, else why not.
   static std::string warmupProblem(const std::string& text);
   // Why a warm-up is refused: the range it must lie in.

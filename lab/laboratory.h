@@ -172,6 +172,8 @@ class Laboratory : public GasObserver {
 
   bool running() const { return started_; }
   long ticks() const { return tick_; }
+  // The gas's kT at the last tick, 0 before it.
+  double kTNow() const { return kTNow_[0]; }
   // Σ½mv² of the discs measured, now.
   double totalEnergy() const;
   Results results() const;
