@@ -50,6 +50,7 @@ HeatResults HeatProfile::results(const Estimate& heatLeft, const Estimate& heatR
   HeatResults r;
   if (kT_[0].ticks() + kT_[HeatResults::bins - 1].ticks() == 0 || !(width_ > 0)) return r;
   r.active = true;
+  r.width = width_;
   for (std::size_t b = 0; b < kT_.size(); ++b) {
     r.x.push_back((static_cast<double>(b) + 0.5) * width_ / HeatResults::bins);
     r.kT.push_back(blockEstimate(kT_[b]));
