@@ -13,7 +13,8 @@ namespace km::lab {
 struct HeatResults {
   bool active = false;
   static constexpr int bins = 10;
-  std::vector<double> x;     // each bin's middle, u from the left wall's face
+  double width = notKnown;   // the width the centres reach, u
+  std::vector<double> x;     // each bin's middle, u from where the left wall turns a centre
   std::vector<Estimate> kT;  // the discs' mean ½·m·v² in each bin, over the averaged ticks
   double slope = notKnown;   // dT/dx of the straight line through the bulk (the middle bins)
   double slopeError = notKnown;
