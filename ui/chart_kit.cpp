@@ -80,22 +80,6 @@ QValueAxis* valueAxis(const QString& title) {
   return axis;
 }
 
-QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed, qreal width) {
-  auto* s = new QLineSeries;
-  s->setName(name);
-  QPen pen(color);
-  pen.setWidthF(width);
-  if (dashed) pen.setStyle(Qt::DashLine);
-  s->setPen(pen);
-  return s;
-}
-
-void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
-  chart->addSeries(series);
-  series->attachAxis(x);
-  series->attachAxis(y);
-}
-
 void hideFromLegend(QAbstractSeries* series) {
   series->setProperty(unlisted, true);
 }
@@ -106,13 +90,6 @@ bool inLegend(const QAbstractSeries* series) {
 
 void rename(QAbstractSeries* series, const QString& name) {
   if (series->name() != name) series->setName(name);
-}
-
-void recolor(QLineSeries* series, const QColor& color) {
-  if (series->pen().color() == color) return;
-  QPen pen = series->pen();
-  pen.setColor(color);
-  series->setPen(pen);
 }
 
 void fitAxis(QValueAxis* axis, double low, double high) {
@@ -173,6 +150,24 @@ QRectF ChartNotice::shownRect() const {
 }
 
 namespace {
+
+// A line series in the given colour, dashed for a mark.
+QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed, qreal width) {
+  auto* s = new QLineSeries;
+  s->setName(name);
+  QPen pen(color);
+  pen.setWidthF(width);
+  if (dashed) pen.setStyle(Qt::DashLine);
+  s->setPen(pen);
+  return s;
+}
+
+// Adds a series to a chart on the given axes.
+void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
+  chart->addSeries(series);
+  series->attachAxis(x);
+  series->attachAxis(y);
+}
 
 // The words broken into lines no wider than `width` in the font; "" when a word is wider.
 QString wrapped(const QString& text, const QFont& font, double width) {

@@ -2,15 +2,11 @@
 #pragma once
 
 #include <QChart>
-#include <QChartView>
 #include <QColor>
+#include <QGraphicsSimpleTextItem>
 #include <QLabel>
 #include <QLineSeries>
-#include <QList>
-#include <QPointF>
 #include <QValueAxis>
-#include <array>
-#include <memory>
 #include <vector>
 
 #include "laboratory.h"
@@ -36,19 +32,13 @@ QChart* labChart(const QString& title);
 QValueAxis* valueAxis(const QString& title);
 // The chart's background, also that of the box beneath it.
 inline const QColor chartBackground(32, 34, 40);
-// A line series in the given colour; dashed for a theory line.
-QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed = false,
-                        qreal width = 2);
-// Adds a series to a chart on the given axes.
-void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y);
 // Keeps a series out of its chart's legend.
 void hideFromLegend(QAbstractSeries* series);
 // Whether the legend shows the series: visible, named, and not kept out of it.
 bool inLegend(const QAbstractSeries* series);
 
-// Name and colour changes relayout a chart's legend: made only when something changed.
+// A name change relayouts a chart's legend: made only when the name changed.
 void rename(QAbstractSeries* series, const QString& name);
-void recolor(QLineSeries* series, const QColor& color);
 // Sets an axis to span the values with a margin; a flat or empty span gets a unit around it.
 // Its labels get as many decimals as its ticks need to read apart.
 void fitAxis(QValueAxis* axis, double low, double high);

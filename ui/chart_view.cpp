@@ -31,6 +31,15 @@ QScatterSeries::MarkerShape shapeOf(Style s) {
                              : QScatterSeries::MarkerShapeCircle;
 }
 
+// Whether two lists hold exactly the same points (QPointF's own == is fuzzy, and would keep
+// the old points of a quantity that changes in its last digits).
+bool samePoints(const QList<QPointF>& a, const QList<QPointF>& b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype k = 0; k < a.size(); ++k)
+    if (a[k].x() != b[k].x() || a[k].y() != b[k].y()) return false;
+  return true;
+}
+
 QLogValueAxis* logAxis(const QString& title, const char* format) {
   auto* axis = new QLogValueAxis;
   axis->setTitleText(title);
@@ -230,6 +239,14 @@ void ChartView::attachTo(QAbstractSeries* series, int axis) {
   series->attachAxis(valueAxisOf(axis));
 }
 
+void ChartView::styleMarkers(QScatterSeries* m, const ChartSeries& s) {
+  const QColor color(QString::fromStdString(s.color));
+  if (m->color() != color) m->setColor(color);
+  if (m->borderColor() != color) m->setBorderColor(color);
+  if (m->markerSize() != s.width) m->setMarkerSize(s.width);
+  if (m->markerShape() != shapeOf(s.style)) m->setMarkerShape(shapeOf(s.style));
+}
+
 QLineSeries* ChartView::addLine(const ChartSeries& s, int axis) {
   auto* line = new QLineSeries;
   line->setPen(penOf(s));
@@ -237,7 +254,7 @@ QLineSeries* ChartView::addLine(const ChartSeries& s, int axis) {
   return line;
 }
 
-void ChartView::showSeries(std::size_t k, const ChartSeries& s) {
+void ChartView::prepare(std::size_t k, const ChartSeries& s) {
   const int axis = s.axis == 1 && y2_ ? 1 : 0;
   const bool marker = isMarker(s.style);
   if (k == series_.size()) series_.emplace_back();
@@ -250,6 +267,19 @@ void ChartView::showSeries(std::size_t k, const ChartSeries& s) {
     d = Drawn{};
   }
   d.axis = axis;
+  if (marker && !d.markers) {
+    d.markers = new QScatterSeries;
+    // Styled before it joins the chart, so that the theme leaves its one-pixel border alone.
+    styleMarkers(d.markers, s);
+    attachTo(d.markers, axis);
+  }
+  if (!marker && d.lines.empty()) d.lines.push_back(addLine(s, axis));
+}
+
+void ChartView::showSeries(std::size_t k, const ChartSeries& s) {
+  Drawn& d = series_[k];
+  const int axis = d.axis;
+  const bool marker = d.markers != nullptr;
   const QString name = QString::fromStdString(s.name);
   const bool logY = axis == 0 && qobject_cast<QLogValueAxis*>(y_);
   const bool logX = qobject_cast<QLogValueAxis*>(x_) != nullptr;
@@ -259,21 +289,13 @@ void ChartView::showSeries(std::size_t k, const ChartSeries& s) {
   const std::size_t n = std::min(s.x.size(), s.y.size());
 
   if (marker) {
-    const bool made = !d.markers;
-    if (made) d.markers = new QScatterSeries;
     QScatterSeries* m = d.markers;
-    // Styled before it joins the chart, so that the theme leaves its one-pixel border alone.
-    const QColor color(QString::fromStdString(s.color));
-    if (m->color() != color) m->setColor(color);
-    if (m->borderColor() != color) m->setBorderColor(color);
-    if (m->markerSize() != s.width) m->setMarkerSize(s.width);
-    if (m->markerShape() != shapeOf(s.style)) m->setMarkerShape(shapeOf(s.style));
+    styleMarkers(m, s);
     rename(m, name);
-    if (made) attachTo(m, axis);
     QList<QPointF> points;
     for (std::size_t j = 0; j < n; ++j)
       if (usable(s.x[j], s.y[j])) points.append(QPointF(s.x[j], s.y[j]));
-    if (m->points() != points) m->replace(points);
+    if (!samePoints(m->points(), points)) m->replace(points);
     if (!m->isVisible()) m->setVisible(true);
     return;
   }
@@ -317,7 +339,7 @@ void ChartView::showSeries(std::size_t k, const ChartSeries& s) {
     QLineSeries* line = d.lines[at];
     if (line->pen() != pen) line->setPen(pen);
     if (at == 0) rename(line, name);
-    if (line->points() != parts[j]) line->replace(parts[j]);
+    if (!samePoints(line->points(), parts[j])) line->replace(parts[j]);
     if (!line->isVisible()) line->setVisible(true);
   }
   d.used = static_cast<std::size_t>(parts.size());
@@ -340,7 +362,7 @@ void ChartView::showBars(const std::vector<ErrorBar>& bars) {
     const QPen pen = penOf(look);
     if (line->pen() != pen) line->setPen(pen);
     const QList<QPointF> points{{b.x, b.low}, {b.x, b.high}};
-    if (line->points() != points) line->replace(points);
+    if (!samePoints(line->points(), points)) line->replace(points);
     if (!line->isVisible()) line->setVisible(true);
   }
   barsUsed_ = used;
@@ -352,6 +374,10 @@ void ChartView::draw(const Chart& c) {
   const QString title = QString::fromStdString(c.title);
   if (chart()->title() != title) chart()->setTitle(title);
   makeAxes(c);
+  // The series join the chart before its axes take their ranges, as a chart built ahead of
+  // its data has them.
+  for (std::size_t k = 0; k < c.series.size(); ++k)
+    prepare(k, c.series[k]);
   showAxes(c);
   for (std::size_t k = 0; k < c.series.size(); ++k)
     showSeries(k, c.series[k]);

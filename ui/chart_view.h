@@ -58,7 +58,10 @@ class ChartView : public QChartView {
   };
   void makeAxes(const Chart& c);
   void showAxes(const Chart& c);
+  // Makes the series drawing description series k, of its kind and on its axis.
+  void prepare(std::size_t k, const ChartSeries& s);
   void showSeries(std::size_t k, const ChartSeries& s);
+  static void styleMarkers(QScatterSeries* m, const ChartSeries& s);
   void showBars(const std::vector<ErrorBar>& bars);
   QAbstractAxis* valueAxisOf(int axis) const { return axis == 1 && y2_ ? y2_ : y_; }
   QLineSeries* addLine(const ChartSeries& s, int axis);

@@ -328,6 +328,14 @@ class ChartViewTest : public QObject {
     QCOMPARE(now, count);
     view.draw(c);
     QCOMPARE(chart->series().size(), now);
+    // A change in the last digits is drawn too (a drift of the energy in its 13th digit).
+    c.series[0].y[0] = 9607.8336099397511;
+    view.draw(c);
+    c.series[0].y[0] = 9607.8336099397511 + 4e-12;
+    view.draw(c);
+    QCOMPARE(line->points().value(0).y(), 9607.8336099397511 + 4e-12);
+    QVERIFY(line->points().value(0).y() != 9607.8336099397511);
+    c.series[0].y[0] = 3;
     // Another kind of axes under the same name: drawn afresh, the legend with it.
     c.logY = true;
     c.yMin = 0.1;
