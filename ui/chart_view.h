@@ -22,6 +22,7 @@ namespace km {
 // legend beneath it: the box is what a layout holds and what a saved picture shows.
 class ChartView : public QChartView {
  public:
+  // Named `id` (the chart's, and its picture's file name); its box owns it.
   explicit ChartView(const std::string& id);
   void draw(const Chart& c);
 
@@ -33,11 +34,12 @@ class ChartView : public QChartView {
   QScatterSeries* markers(std::size_t k) const;
   // Every line drawing description series k, one a stretch.
   std::vector<QLineSeries*> stretches(std::size_t k) const;
+  // The axes, made with the first description (nullptr before it).
   QAbstractAxis* axisX() const { return x_; }
   QAbstractAxis* axisY() const { return y_; }
   QValueAxis* axisY2() const { return y2_; }
   const ChartNotice& notice() const { return *notice_; }
-  int marks() const { return marks_ ? marks_->count() : 0; }
+  int marks() const { return marks_ ? marks_->count() : 0; }  // the events marked
   // The error bars drawn, one line each.
   std::vector<QLineSeries*> bars() const;
   // Nanoseconds spent painting since the last call.
