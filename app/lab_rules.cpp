@@ -2,12 +2,12 @@
 #include "lab_rules.h"
 
 #include <cmath>
+#include <optional>
 
 #include "conversions.h"
 #include "lab_tabs.h"
 #include "report_json.h"
 #include "run_limits.h"
-#include "summary.h"
 #include "sweep_table.h"
 #include "tables.h"
 
@@ -79,6 +79,33 @@ std::string LabRules::caption(const std::string& id) {
       {"equalEnergies", "Equal energies"},
       {"equalEnergiesTip",
        "Gives every disc the gas's mean energy, directions kept: watch Maxwell–Boltzmann return."},
+      {"wallsBox", "Walls"},
+      {"wallLeftLabel", "left kT"},
+      {"wallRightLabel", "right kT"},
+      {"wallBottomLabel", "bottom kT"},
+      {"wallTopLabel", "top kT"},
+      {"wallTip", "The kT at which the wall holds the discs that meet it; empty: it reflects."},
+      {"setWalls", "Set walls"},
+      {"holdTemperature", "Hold temperature"},
+      {"holdTemperatureTip",
+       "All four walls at the kT typed beside, or at the gas's kT now when it is empty."},
+      {"holdKTLabel", "at kT"},
+      {"moveTargetLabel", "right wall to x"},
+      {"moveTarget", "500"},
+      {"moveSpeedLabel", "at u/tick"},
+      {"moveSpeed", "0.1"},
+      {"moveWall", "Move wall"},
+      {"moveWallTip",
+       "The right wall moves toward x at this speed: slow against the discs for a reversible "
+       "compression, fast for a sudden one."},
+      {"pistonPressureLabel", "piston P"},
+      {"pistonPressure", "0.01"},
+      {"pistonMassLabel", "mass"},
+      {"pistonMass", "1000"},
+      {"piston", "Piston"},
+      {"pistonTip",
+       "The right wall a piston of this mass in amu, pushed in by this pressure: the gas settles "
+       "where it pushes back as hard."},
       {"averageBox", "Averages"},
       {"warmupLabel", "warm-up"},
       {"warmupUnit", "ticks"},
@@ -117,6 +144,16 @@ std::string LabRules::caption(const std::string& id) {
       {"chartsSaved", "Charts offered as downloads."},
       {"linkCopied", "Link copied:"},
       {"linkShown", "The link (copy it from here):"},
+      // The desktop's own words around its folders (%1 is the folder, the failures or their
+      // number).
+      {"exportFolder", "Export the laboratory's data into"},
+      {"exportFailed", "The data could not be written:\n\n%1"},
+      {"exportedTo", "Data written to %1"},
+      {"exportFailedNote", "Export failed: %1 of 5 files not written."},
+      {"chartsFolder", "Save the charts into"},
+      {"chartsFailed", "The charts could not be saved:\n\n%1"},
+      {"chartsSavedTo", "Charts saved to %1"},
+      {"chartsFailedNote", "Saving failed."},
   };
   for (const auto& [name, text] : captions)
     if (id == name) return text;
@@ -218,6 +255,87 @@ std::string LabRules::speciesJson() const {
   return out + "]";
 }
 
+namespace {
+
+// A number typed, as the window reads numbers, or why not.
+bool typedNumber(const std::string& text, double& out) {
+  const NumericText n = readNumericText(trimmed(text));
+  if (n.status != NumericText::Ok || !std::isfinite(n.value)) return false;
+  out = n.value;
+  return true;
+}
+
+const char* const wallRefusal =
+    "A wall's kT must be a number above 0, or empty for a wall that reflects.";
+
+}  // namespace
+
+std::string LabRules::wallTemperatureProblem(const std::string& text) {
+  double kT = 0;
+  if (trimmed(text).empty()) return {};
+  return typedNumber(text, kT) && kT > 0 ? std::string() : wallRefusal;
+}
+
+void LabRules::setWalls(const std::array<std::string, 4>& texts) {
+  std::array<std::optional<double>, wallCount> kT;
+  for (std::size_t w = 0; w < 4; ++w) {
+    if (!wallTemperatureProblem(texts[w]).empty()) {
+      note_ = wallRefusal;
+      return;
+    }
+    double v = 0;
+    if (typedNumber(texts[w], v)) kT[w] = v;
+  }
+  const std::string why = lab_.setWallHeat(kT);
+  note_ = why.empty() ? lab_.history().events.back().what + "." : why;
+}
+
+void LabRules::holdTemperature(const std::string& kTText) {
+  double kT = 0;
+  if (trimmed(kTText).empty()) {
+    kT = lab_.kTNow();
+    if (!(kT > 0)) {
+      note_ = "No gas is running: type the kT the walls are to hold.";
+      return;
+    }
+  } else if (!typedNumber(kTText, kT) || !(kT > 0)) {
+    note_ = wallRefusal;
+    return;
+  }
+  const std::string text = lab::numberText(kT);
+  setWalls({text, text, text, text});
+}
+
+void LabRules::moveWall(const std::string& targetText, const std::string& speedText) {
+  double target = 0, speed = 0;
+  if (!typedNumber(targetText, target) || !typedNumber(speedText, speed)) {
+    note_ = "The wall's target and speed must be numbers.";
+    return;
+  }
+  const std::string why = lab_.moveRightWall(target, speed);
+  note_ = why.empty() ? lab_.history().events.back().what + "." : why;
+}
+
+void LabRules::setPiston(const std::string& pressureText, const std::string& massText) {
+  double pressure = 0, mass = 0;
+  if (!typedNumber(pressureText, pressure) || !typedNumber(massText, mass)) {
+    note_ = "The piston's pressure and mass must be numbers.";
+    return;
+  }
+  const std::string why = lab_.setPiston(pressure, mass);
+  note_ = why.empty() ? lab_.history().events.back().what + "." : why;
+}
+
+std::array<std::string, 4> LabRules::wallTexts() const {
+  std::array<std::string, 4> out;
+  const Boundaries& b = page_.model().boundaries();
+  for (std::size_t w = 0; w < 4; ++w) {
+    const WallHeat& h = b.heat(static_cast<WallSide>(w));
+    if (h.thermal) out[w] = lab::numberText(h.kT);
+  }
+  return out;
+}
+
 std::string LabRules::warmupProblem(const std::string& text) {
   double ticks = 0;
   return wholeNumber(text, 0, lab::maxWarmupTicks, ticks) ? std::string() : warmupRefusal();
@@ -246,13 +364,7 @@ std::string LabRules::tabJson(int index, int quantity) const {
 }
 
 std::vector<std::pair<std::string, std::string>> LabRules::exportFiles() const {
-  const lab::Results r = lab_.results();
-  const lab::History& h = lab_.history();
-  return {{"timeseries.csv", lab::timeSeriesCsv(h)},
-          {"events.csv", lab::eventsCsv(h)},
-          {"histograms.csv", lab::histogramsCsv(r)},
-          {"msd.csv", lab::msdCsv(r)},
-          {"summary.csv", lab::summaryCsv(lab::summarize(r))}};
+  return lab::exportedFiles(lab_.results(), lab_.history());
 }
 
 std::string LabRules::readSweepSettings(const std::array<std::string, 5>& texts,

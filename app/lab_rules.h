@@ -20,7 +20,7 @@ namespace km {
 class LabRules {
  public:
   // The caption of a control or label of the laboratory by its id ("heat", "ruleExact", ...),
-  // "" for an id that has none.
+  // "" for an id that has none. In a text with %1 the front end puts what it names.
   static std::string caption(const std::string& id);
 
   // Opened during a run, it measures from now on; `seed` is the one the run's generator took.
@@ -60,6 +60,20 @@ class LabRules {
   void equalEnergies();
   // The species that can be heated, as "[[1, "species 1 (32 discs)"], ...]".
   std::string speciesJson() const;
+
+  // The walls, in the order left, right, bottom, top. A wall's text is "" for a wall that
+  // reflects, else the kT it holds; "" when taken, else why not.
+  static std::string wallTemperatureProblem(const std::string& text);
+  // Each wall as typed; refused as a whole when one text is, and the note says why.
+  void setWalls(const std::array<std::string, 4>& texts);
+  // All four walls at the kT typed, or at the gas's kT now when "".
+  void holdTemperature(const std::string& kTText);
+  // The right wall toward x = target at the speed typed (units per tick), from now.
+  void moveWall(const std::string& targetText, const std::string& speedText);
+  // The right wall a piston of the mass typed (amu) under the outside pressure typed.
+  void setPiston(const std::string& pressureText, const std::string& massText);
+  // What each wall does now, as its text: "" for a wall that reflects, else its kT.
+  std::array<std::string, 4> wallTexts() const;
 
   // The warm-up in ticks, typed: "" when taken, else why not.
   static std::string warmupProblem(const std::string& text);

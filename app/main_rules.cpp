@@ -89,6 +89,19 @@ std::string MainRules::caption(std::string_view name) const {
       {"mass.hint", "Mass of each disc of this species, in atomic mass units (amu)."},
       {"count.hint", "How many discs of this species; 0 leaves the species out."},
       {"color.hint", "The colour the species' discs are drawn in."},
+      // The desktop's own words: the readout it shows before the first tick, its Quit button,
+      // the picture's tip, its context menu and its About box (%1 is the version).
+      {"Label1", "Label1"},
+      {"cmd_exit_program", "Quit "},
+      {"Picture1.tip", "Right-click for the laboratory (Ctrl+L)"},
+      {"menuLaboratory", "Laboratory\u2026"},
+      {"menuAbout", "About Kinetic Model\u2026"},
+      {"aboutTitle", "About Kinetic Model"},
+      {"aboutText",
+       "<b>Kinetic Model</b> %1<br><br>A two-dimensional gas of hard discs in a box, to see and "
+       "measure kinetic theory: equal energy per species whatever the mass, the "
+       "Maxwell\u2013Boltzmann speeds, the pressure and the random walk of one particle.<br><br>"
+       "Free software under the GNU General Public License, version 3 or later."},
   };
   for (const auto& [n, text] : fixed)
     if (n == name) return std::string(text);

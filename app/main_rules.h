@@ -37,7 +37,8 @@ class MainRules {
   MainRules(SeededGenerator& rnd, const Clock& clock, DrawingSurface& picture);
   void setListener(Listener* l) { listener_ = l; }
 
-  // The caption of a label or button, "" for a name that has none.
+  // The caption of a label or button, "" for a name that has none. Also the window's title
+  // ("KineticModel"), tips ("<name>.tip", "<name>.hint") and the desktop's menu and About box.
   std::string caption(std::string_view name) const;
 
   // Text fields: the count and mass of each row, part rad, coll prox, vel range.

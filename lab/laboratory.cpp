@@ -121,7 +121,7 @@ double Laboratory::totalEnergy() const {
 void Laboratory::markEnergy() {
   energyAtStart_ = totalEnergy();
   energyTick_ = tick_;
-  walls_.markEnergy(sim_.boundaries());
+  walls_.markEnergy(sim_.boundaries(), tick_);
 }
 
 void Laboratory::restartAverages(const std::string& why) {
@@ -149,6 +149,7 @@ void Laboratory::logEvent(const std::string& why, Change kind) {
 void Laboratory::clearAverages() {
   averaging_ = false;
   walls_.clearAverages();
+  heat_.clear();
   for (BinnedSeries& k : kT_)
     k.clear(tick_);
   for (BinnedSeries& k : speciesContacts_)
@@ -273,6 +274,8 @@ void Laboratory::afterTick() {
   else
     history_.z.addBlank();
   history_.exchanges.add(static_cast<double>(c.exchanges));
+  if (inWindow && sim_.boundaries().active())
+    heat_.afterTick(x_, vxNow_, vyNow_, mass_, n_, rightX - 2 * radius_, c.exchanges);
   history_.newContacts.add(static_cast<double>(c.newContacts));
   history_.repeats.add(static_cast<double>(c.repeats));
   history_.energy.add(energy[0]);
@@ -329,6 +332,49 @@ std::string Laboratory::heat(int species, double factor) {
   std::snprintf(what, sizeof what, "%s species %d x%g", factor >= 1 ? "heat" : "cool", species,
                 factor);
   restartAverages(what);
+  return "";
+}
+
+namespace {
+
+std::string shortNumber(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
+}
+
+}  // namespace
+
+std::string Laboratory::setWallHeat(const std::array<std::optional<double>, wallCount>& kT) {
+  // Every wall is checked before any changes.
+  Boundaries trial = sim_.boundaries();
+  std::string what = "walls:";
+  static const char* const names[] = {" left ", ", right ", ", bottom ", ", top "};
+  for (std::size_t w = 0; w < wallCount; ++w) {
+    const WallHeat heat = kT[w] ? WallHeat{true, *kT[w]} : WallHeat{};
+    if (std::string why = trial.setHeat(static_cast<WallSide>(w), heat); !why.empty()) return why;
+    what += names[w] + (kT[w] ? "kT " + shortNumber(*kT[w]) : std::string("reflecting"));
+  }
+  sim_.boundaries() = trial;
+  walls_.restartPath(tick_);
+  restartAverages(what);
+  return "";
+}
+
+std::string Laboratory::moveRightWall(double target, double speed, std::optional<long> start) {
+  const long from = start ? *start : sim_.boundaries().tick();
+  if (std::string why = sim_.moveRightWall(target, speed, from); !why.empty()) return why;
+  walls_.restartPath(tick_);
+  restartAverages("right wall toward x = " + shortNumber(target) + " at " + shortNumber(speed) +
+                  " u/tick");
+  return "";
+}
+
+std::string Laboratory::setPiston(double pressure, double mass) {
+  if (std::string why = sim_.boundaries().setPiston(pressure, mass); !why.empty()) return why;
+  walls_.restartPath(tick_);
+  restartAverages("right wall a piston of mass " + shortNumber(mass) + " under pressure " +
+                  shortNumber(pressure));
   return "";
 }
 
@@ -511,6 +557,16 @@ Results Laboratory::results() const {
   if (tick_ > energyTick_ && energyAtStart_ > 0)
     r.driftPer10k = (e / energyAtStart_ - 1) * 1e4 / static_cast<double>(tick_ - energyTick_);
   r.walls = walls_.results(sim_.boundaries(), radius_, e, energyAtStart_);
+  if (r.walls.active) {
+    const Boundaries& b = sim_.boundaries();
+    auto wallKT = [&](WallSide w) { return b.heat(w).thermal ? b.heat(w).kT : notKnown; };
+    double massSum = 0;
+    for (int i = 1; i <= n_; ++i)
+      massSum += mass_[static_cast<std::size_t>(i)];
+    r.heat = heat_.results(r.walls.heatFlow[0], r.walls.heatFlow[1], wallKT(WallSide::Left),
+                           wallKT(WallSide::Right), b.meetLength(WallSide::Left, radius_), sigma_,
+                           r.walls.area, n_, r.kT.value, n_ > 0 ? massSum / n_ : notKnown);
+  }
   // Walls that move or hold a temperature: the pressure over the lengths the discs meet now,
   // Z over the area they reach.
   if (r.walls.active) {

@@ -3,12 +3,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "boltzmann_h.h"
 #include "contacts.h"
 #include "diffusion.h"
+#include "heat_profile.h"
 #include "histogram.h"
 #include "observer.h"
 #include "random_source.h"
@@ -121,6 +123,7 @@ struct Results {
   RunSeed seed;               // where the run's random numbers began
   std::vector<Event> events;  // since the run began, as the history marks them
   WallResults walls;          // when the walls do more than reflect from fixed places
+  HeatResults heat;           // the temperature across the box, when the walls are active
 };
 
 // Time series from the start of the run, for charts: bins of equal ticks, at most 512.
@@ -157,9 +160,20 @@ class Laboratory : public GasObserver {
   // Heats or cools species 1..4 by a factor in energy; "" when done, else why not.
   std::string heat(int species, double factor);
   void equalEnergies();
+  // The walls' experiments, each an event that restarts the averages and the walls' path; ""
+  // when done, else why not (and nothing changed). Each wall held at its kT, or reflecting
+  // where none:
+  std::string setWallHeat(const std::array<std::optional<double>, wallCount>& kT);
+  // the right wall toward x = target at `speed` u/tick from tick `start` of the walls' own
+  // count (now when none):
+  std::string moveRightWall(double target, double speed, std::optional<long> start = {});
+  // the right wall a piston of `mass` amu under the outside `pressure`.
+  std::string setPiston(double pressure, double mass);
 
   bool running() const { return started_; }
   long ticks() const { return tick_; }
+  // The gas's kT at the last tick, 0 before it.
+  double kTNow() const { return kTNow_[0]; }
   // Σ½mv² of the discs measured, now.
   double totalEnergy() const;
   Results results() const;
@@ -217,6 +231,7 @@ class Laboratory : public GasObserver {
   std::array<Histogram, 5> speed_, vx_, vy_;
   WallProfile profile_;
   WallMeter walls_;
+  HeatProfile heat_;
   BinnedSeries interior_;  // centres in the interior, every WallProfile::everyTicks ticks
 
   History history_;

@@ -236,6 +236,29 @@ std::vector<Row> summarize(const Results& r) {
     out.add("energy.unaccounted",
             "energy now less the start's and what the walls gave, over the start's", "relative",
             w.unaccounted);
+    // Conduction between the side walls: the temperature's slope across the bulk, the jumps
+    // at the walls, the heat carried and the conductivity it gives.
+    const HeatResults& h = r.heat;
+    out.add("kT_gradient", "slope of kT across the bulk (the middle six of ten bins in x)",
+            "amu*u/tick^2", h.slope, h.slopeError);
+    out.add("kT_jump.left", "kT of the bulk's line at the left wall less the wall's", energyUnit,
+            h.jumpLeft);
+    out.add("kT_jump.right", "kT of the bulk's line at the right wall less the wall's", energyUnit,
+            h.jumpRight);
+    out.add("heat_flux", "heat carried in +x per tick per unit length, the side walls' mean",
+            "amu*u/tick^3", h.flux);
+    Row& kappa = out.add("kappa", "thermal conductivity, −heat_flux / kT_gradient", "1/tick",
+                         h.kappa, h.kappaError);
+    theory(kappa, h.kappaDilute, "Chapman-Enskog dilute");
+    Row& path =
+        out.add("mean_free_path", "mean free path: mean speed / collisions per disc per tick", "u",
+                h.meanFreePath);
+    theory(path, h.meanFreePathDilute, "dilute");
+    path.theory2 = h.meanFreePathEnskog;
+    path.theory2Name = "Enskog";
+    const double width = std::isfinite(w.rightX) ? w.rightX - 2 * r.radius : notKnown;
+    out.add("knudsen", "mean free path over the width the centres reach", "",
+            width > 0 ? h.meanFreePath.value / width : notKnown);
   }
 
   out.section = "integrity";

@@ -131,6 +131,10 @@ double enskogCollisionRate(double partnerDensity, double sigma, double g, double
   return 2 * partnerDensity * sigma * g * std::sqrt(std::numbers::pi * kT / (2 * mu));
 }
 
+double chapmanEnskogConductivity(double sigma, double kT, double mass) {
+  return 2 / sigma * std::sqrt(kT / (std::numbers::pi * mass));
+}
+
 double enskogDiffusion(double density, double sigma, double g, double kT, double mass) {
   return std::sqrt(kT / (std::numbers::pi * mass)) / (2 * density * sigma * g);
 }

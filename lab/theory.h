@@ -51,6 +51,11 @@ double enskogCollisionRate(double partnerDensity, double sigma, double g, double
 // Enskog's self-diffusion coefficient of a one-species gas: √(kT / π·m) / (2·n·σ·g).
 double enskogDiffusion(double density, double sigma, double g, double kT, double mass);
 
+// The thermal conductivity of a dilute gas of hard discs in Chapman and Enskog's first
+// approximation, (2/σ)·√(kT / π·m) (heat per tick per unit length per unit of kT per unit
+// length, k = 1): 4·n·D of the same approximation.
+double chapmanEnskogConductivity(double sigma, double kT, double mass);
+
 // Boltzmann's H, ∫ f ln f, of the velocity distribution in the reduced velocity
 // u = v·√(m / kT), estimated from the shares p of |u| in rings: Σ p ln(p / ring area).
 // Ring k lies between edges[k] and edges[k + 1]; edges has one more entry than p.

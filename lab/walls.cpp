@@ -14,8 +14,16 @@ double totalHeat(const WallTally& t) {
 
 }  // namespace
 
-void WallMeter::markEnergy(const Boundaries& b) {
+void WallMeter::markEnergy(const Boundaries& b, long tick) {
   marked_ = b.tally();
+  restartPath(tick);
+}
+
+void WallMeter::restartPath(long tick) {
+  for (BinnedSeries* s : {&areaPath_, &pressurePath_, &kTPath_})
+    s->clear(tick);
+  for (BinnedSeries& s : heatFlowPath_)
+    s.clear(tick);
 }
 
 void WallMeter::clearAverages() {
@@ -43,12 +51,19 @@ void WallMeter::afterTick(const Boundaries& b, double radius, int n, double kT, 
       pressure_[w].add(l > 0 ? dp / l : notKnown);
       heatFlow_[w].add(now.heat[w] - last_.heat[w]);
     }
+    heatFlowPath_[w].add(now.heat[w] - last_.heat[w]);
     impulse += dp;
     length += l;
   }
   const double p = length > 0 ? impulse / length : notKnown;
   const double area = b.area(radius);
   zNow_ = n > 0 && kT > 0 && area > 0 ? p * area / (n * kT) : notKnown;
+  areaPath_.add(area);
+  if (std::isfinite(p))
+    pressurePath_.add(p);
+  else
+    pressurePath_.addBlank();
+  kTPath_.add(kT);
   if (averaging) {
     pressureAll_.add(p);
     pa_.add(p * area);
@@ -78,6 +93,11 @@ WallResults WallMeter::results(const Boundaries& b, double radius, double energy
   r.externalWork = b.tally().externalWork - marked_.externalWork;
   const double given = r.work + totalHeat(b.tally()) - totalHeat(marked_);
   if (energyAtStart > 0) r.unaccounted = (energy - energyAtStart - given) / energyAtStart;
+  r.areaPath = binMeans(areaPath_);
+  r.pressurePath = binMeans(pressurePath_);
+  r.kTPath = binMeans(kTPath_);
+  for (std::size_t w = 0; w < wallCount; ++w)
+    r.heatFlowPath[w] = binMeans(heatFlowPath_[w]);
   return r;
 }
 

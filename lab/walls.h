@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "boundaries.h"
 #include "series.h"
@@ -27,14 +28,21 @@ struct WallResults {
   // The gas's energy now less its energy at the start and what the walls gave it, over the
   // energy at the start: rounding under the exact rule.
   double unaccounted = notKnown;
+  // Tick by tick since then (warm-up included), in bins: the area, the pressure on all four
+  // walls, the gas's kT, and each wall's heat flow.
+  std::vector<Point> areaPath, pressurePath, kTPath;
+  std::array<std::vector<Point>, wallCount> heatFlowPath;
 };
 
 // Reads the walls' tally after every tick, as the laboratory reads the gas.
 class WallMeter {
  public:
-  // From now on the energy the walls give is counted afresh (the run's start, an experiment).
-  void markEnergy(const Boundaries& b);
+  // From now on (after `tick` ticks of the run) the energy the walls give is counted afresh,
+  // and their path drawn afresh (the run's start, an experiment).
+  void markEnergy(const Boundaries& b, long tick = 0);
   void clearAverages();
+  // The path is drawn afresh from now on, after `tick` ticks (an experiment with the walls).
+  void restartPath(long tick);
   // After a tick of `n` discs at the gas's kT; `averaging` for the ticks the averages take.
   void afterTick(const Boundaries& b, double radius, int n, double kT, bool averaging);
   WallResults results(const Boundaries& b, double radius, double energy,
@@ -47,6 +55,9 @@ class WallMeter {
   WallTally last_, marked_;
   std::array<BinnedSeries, wallCount> pressure_, heatFlow_;
   BinnedSeries pressureAll_, pa_, nkT_;
+  BinnedSeries areaPath_{512}, pressurePath_{512}, kTPath_{512};
+  std::array<BinnedSeries, wallCount> heatFlowPath_{BinnedSeries(512), BinnedSeries(512),
+                                                    BinnedSeries(512), BinnedSeries(512)};
 };
 
 }  // namespace km::lab

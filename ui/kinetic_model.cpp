@@ -10,10 +10,7 @@
 #include <QShortcut>
 #include <QTime>
 
-#include "conversions.h"
 #include "lab_window.h"
-#include "messages.h"
-#include "run_error.h"
 
 namespace km {
 
@@ -21,28 +18,12 @@ double SystemClock::secondsSinceMidnight() const {
   return QTime(0, 0).msecsTo(QTime::currentTime()) / 1000.0;
 }
 
-void PendingReadouts::show(Readout which, std::string_view text) {
-  auto k = static_cast<std::size_t>(which);
-  text_[k].assign(text);
-  changed_[k] = true;
-}
-
-void PendingReadouts::flush(const std::array<QLabel*, 4>& labels) {
-  for (std::size_t k = 0; k < labels.size(); ++k) {
-    if (!changed_[k]) continue;
-    labels[k]->setText(QString::fromStdString(text_[k]));
-    changed_[k] = false;
-  }
-}
-
-void paintButtonFace(QPushButton* button, const QColor& c) {
+void paintButtonFace(QPushButton* button, const QString& face, const QString& captionColor) {
   // A border of its own makes the style sheet draw the whole face in exactly this colour.
-  // The caption in black or white, whichever reads better on the face.
-  const QString caption = qGray(c.rgb()) < 110 ? "white" : "black";
   button->setStyleSheet(
       QString("QPushButton { background-color: %1; color: %2; border: 1px solid #606060; }"
               "QPushButton:pressed { border: 2px solid #303030; }")
-          .arg(c.name(), caption));
+          .arg(face, captionColor));
   // A style sheet set on a shown button puts the application's font on it: give it back the
   // font of the window.
   if (QWidget* window = button->parentWidget()) button->setFont(window->font());
@@ -50,9 +31,6 @@ void paintButtonFace(QPushButton* button, const QColor& c) {
 
 QColor toQColor(Color c) {
   return QColor(c & 255, (c >> 8) & 255, (c >> 16) & 255);
-}
-Color fromQColor(const QColor& c) {
-  return RGB(c.red(), c.green(), c.blue());
 }
 
 KineticModel::KineticModel(QWidget* parent) : QWidget(parent) {
@@ -69,13 +47,15 @@ KineticModel::KineticModel(QWidget* parent) : QWidget(parent) {
   readoutFrame_.setSingleShot(true);
   readoutFrame_.setInterval(16);
   createControls();
-  Picture1->setToolTip("Right-click for the laboratory (Ctrl+L)");
+  rules_ = std::make_unique<MainRules>(rnd_, clock_, *Picture1);
+  rules_->setListener(&hearing_);
   wireEvents();
   Form_Load();
 }
 
 KineticModel::~KineticModel() {
   delete lab_;
+  rules_->setListener(nullptr);
 }
 
 void KineticModel::wireEvents() {
@@ -98,150 +78,92 @@ void KineticModel::wireEvents() {
           &KineticModel::openLaboratory);
 }
 
+// The rules have started up; the window shows their captions, texts and colours.
 void KineticModel::Form_Load() {
-  guarded("starting up", [this] {
-    model_.startUp(*Picture1);
-    const int rowLeft = 8800;
-    const int rowTop = 1100;
-    for (int i = 0; i <= 3; ++i) {
-      const int top = rowTop + 450 * i;
-      lbl_mass_id[i]->setText(QString::fromStdString("mass #" + Str(Cell(i + 1))));
-      placeInTwips(lbl_mass_id[i], rowLeft, top, 400, 375);
-      txt_masses[i]->setText(QString::fromStdString(Str(pow(Cell(4), Cell(i)))));
-      placeInTwips(txt_masses[i], rowLeft + 400, top, 400, 375);
-      lbl_how_many_m[i]->setText("how many?");
-      placeInTwips(lbl_how_many_m[i], rowLeft + 800, top, 400, 375);
-      txt_how_many[i]->setText(QString::fromStdString(Str(Cell(2) * pow(Cell(4), Cell(2 - i)))));
-      txt_how_many[3]->setText("1");
-      placeInTwips(txt_how_many[i], rowLeft + 1200, top, 400, 375);
-      model_.setDefaultSpeciesColors();
-      cmd_color[i]->setText("color");
-      placeInTwips(cmd_color[i], rowLeft + 1600, top, 600, 375);
-      paintButtonFace(cmd_color[i], toQColor(model_.state().speciesColor(i + 1).toIndex()));
-    }
-    Label4->setText("KE_x:");
-    Label5->setText("KE_y:");
-  });
-  markFields();
-}
-
-RunInput KineticModel::runInput() const {
-  RunInput input;
-  for (int k = 0; k < 4; ++k) {
-    input.rows.counts[k] = txt_how_many[k]->text().toStdString();
-    input.rows.masses[k] = txt_masses[k]->text().toStdString();
+  const MainRules& r = *rules_;
+  setWindowTitle(QString::fromStdString(r.caption("KineticModel")));
+  Picture1->setToolTip(QString::fromStdString(r.caption("Picture1.tip")));
+  for (QWidget* c : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    const QString caption = QString::fromStdString(r.caption(c->objectName().toStdString()));
+    if (caption.isEmpty()) continue;
+    if (auto* label = qobject_cast<QLabel*>(c)) label->setText(caption);
+    if (auto* button = qobject_cast<QPushButton*>(c)) button->setText(caption);
   }
-  input.radius = txtParticleRad->text().toStdString();
-  input.velocityRange = txtVelRange->text().toStdString();
-  return input;
+  for (MarkedField* f : fields()) {
+    // The rules took these texts as typed: shown, they are not typed again.
+    const QSignalBlocker quiet(f);
+    f->setText(QString::fromStdString(r.fieldText(f->objectName().toStdString())));
+  }
+  const int rowLeft = 8800;
+  const int rowTop = 1100;
+  for (int i = 0; i <= 3; ++i) {
+    const int top = rowTop + 450 * i;
+    placeInTwips(lbl_mass_id[i], rowLeft, top, 400, 375);
+    placeInTwips(txt_masses[i], rowLeft + 400, top, 400, 375);
+    placeInTwips(lbl_how_many_m[i], rowLeft + 800, top, 400, 375);
+    placeInTwips(txt_how_many[i], rowLeft + 1200, top, 400, 375);
+    placeInTwips(cmd_color[i], rowLeft + 1600, top, 600, 375);
+    paintFace(i);
+  }
+  markFields();
+  // A start-up that failed says so.
+  if (const std::string m = rules_->takeMessage(); !m.empty())
+    showMessage_(QString::fromStdString(r.caption("message")), QString::fromStdString(m));
 }
 
 void KineticModel::runSImulation_Click() {
-  const RunInput input = runInput();
-  auto problems = checkRunInput(input);
-  if (!problems.empty()) {
-    std::vector<std::string> reasons;
-    for (const auto& p : problems)
-      reasons.push_back(p.message);
-    showMessage_("Kinetic Model", QString::fromStdString(cannotStartMessage(reasons)));
-    return;
-  }
-  std::string doesNotFit;
-  const bool placed = guarded("starting the run", [&] {
-    Picture1->setBackColor(0);
-    model_.takeVelocityScale(input.velocityRange);
-    model_.SetUpSpecies(input.rows);
-    runSeed_ = rnd_.position();
-    model_.PlaceParticles(*Picture1);
-    // Exact hard discs must start apart; a gas too dense for that does not start.
-    if (model_.collisionRule() == CollisionRule::Exact) doesNotFit = model_.separateOverlaps();
-  });
-  if (!placed) return;
-  if (!doesNotFit.empty()) {
-    // As before any run: "restart" must not set a gas going that could not start.
-    setTimer(false, 0);
-    showMessage_("Kinetic Model", QString::fromStdString(cannotStartMessage({doesNotFit})));
-    return;
-  }
-  setTimer(true, paceInterval_);
-  emit runStarted();
+  rules_->runSimulation();
 }
 
 void KineticModel::cmd_stop_simulation_Click() {
-  setTimer(false, timerInterval_);
+  rules_->pause();
 }
 
 void KineticModel::Command2_Click() {
-  setTimer(true, timerInterval_);
+  rules_->restart();
 }
 
 void KineticModel::cmd_exit_program_Click() {
-  setTimer(false, timerInterval_);
+  rules_->pause();
   close();
   QApplication::quit();
 }
 
 void KineticModel::cmd_color_Click(int k) {
-  const QString title = QString::fromStdString("Select color for mass # " + Str(Cell(k + 1)));
-  const QColor initial = toQColor(model_.state().speciesColor(k + 1).toIndex());
+  const QString title = QString::fromStdString(rules_->colorTitle(k));
+  const QColor initial(QString::fromStdString(rules_->speciesColor(k)));
   std::optional<QColor> chosen = pickColor_(this, title, initial);
   // Cancelling leaves the species as it was.
   if (!chosen) return;
-  model_.takeSpeciesColor(k, fromQColor(*chosen));
-  paintButtonFace(cmd_color[k], *chosen);
+  rules_->pickColor(k, chosen->name().toStdString());
+  paintFace(k);
 }
 
-// Nothing typed into a field stops the clock. A count total or mass total that overflows is
-// not taken: the gas runs on the last total that was a number, and the check that marks the
-// fields names what overflows, as "Run Simulation" would.
 void KineticModel::txt_how_many_Change(int k) {
-  try {
-    model_.takeSpeciesCount(k, txt_how_many[k]->text().toStdString());
-  } catch (const RunError&) {
-  }
-  markFields();
+  typed(txt_how_many[k]);
 }
 
 void KineticModel::txt_masses_Change(int k) {
-  try {
-    model_.takeSpeciesMass(k, txt_masses[k]->text().toStdString());
-  } catch (const RunError&) {
-  }
-  markFields();
+  typed(txt_masses[k]);
 }
 
 void KineticModel::txtParticleRad_Change() {
-  model_.takeParticleRadius(txtParticleRad->text().toStdString());
-  markFields();
+  typed(txtParticleRad);
 }
 
 void KineticModel::txtProximity_Change() {
-  const std::string text = txtProximity->text().toStdString();
-  // A text that is no number (say, while it is being retyped) or is out of range is not
-  // taken: the last one stays in force.
-  if (isUsableProximity(text)) model_.takeProximity(text);
-  markFields();
+  typed(txtProximity);
 }
 
 void KineticModel::txtVelRange_Change() {
-  markFields();
+  typed(txtVelRange);
 }
 
 void KineticModel::Timer1_Timer() {
-  const bool ran =
-      guarded("running the simulation", [this] { model_.Timer1_Timer(*Picture1, readouts_); });
-  if (!readoutFrame_.isActive()) readoutFrame_.start();
-  if (ran) emit ticked();
-}
-
-void KineticModel::setPace(int intervalMs) {
-  paceInterval_ = intervalMs;
-  // Before the first run the interval stays 0, so that "restart" still starts nothing.
-  if (timerInterval_ > 0) setTimer(timerEnabled_, intervalMs);
-}
-
-void KineticModel::stepOnce() {
-  if (hasRun() && !timerEnabled_) Timer1_Timer();
+  if (rules_->running())
+    rules_->tick(1);
+  else
+    rules_->stepOnce();
 }
 
 LabWindow* KineticModel::openLaboratory() {
@@ -258,71 +180,80 @@ LabWindow* KineticModel::laboratory() const {
 
 void KineticModel::showAbout() {
   QMessageBox::about(
-      this, "About Kinetic Model",
-      QString("<b>Kinetic Model</b> %1<br><br>A two-dimensional gas of hard discs in a box, to "
-              "see and measure kinetic theory: equal energy per species whatever the mass, the "
-              "Maxwell–Boltzmann speeds, the pressure and the random walk of one particle."
-              "<br><br>Free software under the GNU General Public License, version 3 or later.")
-          .arg(QApplication::applicationVersion()));
+      this, QString::fromStdString(rules_->caption("aboutTitle")),
+      QString::fromStdString(rules_->caption("aboutText")).arg(QApplication::applicationVersion()));
 }
 
 void KineticModel::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
-  menu.addAction("Laboratory…", QKeySequence("Ctrl+L"), this, &KineticModel::openLaboratory);
-  menu.addAction("About Kinetic Model…", this, &KineticModel::showAbout);
+  menu.addAction(QString::fromStdString(rules_->caption("menuLaboratory")), QKeySequence("Ctrl+L"),
+                 this, &KineticModel::openLaboratory);
+  menu.addAction(QString::fromStdString(rules_->caption("menuAbout")), this,
+                 &KineticModel::showAbout);
   menu.exec(event->globalPos());
 }
 
 void KineticModel::closeEvent(QCloseEvent* event) {
-  setTimer(false, timerInterval_);
+  rules_->pause();
   if (lab_) lab_->close();
   QWidget::closeEvent(event);
 }
 
-void KineticModel::setTimer(bool enabled, int interval) {
-  timerEnabled_ = enabled;
-  timerInterval_ = interval;
-  // Stopped, the labels show the last tick at once.
-  if (!enabled) showReadouts();
-  // An interval of 0 means the timer never fires, enabled or not.
-  if (enabled && interval > 0)
-    Timer1->start(interval);
-  else
-    Timer1->stop();
+// The QTimer runs exactly while the rules' clock does; stopped, the labels show the last tick
+// at once.
+void KineticModel::Hearing::clockChanged() {
+  if (w.rules_->running()) {
+    w.Timer1->start(w.rules_->timerInterval());
+  } else {
+    w.Timer1->stop();
+    w.showReadouts();
+  }
+}
+
+// Readouts are shown at most once a display frame, so the labels are not laid out and
+// repainted again on every tick.
+void KineticModel::Hearing::ticked() {
+  if (!w.readoutFrame_.isActive()) w.readoutFrame_.start();
+  emit w.ticked();
+}
+
+void KineticModel::Hearing::messageLeft() {
+  w.showMessage_(QString::fromStdString(w.rules_->caption("message")),
+                 QString::fromStdString(w.rules_->takeMessage()));
 }
 
 void KineticModel::showReadouts() {
   readoutFrame_.stop();
-  readouts_.flush({Label1, Label2, Label3, Label7});
+  if (rules_->readoutVersion() == readoutsShown_) return;
+  readoutsShown_ = rules_->readoutVersion();
+  for (QLabel* label : {Label1, Label2, Label3, Label7}) {
+    const QString text = QString::fromStdString(rules_->readout(label->objectName().toStdString()));
+    if (label->text() != text) label->setText(text);
+  }
 }
 
-bool KineticModel::guarded(const QString& doing, const std::function<void()>& procedure) {
-  try {
-    procedure();
-    return true;
-  } catch (const RunError& e) {
-    setTimer(false, timerInterval_);
-    showMessage_("Kinetic Model", QString::fromStdString(stoppedMessage(doing.toStdString(), e)));
-    return false;
-  }
+void KineticModel::typed(MarkedField* field) {
+  rules_->typeInto(field->objectName().toStdString(), field->text().toStdString());
+  markFields();
 }
 
 void KineticModel::markFields() {
-  const auto problems = checkRunInput(runInput());
-  auto mark = [&](MarkedField* field, Field kind, int row) {
-    field->mark(QString::fromStdString(problemsOf(problems, kind, row)));
-  };
-  for (int k = 0; k < 4; ++k) {
-    mark(txt_how_many[k], Field::Count, k);
-    mark(txt_masses[k], Field::Mass, k);
-  }
-  mark(txtParticleRad, Field::Radius, -1);
-  mark(txtVelRange, Field::VelocityRange, -1);
-  const Cell& inForce = model_.state().collProx;
-  txtProximity->mark(
-      QString::fromStdString(proximityProblem(txtProximity->text().toStdString(), inForce)));
+  for (MarkedField* f : fields())
+    f->mark(QString::fromStdString(rules_->fieldProblem(f->objectName().toStdString())));
   // An empty proximity field shows the value still in force.
-  txtProximity->setPlaceholderText(QString::fromStdString(readerText(inForce)));
+  txtProximity->setPlaceholderText(
+      QString::fromStdString(rules_->fieldPlaceholder(txtProximity->objectName().toStdString())));
+}
+
+std::array<MarkedField*, 11> KineticModel::fields() const {
+  return {txt_how_many[0], txt_how_many[1], txt_how_many[2], txt_how_many[3],
+          txt_masses[0],   txt_masses[1],   txt_masses[2],   txt_masses[3],
+          txtParticleRad,  txtProximity,    txtVelRange};
+}
+
+void KineticModel::paintFace(int k) {
+  paintButtonFace(cmd_color[k], QString::fromStdString(rules_->speciesColor(k)),
+                  QString::fromStdString(rules_->captionColor(k)));
 }
 
 }  // namespace km

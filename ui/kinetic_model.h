@@ -12,9 +12,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
-#include "input_check.h"
+#include "main_rules.h"
 #include "marked_field.h"
 #include "picture_box.h"
 #include "random_source.h"
@@ -30,21 +31,9 @@ class SystemClock : public Clock {
 
 class LabWindow;
 
-// Readouts written by the tick, held and then shown in the labels at most once per display
-// frame, so the labels are not laid out and repainted again on every one of the tick's writes.
-class PendingReadouts : public TextDisplay {
- public:
-  void show(Readout which, std::string_view text) override;
-  // Moves every changed text into its label.
-  void flush(const std::array<QLabel*, 4>& labels);
-
- private:
-  std::array<std::string, 4> text_;
-  std::array<bool, 4> changed_{};
-};
-
 // The program's one window: the drawing area, the species rows, the settings fields, the
-// readouts and the command buttons. It owns the model and binds every control to it.
+// readouts and the command buttons. Its rules (MainRules) own the model; each control's event
+// procedure reports to them and shows what they say.
 class KineticModel : public QWidget {
   Q_OBJECT
 
@@ -61,18 +50,19 @@ class KineticModel : public QWidget {
 
   void setColorPicker(ColorPicker picker) { pickColor_ = std::move(picker); }
   void setMessageSink(MessageSink sink) { showMessage_ = std::move(sink); }
-  Simulation& model() { return model_; }
-  bool timerEnabled() const { return timerEnabled_; }
-  int timerInterval() const { return timerInterval_; }
+  MainRules& rules() { return *rules_; }
+  Simulation& model() { return rules_->model(); }
+  bool timerEnabled() const { return rules_->timerEnabled(); }
+  int timerInterval() const { return rules_->timerInterval(); }
   // Whether "Run Simulation" has placed a gas.
-  bool hasRun() const { return timerInterval_ > 0; }
+  bool hasRun() const { return rules_->hasRun(); }
   // Where the last run's random numbers began (the laboratory shows it).
-  RunSeed seed() const { return runSeed_; }
+  RunSeed seed() const { return rules_->runSeed(); }
 
   // The laboratory's controls over the clock: the interval that "Run Simulation" and "restart"
   // use (1 ms unless the laboratory sets another), and one tick while paused.
-  void setPace(int intervalMs);
-  void stepOnce();
+  void setPace(int intervalMs) { rules_->setPace(intervalMs); }
+  void stepOnce() { rules_->stepOnce(); }
   // Opens the laboratory window, or brings it forward; nullptr when it is closed.
   LabWindow* openLaboratory();
   LabWindow* laboratory() const;
@@ -91,6 +81,7 @@ class KineticModel : public QWidget {
   void txtProximity_Change();
   // Taken at the next "Run Simulation"; a change only marks the fields.
   void txtVelRange_Change();
+  // One tick; called while paused (as the tests do), it steps as the laboratory's Step.
   void Timer1_Timer();
 
  signals:
@@ -137,25 +128,28 @@ class KineticModel : public QWidget {
  private:
   void createControls();
   void wireEvents();
-  void setTimer(bool enabled, int interval);
+  // What the rules tell the window: the clock changed, a tick ran, a run started, a message.
+  struct Hearing : MainRules::Listener {
+    explicit Hearing(KineticModel& window) : w(window) {}
+    void clockChanged() override;
+    void ticked() override;
+    void runStarted() override { emit w.runStarted(); }
+    void messageLeft() override;
+    KineticModel& w;
+  };
   void showReadouts();
-  // Runs an event procedure; a run-time error stops the timer and is shown to the user.
-  // Whether it ran to its end.
-  bool guarded(const QString& doing, const std::function<void()>& procedure);
-  // Marks every field that "Run Simulation" would refuse, and a proximity that is not taken,
-  // with the same words as the refusal.
+  // The field's text, as typed, to the rules; then every field's mark.
+  void typed(MarkedField* field);
   void markFields();
-  RunInput runInput() const;
+  std::array<MarkedField*, 11> fields() const;
+  void paintFace(int k);
 
   SeededGenerator rnd_;
-  RunSeed runSeed_;
   SystemClock clock_;
-  Simulation model_{rnd_, clock_};
-  PendingReadouts readouts_;
+  std::unique_ptr<MainRules> rules_;  // made once the picture exists
+  Hearing hearing_{*this};
   QTimer readoutFrame_;  // single shot, one display frame: shows the readouts when it fires
-  bool timerEnabled_ = true;
-  int timerInterval_ = 0;
-  int paceInterval_ = 1;
+  std::uint64_t readoutsShown_ = 0;
   QPointer<LabWindow> lab_;
   ColorPicker pickColor_;
   MessageSink showMessage_;
@@ -164,10 +158,9 @@ class KineticModel : public QWidget {
 // Moves a control to a place given in twips, at 15 twips a pixel.
 void placeInTwips(QWidget* w, int left, int top, int width, int height);
 
-// A species colour as Qt's colour, and back.
+// A species colour as Qt's colour.
 QColor toQColor(Color c);
-// Shows a colour on a button's whole face.
-void paintButtonFace(QPushButton* button, const QColor& c);
-Color fromQColor(const QColor& c);
+// Shows a colour ("#rrggbb") on a button's whole face, its caption in `captionColor`.
+void paintButtonFace(QPushButton* button, const QString& face, const QString& captionColor);
 
 }  // namespace km

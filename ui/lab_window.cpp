@@ -14,25 +14,25 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "conversions.h"
 #include "kinetic_model.h"
-#include "summary.h"
-#include "tables.h"
+#include "run_limits.h"
 #include "whole_file.h"
 
 namespace km {
 namespace {
 
-constexpr double lowestFactor = 0.01, highestFactor = 100;
-const char* const factorRefusal = "The factor must be a number from 0.01 to 100.";
+QString captionOf(const char* id) {
+  return QString::fromStdString(LabRules::caption(id));
+}
 
 }  // namespace
 
+// Opened during a run, the rules measure from now on.
 LabWindow::LabWindow(KineticModel& main)
-    : QWidget(&main, Qt::Window), main_(main), lab_(main.model()) {
+    : QWidget(&main, Qt::Window), main_(main), rules_(main.rules(), main.seed()) {
   setObjectName("LabWindow");
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle("Kinetic Model — Laboratory");
+  setWindowTitle(captionOf("labTitle"));
   pickFolder_ = [](QWidget* parent, const QString& title) {
     return QFileDialog::getExistingDirectory(parent, title);
   };
@@ -41,88 +41,77 @@ LabWindow::LabWindow(KineticModel& main)
   };
   createControls();
   wireEvents();
-  lab_.setSettings({warmup->value(), 0});
-  // Opened during a run, it measures from now on.
-  if (main_.hasRun()) main_RunStarted();
   fillSpecies(lab_.results());
   // The tab shown is drawn as soon as the window is, not only at the first refresh.
   QTimer::singleShot(0, this, [this] { refresh(); });
   refreshTimer->start();
 }
 
-LabWindow::~LabWindow() {
-  // Without the laboratory the main window is as it always is: full speed, the model's rule.
-  main_.setPace(1);
-  main_.model().setCollisionRule(CollisionRule::Specified);
-}
-
 void LabWindow::createControls() {
   resize(1180, 760);
   createTabs();
 
-  auto* paceBox = new QGroupBox("Pace");
+  auto* paceBox = new QGroupBox(captionOf("paceBox"));
   pace = new QComboBox;
   pace->setObjectName("pace");
-  pace->addItems({"full speed (1 ms)", "250 ticks/s", "60 ticks/s", "10 ticks/s"});
-  step = new QPushButton("Step");
+  for (const std::string& name : LabRules::paceNames)
+    pace->addItem(QString::fromStdString(name));
+  pace->setCurrentIndex(rules_.paceIndex());
+  step = new QPushButton(captionOf("step"));
   step->setObjectName("step");
-  step->setToolTip("Runs exactly one tick while the gas is paused.");
+  step->setToolTip(captionOf("stepTip"));
   auto* paceLayout = new QHBoxLayout(paceBox);
   paceLayout->addWidget(pace, 1);
   paceLayout->addWidget(step);
 
-  auto* ruleBox = new QGroupBox("Collision rule");
-  ruleSpecified = new QRadioButton("specified");
+  auto* ruleBox = new QGroupBox(captionOf("ruleBox"));
+  ruleSpecified = new QRadioButton(captionOf("ruleSpecified"));
   ruleSpecified->setObjectName("ruleSpecified");
-  ruleExact = new QRadioButton("exact hard discs");
+  ruleExact = new QRadioButton(captionOf("ruleExact"));
   ruleExact->setObjectName("ruleExact");
-  ruleSpecified->setChecked(main_.model().collisionRule() == CollisionRule::Specified);
-  ruleExact->setChecked(main_.model().collisionRule() == CollisionRule::Exact);
+  ruleSpecified->setChecked(!rules_.ruleExact());
+  ruleExact->setChecked(rules_.ruleExact());
   auto* group = new QButtonGroup(ruleBox);
   group->addButton(ruleSpecified);
   group->addButton(ruleExact);
-  auto* ruleNote = new QLabel(
-      "Specified: every pair closer than the proximity at a tick exchanges momentum, even "
-      "while separating. Exact: discs meet at exactly the proximity, in time order, and "
-      "bounce.");
+  auto* ruleNote = new QLabel(captionOf("ruleNote"));
   ruleNote->setWordWrap(true);
   auto* ruleLayout = new QVBoxLayout(ruleBox);
   ruleLayout->addWidget(ruleSpecified);
   ruleLayout->addWidget(ruleExact);
   ruleLayout->addWidget(ruleNote);
 
-  auto* experimentBox = new QGroupBox("Experiments");
+  auto* experimentBox = new QGroupBox(captionOf("experimentBox"));
   heatSpecies = new QComboBox;
   heatSpecies->setObjectName("heatSpecies");
-  heatFactor = new MarkedField("2");
+  heatFactor = new MarkedField(captionOf("heatFactor"));
   heatFactor->setObjectName("heatFactor");
-  heatFactor->setToolTip("Energy factor from 0.01 to 100: above 1 heats, below 1 cools.");
-  heat = new QPushButton("Heat / cool");
+  heatFactor->setToolTip(captionOf("heatFactorTip"));
+  heat = new QPushButton(captionOf("heat"));
   heat->setObjectName("heat");
-  equalEnergies = new QPushButton("Equal energies");
+  equalEnergies = new QPushButton(captionOf("equalEnergies"));
   equalEnergies->setObjectName("equalEnergies");
-  equalEnergies->setToolTip(
-      "Gives every disc the gas's mean energy, directions kept: watch Maxwell–Boltzmann return.");
+  equalEnergies->setToolTip(captionOf("equalEnergiesTip"));
   auto* experimentLayout = new QFormLayout(experimentBox);
   // Labels above their fields leave the species list the box's whole width.
   experimentLayout->setRowWrapPolicy(QFormLayout::WrapAllRows);
-  experimentLayout->addRow("species", heatSpecies);
-  experimentLayout->addRow("factor in energy", heatFactor);
+  experimentLayout->addRow(captionOf("heatSpeciesLabel"), heatSpecies);
+  experimentLayout->addRow(captionOf("heatFactorLabel"), heatFactor);
   experimentLayout->addRow(heat);
   experimentLayout->addRow(equalEnergies);
 
-  auto* averageBox = new QGroupBox("Averages");
+  auto* averageBox = new QGroupBox(captionOf("averageBox"));
   warmup = new QSpinBox;
   warmup->setObjectName("warmup");
-  warmup->setRange(0, 1000000);
-  warmup->setValue(500);
-  warmup->setSuffix(" ticks");
+  warmup->setRange(0, static_cast<int>(lab::maxWarmupTicks));
+  warmup->setValue(static_cast<int>(rules_.warmup()));
+  warmup->setSuffix(" " + captionOf("warmupUnit"));
   auto* averageLayout = new QFormLayout(averageBox);
-  averageLayout->addRow("warm-up", warmup);
+  averageLayout->addRow(captionOf("warmupLabel"), warmup);
 
-  exportButton = new QPushButton("Export data…");
+  exportButton = new QPushButton(captionOf("exportData"));
   exportButton->setObjectName("exportData");
-  saveChartsButton = new QPushButton("Save charts…");
+  saveChartsButton = new QPushButton(captionOf("saveCharts"));
   saveChartsButton->setObjectName("saveCharts");
   note = new QLabel;
   note->setObjectName("note");
@@ -216,31 +205,28 @@ void LabWindow::wireEvents() {
 }
 
 void LabWindow::main_Ticked() {
-  lab_.afterTick();
+  rules_.ticked();
 }
 
 void LabWindow::main_RunStarted() {
-  lab_.runStarted(main_.seed());
-  if (main_.model().collisionRule() == CollisionRule::Exact)
-    lab_.restartAverages("rule: exact hard discs");
-  // What the last run's experiments said is not about this one.
-  note->clear();
+  rules_.runStarted(main_.seed());
+  note->setText(QString::fromStdString(rules_.note()));
   fillSpecies(lab_.results());
   refresh();
 }
 
 void LabWindow::main_FieldEdited() {
-  lab_.holdChangeEvents(true);
+  rules_.fieldEdited();
   settleTimer->start();
 }
 
 void LabWindow::settleTimer_Timeout() {
   settleTimer->stop();
-  lab_.holdChangeEvents(false);
+  rules_.fieldSettled();
 }
 
 void LabWindow::refreshTimer_Timeout() {
-  step->setEnabled(main_.hasRun() && !main_.timerEnabled());
+  step->setEnabled(rules_.stepEnabled());
   if (lab_.ticks() == shownTick_) return;
   QElapsedTimer clock;
   clock.start();
@@ -257,106 +243,82 @@ void LabWindow::refreshTimer_Timeout() {
 }
 
 void LabWindow::pace_Change(int index) {
-  if (index >= 0 && index < 4) main_.setPace(paceIntervals[index]);
+  rules_.setPace(index);
 }
 
 void LabWindow::step_Click() {
-  main_.stepOnce();
+  rules_.step();
   refresh();
 }
 
 void LabWindow::rule_Toggled() {
-  Simulation& sim = main_.model();
-  const CollisionRule wanted =
-      ruleExact->isChecked() ? CollisionRule::Exact : CollisionRule::Specified;
-  if (wanted == sim.collisionRule()) return;
-  if (wanted == CollisionRule::Exact && main_.hasRun()) {
-    // Discs that overlap now are pushed apart before the exact rule takes them; a gas too
-    // dense for that stays under the specified rule.
-    const std::string why = sim.separateOverlaps();
-    if (!why.empty()) {
-      note->setText(QString::fromStdString(why));
-      const QSignalBlocker block(ruleSpecified);
-      const QSignalBlocker blockExact(ruleExact);
-      ruleSpecified->setChecked(true);
-      return;
-    }
+  rules_.setRule(ruleExact->isChecked());
+  // A gas too dense to push apart stays under the specified rule: the buttons say so.
+  if (rules_.ruleExact() != ruleExact->isChecked()) {
+    const QSignalBlocker block(ruleSpecified);
+    const QSignalBlocker blockExact(ruleExact);
+    (rules_.ruleExact() ? ruleExact : ruleSpecified)->setChecked(true);
   }
-  sim.setCollisionRule(wanted);
-  lab_.restartAverages(wanted == CollisionRule::Exact ? "rule: exact hard discs"
-                                                      : "rule: specified");
-  note->setText(wanted == CollisionRule::Exact ? "Exact hard discs from the next tick."
-                                               : "The specified rule from the next tick.");
+  note->setText(QString::fromStdString(rules_.note()));
   refresh();
 }
 
 bool LabWindow::factorTaken() const {
-  const NumericText f = readNumericText(heatFactor->text().toStdString());
-  return f.status == NumericText::Ok && f.value >= lowestFactor && f.value <= highestFactor;
+  return LabRules::heatFactorProblem(heatFactor->text().toStdString()).empty();
 }
 
 void LabWindow::heatFactor_Change() {
-  const bool ok = factorTaken();
-  heatFactor->mark(ok ? QString() : factorRefusal);
-  if (ok) heatFactor->setToolTip("Energy factor from 0.01 to 100: above 1 heats, below 1 cools.");
-  heat->setEnabled(ok && heatSpecies->count() > 0);
-  note->setText(ok ? QString() : factorRefusal);
+  const std::string problem = LabRules::heatFactorProblem(heatFactor->text().toStdString());
+  heatFactor->mark(QString::fromStdString(problem));
+  if (problem.empty()) heatFactor->setToolTip(captionOf("heatFactorTip"));
+  heat->setEnabled(problem.empty() && heatSpecies->count() > 0);
+  rules_.setNote(problem);
+  note->setText(QString::fromStdString(rules_.note()));
 }
 
 void LabWindow::heat_Click() {
-  if (!factorTaken()) {
-    note->setText(factorRefusal);
-    return;
-  }
-  const double factor = readNumericText(heatFactor->text().toStdString()).value;
-  const int species = heatSpecies->currentData().toInt();
-  const std::string why = lab_.heat(species, factor);
-  note->setText(
-      why.empty()
-          ? QString("Species %1: energy times %2.").arg(species).arg(heatFactor->text().trimmed())
-          : QString::fromStdString(why));
+  rules_.heat(heatSpecies->currentData().toInt(), heatFactor->text().toStdString());
+  note->setText(QString::fromStdString(rules_.note()));
   refresh();
 }
 
 void LabWindow::equalEnergies_Click() {
-  if (!lab_.running()) {
-    note->setText("No gas is running.");
-    return;
-  }
-  lab_.equalEnergies();
-  note->setText("Every disc now has the gas's mean energy.");
+  rules_.equalEnergies();
+  note->setText(QString::fromStdString(rules_.note()));
   refresh();
 }
 
 void LabWindow::warmup_Change(int ticks) {
-  lab_.setSettings({ticks, 0});
-  lab_.restartAverages("warm-up " + std::to_string(ticks));
+  rules_.setWarmup(std::to_string(ticks));
   refresh();
 }
 
 void LabWindow::exportData_Click() {
-  const QString folder = pickFolder_(this, "Export the laboratory's data into");
+  const QString folder = pickFolder_(this, captionOf("exportFolder"));
   if (folder.isEmpty()) return;
   const QString why = exportData(folder);
-  if (!why.isEmpty()) showMessage_("Kinetic Model", "The data could not be written:\n\n" + why);
-  note->setText(
-      why.isEmpty()
-          ? "Data written to " + folder
-          : QString("Export failed: %1 of 5 files not written.").arg(why.count('\n') + 1));
+  if (!why.isEmpty())
+    showMessage_(QString::fromStdString(main_.rules().caption("message")),
+                 captionOf("exportFailed").arg(why));
+  note->setText(why.isEmpty() ? captionOf("exportedTo").arg(folder)
+                              : captionOf("exportFailedNote").arg(why.count('\n') + 1));
 }
 
 void LabWindow::saveCharts_Click() {
-  const QString folder = pickFolder_(this, "Save the charts into");
+  const QString folder = pickFolder_(this, captionOf("chartsFolder"));
   if (folder.isEmpty()) return;
   const QString why = saveCharts(folder);
-  if (!why.isEmpty()) showMessage_("Kinetic Model", "The charts could not be saved:\n\n" + why);
-  note->setText(why.isEmpty() ? "Charts saved to " + folder : "Saving failed.");
+  if (!why.isEmpty())
+    showMessage_(QString::fromStdString(main_.rules().caption("message")),
+                 captionOf("chartsFailed").arg(why));
+  note->setText(why.isEmpty() ? captionOf("chartsSavedTo").arg(folder)
+                              : captionOf("chartsFailedNote"));
 }
 
 QString LabWindow::exportData(const QString& folder) {
   // Each file whole or not at all; every one that failed is named with the system's reason.
   QStringList failed;
-  for (const auto& [name, text] : lab::exportedFiles(lab_.results(), lab_.history())) {
+  for (const auto& [name, text] : rules_.exportFiles()) {
     const std::string why = lab::writeWholeFile(
         QDir(folder).filePath(QString::fromStdString(name)).toStdString(), text);
     if (!why.empty())

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "eos_panel.h"
+#include "lab_rules.h"
 #include "lab_tab_view.h"
 #include "laboratory.h"
 #include "marked_field.h"
@@ -26,7 +27,8 @@ class KineticModel;
 
 // The laboratory: charts of the running gas against kinetic theory, experiments, the pace of
 // the clock, the collision rule and export. It measures the main window's gas while the main
-// window's timer runs, and starts afresh with each "Run Simulation".
+// window's timer runs, and starts afresh with each "Run Simulation". Its controls report to
+// the laboratory's rules (LabRules) and show what they say.
 class LabWindow : public QWidget {
   Q_OBJECT
 
@@ -35,7 +37,8 @@ class LabWindow : public QWidget {
   using MessageSink = std::function<void(const QString& title, const QString& text)>;
 
   explicit LabWindow(KineticModel& main);
-  ~LabWindow() override;
+  // Closed, the main window runs at full speed under the specified rule again (LabRules).
+  ~LabWindow() override = default;
 
   void setFolderPicker(FolderPicker picker) { pickFolder_ = std::move(picker); }
   void setMessageSink(MessageSink sink) { showMessage_ = std::move(sink); }
@@ -97,8 +100,6 @@ class LabWindow : public QWidget {
   static constexpr QSize minimumContent{1040, 720};
   // The controls' column at the right, always in view.
   static constexpr int sideWidth = 300;
-  // Intervals of the pace choices, in ms: full speed, 250, 60 and 10 ticks per second.
-  static constexpr int paceIntervals[4] = {1, 4, 17, 100};
 
  private:
   void createControls();
@@ -108,7 +109,8 @@ class LabWindow : public QWidget {
   bool factorTaken() const;
 
   KineticModel& main_;
-  lab::Laboratory lab_;
+  LabRules rules_;
+  lab::Laboratory& lab_ = rules_.laboratory();
   FolderPicker pickFolder_;
   MessageSink showMessage_;
   long shownTick_ = -1;

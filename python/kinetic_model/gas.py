@@ -258,6 +258,31 @@ class Gas(_core.Engine):
                 h[k] = np.array(h[k], dtype=np.float64)
         return out
 
+    @staticmethod
+    def tabs() -> tuple[str, ...]:
+        """The laboratory's tabs by name, in the order the windows show them; figure() draws
+        any of them."""
+        return tuple(_core._tab_names)
+
+    def figure(self, tab: str = "Speeds", quantity: str = "speed") -> Any:
+        """A matplotlib Figure of one tab of the laboratory (a name of tabs()), drawn from the
+        same description the windows draw: the titles, axes, series, theory lines, error bars,
+        event marks, legends, notices and the words beneath. quantity is the Speeds tab's
+        'speed', 'vx' or 'vy'. The Equation of state tab shows this gas's own run beside the
+        theory."""
+        names = self.tabs()
+        if not isinstance(tab, str):
+            raise TypeError(f"tab must be a tab's name (one of {', '.join(map(repr, names))}), "
+                            f"not {type(tab).__name__}")
+        if tab not in names:
+            raise ValueError(f"tab must be one of {', '.join(map(repr, names))}, not {tab!r}")
+        quantities = ("speed", "vx", "vy")
+        if not isinstance(quantity, str) or quantity not in quantities:
+            raise ValueError(f"quantity must be 'speed', 'vx' or 'vy', not {quantity!r}")
+        from .figures import draw_tab
+        description = json.loads(self._tab_json(names.index(tab), quantities.index(quantity)))
+        return draw_tab(description, tab)
+
     def msd(self) -> dict[str, np.ndarray]:
         """The mean-squared displacement (walls unfolded), u^2, against 'lag' (ticks):
         'msd_particle1' and 'msd_species1'..4, NaN where not known."""

@@ -5,10 +5,14 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
 
+#include "gas_picture.h"
+#include "lab_tabs.h"
+#include "raster_surface.h"
 #include "report_json.h"
 #include "summary.h"
 #include "tables.h"
@@ -100,6 +104,26 @@ std::string Engine::resultsJson() const {
   return out.str();
 }
 
+std::string Engine::tabJson(int index, int quantity, const std::vector<lab::SweepRow>& rows) const {
+  const auto lock = hold();
+  return toJson(labTab(index, quantity, gas_.laboratory(), gas_.simulation(), rows));
+}
+
+py::array_t<std::uint8_t> Engine::picture(int width) const {
+  if (width < 1 || width > 4096)
+    throw std::invalid_argument("width must be a whole number of pixels from 1 to 4096, not " +
+                                std::to_string(width));
+  RasterSurface surface;
+  surface.resize(width, width);
+  {
+    const auto lock = hold();
+    drawGas(gas_.simulation(), surface);
+  }
+  py::array_t<std::uint8_t> a({width, width, 4});
+  std::memcpy(a.mutable_data(), surface.pixels().data(), surface.pixels().byteCount());
+  return a;
+}
+
 std::string Engine::timeSeriesCsv() const {
   const auto lock = hold();
   return lab::timeSeriesCsv(gas_.laboratory().history());
@@ -174,54 +198,35 @@ void Engine::setWarmup(long long ticks) {
   operations_.push_back({gas_.ticks(), "warmup", {static_cast<double>(w)}, {}});
 }
 
-namespace {
-
-std::string number(double v) {
-  std::ostringstream out;
-  out << v;
-  return out.str();
-}
-
-}  // namespace
-
 void Engine::setWalls(const std::vector<std::optional<double>>& kT) {
   if (kT.size() != wallCount)
     throw std::invalid_argument("four walls (left, right, bottom, top), not " +
                                 std::to_string(kT.size()));
   const auto lock = hold();
-  Boundaries& b = gas_.simulation().boundaries();
-  std::string what = "walls:";
+  std::array<std::optional<double>, wallCount> walls;
   std::vector<double> values;
-  static const char* const names[] = {" left ", ", right ", ", bottom ", ", top "};
   for (std::size_t w = 0; w < wallCount; ++w) {
-    const WallHeat heat = kT[w] ? WallHeat{true, *kT[w]} : WallHeat{};
-    if (std::string why = b.setHeat(static_cast<WallSide>(w), heat); !why.empty())
-      throw std::invalid_argument(why);
-    what += names[w] + (kT[w] ? "kT " + number(*kT[w]) : std::string("reflecting"));
+    walls[w] = kT[w];
     values.push_back(kT[w] ? *kT[w] : std::numeric_limits<double>::quiet_NaN());
   }
-  gas_.laboratory().restartAverages(what);
+  if (std::string why = gas_.laboratory().setWallHeat(walls); !why.empty())
+    throw std::invalid_argument(why);
   operations_.push_back({gas_.ticks(), "walls", values, {}});
 }
 
 void Engine::moveWall(double target, double speed, std::optional<long long> start) {
   const auto lock = hold();
-  Simulation& sim = gas_.simulation();
-  const long from = start ? static_cast<long>(*start) : sim.boundaries().tick();
-  if (std::string why = sim.moveRightWall(target, speed, from); !why.empty())
+  const long from = start ? static_cast<long>(*start) : gas_.simulation().boundaries().tick();
+  if (std::string why = gas_.laboratory().moveRightWall(target, speed, from); !why.empty())
     throw lab::Refused(why);
-  gas_.laboratory().restartAverages("right wall toward x = " + number(target) + " at " +
-                                    number(speed) + " u/tick");
   operations_.push_back(
       {gas_.ticks(), "move_wall", {target, speed, static_cast<double>(from)}, {}});
 }
 
 void Engine::setPiston(double pressure, double mass) {
   const auto lock = hold();
-  if (std::string why = gas_.simulation().boundaries().setPiston(pressure, mass); !why.empty())
+  if (std::string why = gas_.laboratory().setPiston(pressure, mass); !why.empty())
     throw lab::Refused(why);
-  gas_.laboratory().restartAverages("right wall a piston of mass " + number(mass) +
-                                    " under pressure " + number(pressure));
   operations_.push_back({gas_.ticks(), "piston", {pressure, mass}, {}});
 }
 
@@ -231,6 +236,10 @@ long Engine::warmup() const {
 }
 
 void bindEngine(py::module_& m) {
+  py::tuple names(labTabNames.size());
+  for (std::size_t k = 0; k < labTabNames.size(); ++k)
+    names[k] = std::string(labTabNames[k]);
+  m.attr("_tab_names") = names;
   py::dict limits;
   limits["seed"] = py::make_tuple(0, seedLimit);
   limits["draws"] = py::make_tuple(0, drawsLimit);
@@ -321,6 +330,12 @@ void bindEngine(py::module_& m) {
       .def("_histograms_csv", &Engine::histogramsCsv)
       .def("_msd_csv", &Engine::msdCsv)
       .def("_sweep_run", &Engine::sweepRun)
+      .def("_tab_json",
+           [](const Engine& e, int index, int quantity) { return e.tabJson(index, quantity, {}); })
+      .def("picture", &Engine::picture, py::arg("width") = 600,
+           "The gas as the windows draw it, width pixels square: an (H, W, 4) uint8 array of\n"
+           "red, green, blue and opacity, the box black, particle 1's trail, every disc in its\n"
+           "species' colour.")
       .def("export", &Engine::exportData, py::arg("folder"),
            "Writes the laboratory's five CSV files into the folder, as the laboratory window's\n"
            "Export does (timeseries, events, histograms, msd, summary), each whole or not at\n"

@@ -43,6 +43,11 @@ class Engine {
   std::string eventsCsv() const;
   std::string histogramsCsv() const;
   std::string msdCsv() const;
+  // Tab `index` of the laboratory (labTabNames) as the windows describe it, as JSON;
+  // `quantity` is the Speeds tab's 0 speed, 1 vx, 2 vy; `rows` a sweep for Equation of state.
+  std::string tabJson(int index, int quantity, const std::vector<lab::SweepRow>& rows) const;
+  // The gas as the windows draw it, `width` pixels square: an (H, W, 4) array of R, G, B, A.
+  pybind11::array_t<std::uint8_t> picture(int width) const;
   // This run's share of an equation-of-state row.
   lab::SweepRow sweepRun() const;
 

@@ -34,6 +34,11 @@ TEST(Theory, FormulasAgainstValuesWorkedByHand) {
   EXPECT_NEAR(enskogCollisionRate(0.001, 20, 1, 2, 1, 1), 0.10026513098524001, 1e-15);
   // √(kT/πm) = 1 at kT = π: D = 1 / (2·n·σ·g).
   EXPECT_NEAR(enskogDiffusion(0.001, 20, 1, std::numbers::pi, 1), 25, 1e-12);
+  // Dilute discs conduct heat as (2/σ)·√(kT/πm): 0.1 at σ = 20, kT = π, and 4·n·D of the
+  // same first approximation at any density.
+  EXPECT_NEAR(chapmanEnskogConductivity(20, std::numbers::pi, 1), 0.1, 1e-15);
+  EXPECT_NEAR(chapmanEnskogConductivity(24, 50, 4),
+              4 * 0.002 * enskogDiffusion(0.002, 24, 1, 50, 4), 1e-15);
   EXPECT_NEAR(maxwellianHExact(), -std::log(2 * std::numbers::pi) - 1, 1e-15);
 }
 

@@ -149,6 +149,41 @@ TEST(GasLaws, ASteadyGradientCarriesEqualAndOppositeHeatThroughTheWalls) {
   EXPECT_LT(out.results.kT.value, 160);
 }
 
+TEST(GasLaws, ConductionBetweenTwoWallsMeasuresTheConductivityAndTheFreePath) {
+  // 200 discs of diameter 24 (η = 0.095) between a wall at kT 80 and one at 20.
+  GasSetup s = discs(200, 12);
+  s.walls.kT[static_cast<std::size_t>(WallSide::Left)] = 80.0;
+  s.walls.kT[static_cast<std::size_t>(WallSide::Right)] = 20.0;
+  s.warmup = 5000;
+  s.ticks = 40000;
+  const Results r = runGas(s).results;
+  const HeatResults& h = r.heat;
+  ASSERT_TRUE(h.active);
+  ASSERT_EQ(h.kT.size(), 10u);
+  // Hot to cold, bin by bin, and inside the walls' range: jumps at both walls toward the bulk.
+  for (std::size_t b = 1; b < h.kT.size(); ++b)
+    EXPECT_LT(h.kT[b].value, h.kT[b - 1].value) << "bin " << b;
+  EXPECT_LT(h.kT.front().value, 80);
+  EXPECT_GT(h.kT.back().value, 20);
+  EXPECT_LT(h.jumpLeft, 0);
+  EXPECT_GT(h.jumpRight, 0);
+  ASSERT_TRUE(std::isfinite(h.slopeError));
+  EXPECT_LT(h.slope, -10 * h.slopeError);
+  EXPECT_GT(h.flux.value, 10 * h.flux.error);
+  // κ = −q / (dT/dx) above the dilute discs' Chapman–Enskog value, by Enskog's density factor
+  // (about 1.2 at this density: the collisions carry energy across σ at each contact).
+  const double ratio = h.kappa / h.kappaDilute;
+  EXPECT_GT(ratio, 1.05);
+  EXPECT_LT(ratio, 1.35);
+  EXPECT_LT(h.kappaError, 0.05 * h.kappa);
+  // The free path between collisions: the dilute one shortened by the contact value.
+  EXPECT_NEAR(h.meanFreePath.value, h.meanFreePathEnskog, 0.03 * h.meanFreePathEnskog);
+  EXPECT_GT(h.meanFreePathDilute, 1.1 * h.meanFreePathEnskog);
+  // The heat carried is the walls' mean flow over the length the discs meet.
+  EXPECT_NEAR(h.flux.value * 2 * (1000 - 24), r.walls.heatFlow[0].value - r.walls.heatFlow[1].value,
+              1e-9);
+}
+
 TEST(GasLaws, WallsAppearInTheReportOnlyWhenTheyDoMoreThanReflect) {
   GasSetup s = discs(50, 6);
   s.ticks = 200;

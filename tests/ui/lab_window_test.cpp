@@ -212,6 +212,42 @@ class LabWindowTest : public QObject {
     QCOMPARE(lab->laboratory().history().events.front().what, std::string("run: 43 discs"));
   }
 
+  // Step that fails says so once, and the clock stays stopped.
+  void aRunTimeErrorInAStepIsToldOnce() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    km::State& s = t.w.model().state();
+    s.posX(2) = 300.0;
+    s.posY(2) = 300.0;
+    s.posX(3) = 305.0;
+    s.posY(3) = 300.0;
+    s.partMass(3) = 0.0;
+    QTRY_VERIFY(lab->step->isEnabled());
+    lab->step->click();
+    QCOMPARE(t.messages.size(), 1);
+    QVERIFY(t.messages[0].contains("Division by zero"));
+    QVERIFY(!t.w.Timer1->isActive());
+    QCOMPARE(lab->laboratory().ticks(), 0L);
+  }
+
+  // A gas too dense to push apart stays under the specified rule, and the buttons say so.
+  void aRefusedRuleSwitchLeavesTheSpecifiedRuleChecked() {
+    Rig t;
+    for (int k = 0; k < 4; ++k)
+      t.w.txt_how_many[k]->setText(k == 0 ? "500" : "0");
+    t.w.txtParticleRad->setText("30");
+    t.w.txtProximity->setText("60");
+    t.run();
+    LabWindow* lab = t.lab();
+    lab->ruleExact->click();
+    QCOMPARE(t.w.model().collisionRule(), km::CollisionRule::Specified);
+    QVERIFY(lab->ruleSpecified->isChecked() && !lab->ruleExact->isChecked());
+    QVERIFY2(!lab->note->text().isEmpty() && !lab->note->text().contains("from the next tick"),
+             qPrintable(lab->note->text()));
+    QVERIFY(t.messages.isEmpty());
+  }
+
   void paceChangesOnlyTheInterval() {
     Rig t;
     LabWindow* lab = t.lab();

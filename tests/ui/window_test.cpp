@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QFontMetrics>
+#include <QMessageBox>
 #include <QtTest>
 #include <optional>
 
@@ -440,6 +441,58 @@ class WindowTest : public QObject {
     QVERIFY(inside > 50);
     QVERIFY2(colored * 2 > inside, qPrintable(QString("%1 of %2").arg(colored).arg(inside)));
     QVERIFY(t.messages.isEmpty());
+  }
+
+  // The QTimer runs exactly while the rules' clock does, whoever changes it; stopped, the
+  // labels show the last tick at once.
+  void theTimerFollowsTheRules() {
+    Window t;
+    km::MainRules& rules = t.w.rules();
+    rules.setPace(17);
+    QVERIFY(!t.w.Timer1->isActive());  // no run yet
+    t.w.runSImulation->click();
+    QCOMPARE(t.w.Timer1->interval(), 17);
+    rules.setPace(4);
+    QVERIFY(t.w.Timer1->isActive());
+    QCOMPARE(t.w.Timer1->interval(), 4);
+    QVERIFY(t.ticksDuring(60) > 0);
+    // Ticks whose readouts wait for the next frame.
+    for (int k = 0; k < 5; ++k)
+      t.w.Timer1_Timer();
+    rules.pause();
+    QVERIFY(!t.w.Timer1->isActive());
+    for (QLabel* l : {t.w.Label1, t.w.Label2, t.w.Label3, t.w.Label7})
+      QCOMPARE(l->text().toStdString(), rules.readout(l->objectName().toStdString()));
+    // A step while paused shows its readouts within a frame and leaves the clock stopped.
+    const QString before = t.w.Label2->text();
+    while (rules.readout("Label2") == before.toStdString())
+      t.w.stepOnce();
+    QVERIFY(!t.w.Timer1->isActive());
+    QTRY_COMPARE(t.w.Label2->text().toStdString(), rules.readout("Label2"));
+    rules.restart();
+    QVERIFY(t.w.Timer1->isActive());
+    QCOMPARE(t.w.Timer1->interval(), 4);
+  }
+
+  // The desktop's own words, which the page does not show, come through unchanged.
+  void theDesktopsOwnTexts() {
+    Window t;
+    QCOMPARE(t.w.Picture1->toolTip(), QString("Right-click for the laboratory (Ctrl+L)"));
+    QCOMPARE(t.w.cmd_exit_program->text(), QString("Quit "));
+    QString title, text;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        title = box->windowTitle();
+        text = box->text();
+        box->accept();
+      }
+    });
+    QApplication::setApplicationVersion("1.2.3");
+    t.w.showAbout();
+    QCOMPARE(title, QString("About Kinetic Model"));
+    QVERIFY2(text.startsWith("<b>Kinetic Model</b> 1.2.3<br><br>A two-dimensional gas"),
+             qPrintable(text));
+    QVERIFY(text.endsWith("version 3 or later."));
   }
 
   void quitEndsTheEventLoop() {

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The laboratory's walls as every front end offers them: texts read as the window reads
+// numbers, refusals that change nothing, and the events and notes of what was done.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes.h"
+#include "lab_rules.h"
+#include "main_rules.h"
+#include "raster_surface.h"
+
+namespace km {
+namespace {
+
+struct Lab : MainRules::Listener {
+  SeededGenerator rnd;
+  test::FixedClock clock;
+  RasterSurface picture;
+  MainRules page{rnd, clock, picture};
+  std::optional<LabRules> lab;
+  explicit Lab(bool run = true) {
+    page.setListener(this);
+    if (run) page.runSimulation();
+    lab.emplace(page, page.runSeed());
+    if (run) page.tick(20);
+  }
+  ~Lab() override { page.setListener(nullptr); }
+  // As the front ends tell the laboratory.
+  void runStarted() override {
+    if (lab) lab->runStarted(page.runSeed());
+  }
+  void ticked() override {
+    if (lab) lab->ticked();
+  }
+};
+
+TEST(LabRulesWalls, AWallsTextIsEmptyOrAKTAboveZero) {
+  const std::string refusal =
+      "A wall's kT must be a number above 0, or empty for a wall that reflects.";
+  const std::pair<const char*, bool> cases[] = {
+      {"", true},   {"  ", true},  {"50", true}, {" 2.5 ", true},  {"1e3", true},
+      {"0", false}, {"-3", false}, {"x", false}, {"1e400", false}, {"5,5", false},
+  };
+  for (const auto& [text, taken] : cases)
+    EXPECT_EQ(LabRules::wallTemperatureProblem(text), taken ? "" : refusal) << '"' << text << '"';
+}
+
+TEST(LabRulesWalls, WallsSetAllAtOnceOrNotAtAll) {
+  Lab t;
+  LabRules& lab = *t.lab;
+  const auto events = lab.laboratory().history().events.size();
+  lab.setWalls({"40", "x", "", ""});
+  EXPECT_EQ(lab.wallTexts(), (std::array<std::string, 4>{"", "", "", ""}));
+  EXPECT_FALSE(t.page.model().boundaries().active());
+  EXPECT_EQ(lab.laboratory().history().events.size(), events);
+  EXPECT_NE(lab.note().find("must be a number above 0"), std::string::npos) << lab.note();
+
+  lab.setWalls({"40", "", "", "160"});
+  EXPECT_EQ(lab.wallTexts(), (std::array<std::string, 4>{"40", "", "", "160"}));
+  EXPECT_EQ(lab.note(), "walls: left kT 40, right reflecting, bottom reflecting, top kT 160.");
+  EXPECT_EQ(lab.laboratory().history().events.back().what,
+            lab.note().substr(0, lab.note().size() - 1));
+  // Emptied again, every wall reflects and the engine goes back to its own walls.
+  lab.setWalls({"", "", "", ""});
+  EXPECT_FALSE(t.page.model().boundaries().active());
+}
+
+TEST(LabRulesWalls, HoldTemperatureTakesTheGassKTWhenNoneIsTyped) {
+  Lab t;
+  LabRules& lab = *t.lab;
+  const double kT = lab.laboratory().kTNow();
+  ASSERT_GT(kT, 0);
+  lab.holdTemperature("");
+  const std::string text = lab.wallTexts()[0];
+  EXPECT_NEAR(std::stod(text), kT, 1e-3 * kT);
+  EXPECT_EQ(lab.wallTexts(), (std::array<std::string, 4>{text, text, text, text}));
+  lab.holdTemperature("75");
+  EXPECT_EQ(lab.wallTexts()[2], "75");
+  lab.holdTemperature("-1");
+  EXPECT_EQ(lab.wallTexts()[2], "75") << "a refused kT changes nothing";
+
+  Lab idle(false);
+  idle.lab->holdTemperature("");
+  EXPECT_EQ(idle.lab->note(), "No gas is running: type the kT the walls are to hold.");
+  EXPECT_EQ(idle.lab->wallTexts()[0], "");
+}
+
+TEST(LabRulesWalls, TheRightWallMovesOrIsAPistonAndARefusalSaysWhy) {
+  Lab t;
+  LabRules& lab = *t.lab;
+  lab.moveWall("600", "0.5");
+  EXPECT_EQ(lab.note(), "right wall toward x = 600 at 0.5 u/tick.");
+  t.page.tick(100);
+  EXPECT_NEAR(t.page.model().boundaries().rightX(), 950, 1e-9);
+  lab.moveWall("abc", "1");
+  EXPECT_EQ(lab.note(), "The wall's target and speed must be numbers.");
+  lab.moveWall("600", "0");
+  EXPECT_EQ(lab.note(), "The wall's speed must be above 0 units per tick.");
+  // Discs of radius 12 have no room with the wall 20 units from the left one.
+  lab.moveWall("20", "1");
+  EXPECT_EQ(lab.note().rfind("The gas cannot fit with the right wall at x = 20", 0), 0u)
+      << lab.note();
+  EXPECT_NEAR(t.page.model().boundaries().rightX(), 950, 1e-9);
+  lab.setPiston("0.01", "1000");
+  EXPECT_EQ(lab.note(), "right wall a piston of mass 1000 under pressure 0.01.");
+  lab.setPiston("0.01", "x");
+  EXPECT_EQ(lab.note(), "The piston's pressure and mass must be numbers.");
+}
+
+}  // namespace
+}  // namespace km

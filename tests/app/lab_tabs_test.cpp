@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The laboratory's tabs as every front end draws them: each series is the measurement it
+// draws, each theory line the formula, and an empty chart says why.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "headless_run.h"
+#include "lab_tabs.h"
+#include "theory.h"
+
+namespace km {
+namespace {
+
+const ChartSeries& named(const Chart& c, const std::string& start) {
+  for (const ChartSeries& s : c.series)
+    if (s.name.rfind(start, 0) == 0) return s;
+  ADD_FAILURE() << c.id << " has no series named " << start;
+  static const ChartSeries none;
+  return none;
+}
+
+struct RunGas {
+  lab::HeadlessGas gas;
+  explicit RunGas(long ticks, long warmup = 500)
+      : gas([&] {
+          lab::GasSetup s;
+          s.rule = CollisionRule::Exact;
+          s.seed = 7;
+          s.warmup = warmup;
+          s.ticks = 0;
+          return s;
+        }()) {
+    for (long t = 0; t < ticks; ++t)
+      gas.step();
+  }
+  LabTab tab(int index, int quantity = 0) const {
+    return labTab(index, quantity, gas.laboratory(), gas.simulation(), {});
+  }
+};
+
+TEST(LabTabs, SpeedsAreTheHistogramsBesideTheLawAveragedOverEachBin) {
+  const RunGas run(3000);
+  const lab::Results r = run.gas.laboratory().results();
+  for (int quantity : {0, 1}) {
+    const LabTab tab = run.tab(0, quantity);
+    ASSERT_EQ(tab.charts.size(), r.species.size());
+    for (std::size_t k = 0; k < r.species.size(); ++k) {
+      const lab::SpeciesResult& s = r.species[k];
+      const lab::Distribution& d = quantity == 0 ? s.speed : s.vx;
+      const Chart& c = tab.charts[k];
+      EXPECT_EQ(c.id, "speeds-species-" + std::to_string(s.species));
+      EXPECT_EQ(c.notice, "");
+      const ChartSeries& steps = named(c, "measured");
+      const ChartSeries& law = c.series.at(1);
+      EXPECT_EQ(steps.style, ChartSeries::Style::Steps);
+      EXPECT_EQ(law.style, ChartSeries::Style::Dashed);
+      ASSERT_EQ(steps.y.size(), d.measured.size() + 1);
+      for (std::size_t b = 0; b < d.measured.size(); ++b) {
+        EXPECT_EQ(steps.x[b], d.centres[b] - d.binWidth / 2);
+        EXPECT_EQ(steps.y[b], d.measured[b]);
+      }
+      // The law at the species' measured kT, its mean over the bin: the difference of its
+      // distribution function at the bin's edges over the bin's width.
+      ASSERT_FALSE(law.x.empty());
+      for (std::size_t b = 0; b < law.x.size(); ++b) {
+        const double a = law.x[b] - d.binWidth / 2, e = law.x[b] + d.binWidth / 2;
+        const double mean = quantity == 0
+                                ? (theory::speedCdf(e, s.mass, s.kT.value) -
+                                   theory::speedCdf(std::max(a, 0.0), s.mass, s.kT.value)) /
+                                      d.binWidth
+                                : (theory::componentCdf(e, s.mass, s.kT.value) -
+                                   theory::componentCdf(a, s.mass, s.kT.value)) /
+                                      d.binWidth;
+        EXPECT_NEAR(law.y[b], mean, 1e-9 * std::max(1.0, mean)) << c.id << " bin " << b;
+      }
+    }
+  }
+}
+
+TEST(LabTabs, EquipartitionDrawsEachSpeciesKTWithItsErrorAndTheHeatingAsAMark) {
+  RunGas run(2000);
+  run.gas.laboratory().heat(2, 3.0);
+  for (int t = 0; t < 4000; ++t)
+    run.gas.step();
+  const lab::Results r = run.gas.laboratory().results();
+  const LabTab tab = run.tab(1);
+  const Chart& bars = tab.charts.at(0);
+  EXPECT_TRUE(bars.wholeX);
+  int barred_count = 0;
+  for (const lab::SpeciesResult& s : r.species) {
+    const ChartSeries& dot = named(bars, "species " + std::to_string(s.species));
+    EXPECT_EQ(dot.style, ChartSeries::Style::Dots);
+    ASSERT_EQ(dot.y.size(), 1u);
+    EXPECT_EQ(dot.x[0], s.species);
+    EXPECT_EQ(dot.y[0], s.kT.value);
+    bool barred = false;
+    for (const ErrorBar& b : bars.bars)
+      if (b.x == s.species) {
+        barred = true;
+        EXPECT_NEAR(b.high - b.low, 2 * s.kT.error, 1e-12 * s.kT.value);
+        EXPECT_NEAR((b.high + b.low) / 2, s.kT.value, 1e-12 * s.kT.value);
+      }
+    // A kT with no error yet (too few blocks since the heating) has no bar.
+    EXPECT_EQ(barred, std::isfinite(s.kT.error)) << "species " << s.species;
+    barred_count += barred;
+  }
+  EXPECT_GE(barred_count, 2);
+  EXPECT_EQ(named(bars, "the gas").y.front(), r.kT.value);
+  const Chart& time = tab.charts.at(1);
+  ASSERT_EQ(time.marks.size(), 1u);
+  EXPECT_EQ(time.marks[0].tick, 2000);
+  EXPECT_EQ(time.marks[0].what.rfind("heat", 0), 0u) << time.marks[0].what;
+}
+
+TEST(LabTabs, PressureLinesAreTheFormulasAtTheGassPackingFraction) {
+  const RunGas run(3000);
+  const lab::Results r = run.gas.laboratory().results();
+  const LabTab tab = run.tab(2);
+  const Chart& c = tab.charts.at(0);
+  auto level = [&](const std::string& name) { return named(c, name).y.front(); };
+  EXPECT_EQ(level("ideal gas"), 1);
+  EXPECT_DOUBLE_EQ(level("Henderson"), theory::hendersonZ(r.eta));
+  EXPECT_DOUBLE_EQ(level("bulk fluid:"), theory::bulkZ(r.eta));
+  EXPECT_DOUBLE_EQ(level("bulk fluid less"), theory::walledZ(r.eta, r.sigma, r.side));
+  // The measured Z over time averages to about the run's Z (the series thins its bins).
+  const ChartSeries& z = named(c, "Z measured");
+  ASSERT_GT(z.y.size(), 10u);
+  double sum = 0;
+  for (double y : z.y)
+    sum += y;
+  EXPECT_NEAR(sum / static_cast<double>(z.y.size()), r.Z.value, 0.1 * r.Z.value);
+}
+
+TEST(LabTabs, IntegrityDrawsAnEnergyTheExactRuleKeeps) {
+  const RunGas run(2000);
+  const lab::Results r = run.gas.laboratory().results();
+  const LabTab tab = run.tab(6);
+  const ChartSeries& energy = named(tab.charts.at(0), "total energy");
+  ASSERT_FALSE(energy.y.empty());
+  for (double e : energy.y)
+    EXPECT_NEAR(e, r.energyAtStart, 1e-11 * r.energyAtStart);
+}
+
+TEST(LabTabs, EquationOfStateCurvesAreTheFormulasAtEveryPoint) {
+  const RunGas run(10);
+  const LabTab tab = run.tab(7);
+  const Chart& c = tab.charts.at(0);
+  const ChartSeries& bulk = named(c, "bulk fluid");
+  const ChartSeries& henderson = named(c, "Henderson");
+  ASSERT_GT(bulk.x.size(), 20u);
+  for (std::size_t k = 0; k < bulk.x.size(); ++k)
+    EXPECT_DOUBLE_EQ(bulk.y[k], theory::bulkZ(bulk.x[k]));
+  for (std::size_t k = 0; k < henderson.x.size(); ++k)
+    EXPECT_DOUBLE_EQ(henderson.y[k], theory::hendersonZ(henderson.x[k]));
+}
+
+TEST(LabTabs, BeforeTheWarmUpEndsTheChartsSayWhyTheyAreEmpty) {
+  // 100 of 800 ticks of warm-up run: the first averaged tick is the 701st from now.
+  const RunGas run(100, 800);
+  for (int index : {0, 3}) {
+    const LabTab tab = run.tab(index);
+    for (const Chart& c : tab.charts) {
+      EXPECT_EQ(c.notice.rfind("Warming up: the averages begin in 701 ticks", 0), 0u)
+          << c.id << ": " << c.notice;
+      for (const ChartSeries& s : c.series)
+        EXPECT_TRUE(s.x.empty() || index == 3) << c.id << " " << s.name;
+    }
+  }
+}
+
+TEST(LabTabs, JsonWritesEveryFieldWithNoNumberAsNull) {
+  LabTab tab;
+  Chart c;
+  c.id = "a\"b";
+  c.logY = true;
+  c.xMin = 0.5;
+  ChartSeries s;
+  s.name = "n";
+  s.color = "#010203";
+  s.style = ChartSeries::Style::Stars;
+  s.x = {1, 2};
+  s.y = {lab::notKnown, 3};
+  c.series = {s};
+  c.bars = {{1, 2, 3, "#ffffff"}};
+  c.marks = {{5, "heat"}};
+  tab.charts = {c};
+  tab.figures = "line 1\nline 2";
+  tab.tableHead = {"h"};
+  tab.table = {{"x"}};
+  const std::string json = toJson(tab);
+  for (const char* part :
+       {"\"id\":\"a\\\"b\"", "\"logY\":true", "\"xMin\":0.5", "\"xMax\":null",
+        "\"style\":\"stars\"", "\"y\":[null,3]", "\"bars\":[{\"x\":1,\"low\":2,\"high\":3",
+        "\"marks\":[{\"tick\":5", "\"figures\":\"line 1\\u000aline 2\"", "\"tableHead\":[\"h\"]",
+        "\"table\":[[\"x\"]]"})
+    EXPECT_NE(json.find(part), std::string::npos) << part << " not in " << json;
+}
+
+}  // namespace
+}  // namespace km
