@@ -91,6 +91,7 @@ void fitY(Chart& c, double low, double high) {
   const lab::AxisRange y = lab::valueAxisRange(low, high);
   c.yMin = y.min;
   c.yMax = y.max;
+  c.yFitted = true;
 }
 
 // A chart of quantities over the run's ticks: from 0 to just past the run in round steps, with
@@ -105,8 +106,10 @@ Chart timeChart(std::string title, std::string valueTitle, std::string id) {
 }
 
 void fitTime(Chart& c, long ticks, double low, double high, const std::vector<lab::Event>& events) {
+  const lab::TickAxis t = lab::tickAxis(ticks);
   c.xMin = 0;
-  c.xMax = lab::tickAxis(ticks).end;
+  c.xMax = t.end;
+  c.xStep = t.step;
   fitY(c, low, high);
   constexpr std::size_t most = 6;
   c.marks.clear();
@@ -171,14 +174,10 @@ LabTab speedsTab(const TabSources& v, int which) {
     const std::string why = waiting(v.results);
     c.notice = bins > 0 ? std::string() : why.empty() ? "No speeds measured yet." : why;
     if (bins > 0) c.series = {steps, law};
-    if (std::isfinite(xs.low)) {
-      const double margin = 0.05 * (xs.high - xs.low);
-      c.xMin = xs.low == 0 ? 0 : xs.low - margin;
-      c.xMax = xs.high + margin;
-    } else {
-      c.xMin = 0;
-      c.xMax = 1;
-    }
+    const lab::AxisRange x = lab::valueAxisRange(xs.low, xs.high);
+    c.xMin = x.min;
+    c.xMax = x.max;
+    c.xFitted = true;
     fitY(c, 0, ys.high);
     tab.charts.push_back(std::move(c));
   }
@@ -220,7 +219,7 @@ LabTab equipartitionTab(const TabSources& v) {
     const auto k = static_cast<std::size_t>(s.species);
     ChartSeries point =
         series("species " + std::to_string(s.species) + ": ratio " + measured(s.kTRatio),
-               v.colors[k], Style::Dots, 14);
+               v.colors[k], Style::Dots, 15);
     const double x = s.species, y = s.kT.value, e = s.kT.error;
     if (std::isfinite(y)) {
       point.x = {x};
@@ -300,8 +299,10 @@ LabTab pressureTab(const TabSources& v) {
     dens.add(line);
     if (!s.profile.empty()) profile.series.push_back(line);
   }
-  profile.xMin = 0;
-  profile.xMax = shown;
+  const lab::AxisRange distance = lab::valueAxisRange(0, shown);
+  profile.xMin = distance.min;
+  profile.xMax = distance.max;
+  profile.xFitted = true;
   fitY(profile, 0, dens.high);
   ChartSeries even = series("even, as without walls", gasColor, Style::Dashed, 1);
   horizontal(even, 0, shown, 1);
@@ -310,6 +311,7 @@ LabTab pressureTab(const TabSources& v) {
   if (std::isfinite(inner) && inner < shown) {
     edge.x = {inner, inner};
     edge.y = {profile.yMin, profile.yMax};
+    edge.spanY = true;
   }
   profile.series.push_back(edge);
   profile.notice = r.measuredTicks > 0 ? noRoom : waiting(r);
@@ -369,34 +371,30 @@ LabTab diffusionTab(const TabSources& v) {
            "–" + std::to_string(f.toLag);
   };
   c.notice = r.measuredTicks > 1 ? std::string() : waiting(r);
-  std::vector<ChartSeries> fits;
-  if (r.particles > 0) {
-    ChartSeries msd = series("particle 1", gasColor, Style::Line, 1.5);
-    curve(msd, r.tracerMsd);
-    c.series.push_back(msd);
-    ChartSeries fit = series(fitName("particle 1", r.tracer), gasColor, Style::Dashed, 3);
-    line(fit, r.tracer, r.tracer.D);
-    fits.push_back(fit);
-  }
+  // Each group's fitted line follows its curve; a group without a straight range yet has no
+  // line, and no legend entry for one.
+  auto group = [&](ChartSeries msd, const std::vector<double>& values, ChartSeries fit,
+                   const lab::MeanSquaredDisplacement::Fit& f) {
+    curve(msd, values);
+    c.series.push_back(std::move(msd));
+    line(fit, f, f.D);
+    if (!fit.x.empty()) c.series.push_back(std::move(fit));
+  };
+  if (r.particles > 0)
+    group(series("particle 1", gasColor, Style::Line, 1.5), r.tracerMsd,
+          series(fitName("particle 1", r.tracer), gasColor, Style::Dashed, 3), r.tracer);
   ChartSeries enskog;
   for (const lab::SpeciesResult& s : r.species) {
     const std::string& color = v.colors[static_cast<std::size_t>(s.species)];
     const std::string who = "species " + std::to_string(s.species);
-    ChartSeries msd = series(who, color);
-    curve(msd, s.msd);
-    c.series.push_back(msd);
-    ChartSeries fit = series(fitName(who, s.diffusion), color, Style::Dashed, 3);
-    line(fit, s.diffusion, s.diffusion.D);
-    fits.push_back(fit);
+    group(series(who, color), s.msd, series(fitName(who, s.diffusion), color, Style::Dashed, 3),
+          s.diffusion);
     if (std::isfinite(s.enskogD) && s.diffusion.fromLag > 0) {
       enskog = series("Enskog at the interior's density: D = " + numberText(s.enskogD), "#78c8ff",
                       Style::Dotted, 2);
       line(enskog, s.diffusion, s.enskogD);
     }
   }
-  // A group without a straight range yet has no line, and no legend entry for one.
-  for (ChartSeries& f : fits)
-    if (!f.x.empty()) c.series.push_back(std::move(f));
   if (!enskog.x.empty()) c.series.push_back(enskog);
   c.xMin = 1;
   c.xMax = std::max(10.0, 2 * lagMax);
@@ -542,7 +540,7 @@ LabTab equationOfStateTab(const TabSources& v, const std::vector<lab::SweepRow>&
   }
   auto bar = [&](double x, double y, double e) {
     if (std::isfinite(x) && std::isfinite(y) && e > 0)
-      c.bars.push_back({x, y - e, y + e, "#ffc83c"});
+      c.bars.push_back({x, y - e, y + e, "#ffc83c", 2});
   };
   for (const lab::SweepRow& row : rows) {
     bar(row.eta, row.z.value, row.z.error);
@@ -636,20 +634,24 @@ std::string toJson(const LabTab& tab) {
         << ",\"wholeX\":" << (c.wholeX ? "true" : "false") << ",\"xMin\":" << jsonNumber(c.xMin)
         << ",\"xMax\":" << jsonNumber(c.xMax) << ",\"yMin\":" << jsonNumber(c.yMin)
         << ",\"yMax\":" << jsonNumber(c.yMax) << ",\"y2Min\":" << jsonNumber(c.y2Min)
-        << ",\"y2Max\":" << jsonNumber(c.y2Max) << ",\"notice\":" << jsonString(c.notice)
-        << ",\"series\":[";
+        << ",\"y2Max\":" << jsonNumber(c.y2Max) << ",\"xStep\":" << jsonNumber(c.xStep)
+        << ",\"xFitted\":" << (c.xFitted ? "true" : "false")
+        << ",\"yFitted\":" << (c.yFitted ? "true" : "false")
+        << ",\"notice\":" << jsonString(c.notice) << ",\"series\":[";
     for (std::size_t j = 0; j < c.series.size(); ++j) {
       const ChartSeries& s = c.series[j];
       out << (j ? "," : "") << "{\"name\":" << jsonString(s.name)
           << ",\"color\":" << jsonString(s.color) << ",\"style\":\"" << styleName(s.style)
           << "\",\"width\":" << jsonNumber(s.width) << ",\"axis\":" << s.axis
-          << ",\"x\":" << numbers(s.x) << ",\"y\":" << numbers(s.y) << "}";
+          << ",\"spanY\":" << (s.spanY ? "true" : "false") << ",\"x\":" << numbers(s.x)
+          << ",\"y\":" << numbers(s.y) << "}";
     }
     out << "],\"bars\":[";
     for (std::size_t j = 0; j < c.bars.size(); ++j) {
       const ErrorBar& b = c.bars[j];
       out << (j ? "," : "") << "{\"x\":" << jsonNumber(b.x) << ",\"low\":" << jsonNumber(b.low)
-          << ",\"high\":" << jsonNumber(b.high) << ",\"color\":" << jsonString(b.color) << "}";
+          << ",\"high\":" << jsonNumber(b.high) << ",\"color\":" << jsonString(b.color)
+          << ",\"width\":" << jsonNumber(b.width) << "}";
     }
     out << "],\"marks\":[";
     for (std::size_t j = 0; j < c.marks.size(); ++j)
@@ -673,7 +675,11 @@ std::string hexColor(Color c) {
 
 LabTab labTab(int index, int quantity, const lab::Laboratory& lab, const Simulation& sim,
               const std::vector<lab::SweepRow>& rows) {
-  const lab::Results r = lab.results();
+  return labTab(index, quantity, lab.results(), lab, sim, rows);
+}
+
+LabTab labTab(int index, int quantity, const lab::Results& r, const lab::Laboratory& lab,
+              const Simulation& sim, const std::vector<lab::SweepRow>& rows) {
   std::array<std::string, 5> colors;
   colors[0] = "#ebebeb";
   for (int k = 1; k <= 4; ++k)

@@ -20,6 +20,8 @@ struct ChartSeries {
   Style style = Style::Line;
   double width = 2;  // px of a line, or of a marker
   int axis = 0;      // 0 the left value axis, 1 the right
+  // A vertical line at x[0] over the value axis's whole height, as the front end draws it.
+  bool spanY = false;
   std::vector<double> x, y;
 };
 
@@ -27,6 +29,7 @@ struct ChartSeries {
 struct ErrorBar {
   double x, low, high;
   std::string color;
+  double width = 3;  // px
 };
 
 // A chart as every front end draws it: every text, range and point from the laboratory, the
@@ -38,6 +41,11 @@ struct Chart {
   bool wholeX = false;  // the x axis counts (species): ticks at whole numbers only
   double xMin = lab::notKnown, xMax = lab::notKnown, yMin = lab::notKnown, yMax = lab::notKnown;
   double y2Min = lab::notKnown, y2Max = lab::notKnown;
+  // The x ticks' spacing from xMin where it is kept (a time axis), else notKnown.
+  double xStep = lab::notKnown;
+  // Ranges fitted to the values rather than fixed: a front end may widen them to round ticks,
+  // and keep them while they still hold the values.
+  bool xFitted = false, yFitted = false;
   std::string notice;  // why the chart shows nothing, "" when it shows data
   std::vector<ChartSeries> series;
   std::vector<ErrorBar> bars;
@@ -88,6 +96,9 @@ inline constexpr std::array<std::string_view, 8> labTabNames = {
 // sweep the Equation of state tab shows.
 LabTab labTab(int index, int quantity, const lab::Laboratory& lab, const Simulation& sim,
               const std::vector<lab::SweepRow>& rows);
+// The same from the laboratory's results `r` already read.
+LabTab labTab(int index, int quantity, const lab::Results& r, const lab::Laboratory& lab,
+              const Simulation& sim, const std::vector<lab::SweepRow>& rows);
 
 // A colour as "#rrggbb".
 std::string hexColor(Color c);

@@ -3,20 +3,18 @@
 
 #include "axis_range.h"
 
-#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QGraphicsSimpleTextItem>
+#include <QLogValueAxis>
 #include <QPainter>
 #include <QPen>
 #include <QScatterSeries>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <array>
 #include <cmath>
 
 namespace km {
 namespace {
-const QColor chartBackground(32, 34, 40);
 // The property that keeps a series out of its chart's legend.
 const char* const unlisted = "kmUnlisted";
 }  // namespace
@@ -36,41 +34,6 @@ QChart* labChart(const QString& title) {
   // The legend is drawn beneath the chart by ChartLegend; the chart's own keeps the markers.
   chart->legend()->hide();
   return chart;
-}
-
-qint64 LabChartView::takePaintTime() {
-  const qint64 t = paint_;
-  paint_ = 0;
-  return t;
-}
-
-void LabChartView::paintEvent(QPaintEvent* event) {
-  QElapsedTimer clock;
-  clock.start();
-  QChartView::paintEvent(event);
-  paint_ += clock.nsecsElapsed();
-}
-
-LabChartView* chartView(QChart* chart, const QString& name) {
-  auto* view = new LabChartView(chart);
-  view->setObjectName(name);
-  view->setRenderHint(QPainter::Antialiasing, false);
-  view->setMinimumSize(300, 220);
-  view->box = new QWidget;
-  view->box->setObjectName(name + "-box");
-  QPalette dark = view->box->palette();
-  dark.setColor(QPalette::Window, chartBackground);
-  dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-  view->box->setPalette(dark);
-  view->box->setAutoFillBackground(true);
-  view->legend = new ChartLegend(chart);
-  view->legend->setPalette(dark);
-  auto* layout = new QVBoxLayout(view->box);
-  layout->setContentsMargins(0, 0, 0, 6);
-  layout->setSpacing(0);
-  layout->addWidget(view, 1);
-  layout->addWidget(view->legend);
-  return view;
 }
 
 ChartLegend::ChartLegend(QChart* chart) : chart_(chart) {
@@ -117,22 +80,6 @@ QValueAxis* valueAxis(const QString& title) {
   return axis;
 }
 
-QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed, qreal width) {
-  auto* s = new QLineSeries;
-  s->setName(name);
-  QPen pen(color);
-  pen.setWidthF(width);
-  if (dashed) pen.setStyle(Qt::DashLine);
-  s->setPen(pen);
-  return s;
-}
-
-void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
-  chart->addSeries(series);
-  series->attachAxis(x);
-  series->attachAxis(y);
-}
-
 void hideFromLegend(QAbstractSeries* series) {
   series->setProperty(unlisted, true);
 }
@@ -141,42 +88,16 @@ bool inLegend(const QAbstractSeries* series) {
   return series->isVisible() && !series->name().isEmpty() && !series->property(unlisted).toBool();
 }
 
-QList<QPointF> toPoints(const std::vector<lab::Point>& points, int most) {
-  QList<QPointF> out;
-  for (const lab::Point& p : lab::thinned(points, static_cast<std::size_t>(std::max(most, 1))))
-    if (std::isfinite(p.value)) out.append(QPointF(p.tick, p.value));
-  return out;
-}
-
-QList<QList<QPointF>> toSegments(const std::vector<lab::Point>& points, int most) {
-  QList<QList<QPointF>> out;
-  bool open = false;
-  for (const lab::Point& p : lab::thinned(points, static_cast<std::size_t>(std::max(most, 1)))) {
-    if (!std::isfinite(p.value)) {
-      open = false;
-      continue;
-    }
-    if (!open) out.append(QList<QPointF>{});
-    out.back().append(QPointF(p.tick, p.value));
-    open = true;
-  }
-  return out;
-}
-
 void rename(QAbstractSeries* series, const QString& name) {
   if (series->name() != name) series->setName(name);
 }
 
-void recolor(QLineSeries* series, const QColor& color) {
-  if (series->pen().color() == color) return;
-  QPen pen = series->pen();
-  pen.setColor(color);
-  series->setPen(pen);
-}
-
 void fitAxis(QValueAxis* axis, double low, double high) {
   const lab::AxisRange range = lab::valueAxisRange(low, high);
-  const double from = range.min, to = range.max;
+  roundAxis(axis, range.min, range.max);
+}
+
+void roundAxis(QValueAxis* axis, double from, double to) {
   // A new range lays the axis out afresh, the dearest part of a refresh: the present one stays
   // while it holds the values and they fill at least half of it.
   const double shown = axis->max() - axis->min();
@@ -230,6 +151,24 @@ QRectF ChartNotice::shownRect() const {
 
 namespace {
 
+// A line series in the given colour, dashed for a mark.
+QLineSeries* lineSeries(const QString& name, const QColor& color, bool dashed, qreal width) {
+  auto* s = new QLineSeries;
+  s->setName(name);
+  QPen pen(color);
+  pen.setWidthF(width);
+  if (dashed) pen.setStyle(Qt::DashLine);
+  s->setPen(pen);
+  return s;
+}
+
+// Adds a series to a chart on the given axes.
+void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
+  chart->addSeries(series);
+  series->attachAxis(x);
+  series->attachAxis(y);
+}
+
 // The words broken into lines no wider than `width` in the font; "" when a word is wider.
 QString wrapped(const QString& text, const QFont& font, double width) {
   const QFontMetricsF m(font);
@@ -272,14 +211,25 @@ void ChartNotice::place() {
   item_->setPos(area.center() - QPointF(box.width() / 2, box.height() / 2));
 }
 
-EventMarks::EventMarks(QChart* chart, QValueAxis* x, QValueAxis* y) : chart_(chart), x_(x), y_(y) {}
+double axisMin(const QAbstractAxis* axis) {
+  if (auto* log = qobject_cast<const QLogValueAxis*>(axis)) return log->min();
+  return static_cast<const QValueAxis*>(axis)->min();
+}
+
+double axisMax(const QAbstractAxis* axis) {
+  if (auto* log = qobject_cast<const QLogValueAxis*>(axis)) return log->max();
+  return static_cast<const QValueAxis*>(axis)->max();
+}
+
+EventMarks::EventMarks(QChart* chart, QAbstractAxis* x, QAbstractAxis* y)
+    : chart_(chart), x_(x), y_(y) {}
 
 void EventMarks::show(const std::vector<lab::Event>& events) {
   // The last few events inside the chart's ticks; older ones would only crowd it.
   constexpr std::size_t most = 6;
   std::vector<const lab::Event*> inside;
   for (const lab::Event& e : events)
-    if (e.tick > x_->min() && e.tick <= x_->max()) inside.push_back(&e);
+    if (e.tick > axisMin(x_) && e.tick <= axisMax(x_)) inside.push_back(&e);
   if (inside.size() > most) inside.erase(inside.begin(), inside.end() - most);
   while (lines_.size() < inside.size()) {
     QLineSeries* line = lineSeries("", QColor(190, 190, 190), true, 1);
@@ -302,14 +252,14 @@ void EventMarks::show(const std::vector<lab::Event>& events) {
     if (!used) continue;
     const double t = static_cast<double>(inside[k]->tick);
     rename(lines_[k], "event: " + QString::fromStdString(inside[k]->what));
-    lines_[k]->replace(QList<QPointF>{{t, y_->min()}, {t, y_->max()}});
+    lines_[k]->replace(QList<QPointF>{{t, axisMin(y_)}, {t, axisMax(y_)}});
     // Beside its line where it fits before the plot's right edge, else ending there; shortened
     // with "…" only when it is wider than the plot.
     const QRectF area = chart_->plotArea();
     const QFontMetricsF metrics(labels_[k]->font());
     const QString words = QString::fromStdString(inside[k]->what);
     labels_[k]->setText(metrics.elidedText(words, Qt::ElideRight, area.width() - 6));
-    const QPointF top = chart_->mapToPosition(QPointF(t, y_->max()), lines_[k]);
+    const QPointF top = chart_->mapToPosition(QPointF(t, axisMax(y_)), lines_[k]);
     const double width = labels_[k]->boundingRect().width();
     const double left = std::max(area.left() + 3, std::min(top.x() + 3, area.right() - 3 - width));
     for (int row = 0; row < rows; ++row) {
@@ -321,34 +271,6 @@ void EventMarks::show(const std::vector<lab::Event>& events) {
     }
   }
   shown_ = static_cast<int>(inside.size());
-}
-
-TimeChart::TimeChart(const QString& title, const QString& valueTitle, const QString& name)
-    : chart(labChart(title)), x(valueAxis("tick")), y(valueAxis(valueTitle)) {
-  chart->addAxis(x, Qt::AlignBottom);
-  chart->addAxis(y, Qt::AlignLeft);
-  marks = std::make_unique<EventMarks>(chart, x, y);
-  notice = std::make_unique<ChartNotice>(chart);
-  view = chartView(chart, name);
-}
-
-QLineSeries* TimeChart::add(QLineSeries* series) {
-  attach(chart, series, x, y);
-  return series;
-}
-
-void TimeChart::fit(long ticks, double low, double high, const std::vector<lab::Event>& events) {
-  fitTicks(x, ticks);
-  fitAxis(y, low, high);
-  marks->show(events);
-}
-
-void fitTicks(QValueAxis* axis, long ticks) {
-  const lab::TickAxis t = lab::tickAxis(ticks);
-  if (axis->min() == 0 && axis->max() == t.end) return;
-  axis->setRange(0, t.end);
-  axis->setTickCount(static_cast<int>(std::lround(t.end / t.step)) + 1);
-  axis->setLabelFormat("%.0f");
 }
 
 }  // namespace km

@@ -1,57 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "eos_panel.h"
 
-#include <QAreaSeries>
 #include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "conversions.h"
-#include "panel_text.h"
+#include "lab_rules.h"
+#include "summary.h"
 #include "sweep_table.h"
-#include "theory.h"
 #include "whole_file.h"
 
 namespace km {
 
-using namespace panel;
-
-namespace {
-
-constexpr double etaShown = 0.8;
-
-QScatterSeries* points(const QString& name, const QColor& color, qreal size,
-                       QScatterSeries::MarkerShape shape = QScatterSeries::MarkerShapeCircle) {
-  auto* s = new QScatterSeries;
-  s->setName(name);
-  s->setColor(color);
-  s->setBorderColor(color);
-  s->setMarkerSize(size);
-  s->setMarkerShape(shape);
-  return s;
-}
-
-// The typed list of numbers, or false.
-template <class T>
-bool numbersOf(const QString& text, std::vector<T>& out, double low, double high) {
-  out.clear();
-  for (const QString& part : text.split(',')) {
-    const NumericText n = readNumericText(part.trimmed().toStdString());
-    if (n.status != NumericText::Ok || !(n.value >= low && n.value <= high)) return false;
-    if (std::is_integral_v<T> && n.value != std::floor(n.value)) return false;
-    out.push_back(static_cast<T>(n.value));
-  }
-  return !out.empty();
-}
-
-}  // namespace
-
-EquationOfStatePanel::EquationOfStatePanel(QWidget* parent) : LabPanel(parent) {
+EquationOfStatePanel::EquationOfStatePanel(QWidget* parent) : QWidget(parent) {
   discs = new QSpinBox;
   discs->setObjectName("sweepDiscs");
   discs->setRange(1, 500);
@@ -90,52 +56,6 @@ EquationOfStatePanel::EquationOfStatePanel(QWidget* parent) : LabPanel(parent) {
   progress->setFormat("no sweep yet");
   progress->setTextVisible(true);
 
-  QChart* chart = labChart("Equation of state: Z against the packing fraction");
-  x_ = valueAxis("packing fraction η = N·π·σ²/(4·L²)");
-  y_ = valueAxis("Z");
-  x_->setRange(0, etaShown);
-  chart->addAxis(x_, Qt::AlignBottom);
-  chart->addAxis(y_, Qt::AlignLeft);
-  bulk = lineSeries("bulk fluid: virial series to B₁₀, Padé-resummed", QColor(150, 255, 150));
-  henderson =
-      lineSeries("Henderson: within 0.5 % of the bulk to η = 0.5", QColor(120, 200, 255), true);
-  ideal = lineSeries("ideal gas", gasColor, true, 1);
-  hexatic = lineSeries("η ≥ 0.70, the fluid meets the hexatic phase: no fluid equation applies",
-                       QColor(200, 120, 255), true, 2);
-  for (QLineSeries* s : {bulk, henderson, ideal, hexatic})
-    attach(chart, s, x_, y_);
-  for (int k = 0; k <= 140; ++k) {
-    const double eta = k * 0.005;
-    const double b = theory::bulkZ(std::min(eta, 0.6999));
-    bulk->append(std::min(eta, 0.6999), b);
-    henderson->append(eta, theory::hendersonZ(eta));
-  }
-  ideal->append(0, 1);
-  ideal->append(etaShown, 1);
-  nominal = points("sweep, over the nominal density", QColor(255, 200, 60), 9);
-  interior = points("sweep, over the interior's density", QColor(255, 120, 40), 9,
-                    QScatterSeries::MarkerShapeRectangle);
-  nowNominal =
-      points("the gas now, nominal", QColor(255, 255, 255), 12, QScatterSeries::MarkerShapeStar);
-  nowInterior =
-      points("the gas now, interior", QColor(255, 160, 160), 12, QScatterSeries::MarkerShapeStar);
-  for (QScatterSeries* s : {nominal, interior, nowNominal, nowInterior})
-    attach(chart, s, x_, y_);
-  view_ = chartView(chart, "equation-of-state");
-
-  table = new QTableWidget(0, 8);
-  table->setObjectName("sweepTable");
-  table->setHorizontalHeaderLabels({"η", "Z", "walls, 1st order", "bulk", "η interior",
-                                    "Z interior", "bulk at η interior", "runs"});
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  table->horizontalHeader()->setStretchLastSection(true);
-  // A refusal's reason is long: its cell wraps and its row grows to hold it.
-  table->setWordWrap(true);
-  table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  table->verticalHeader()->hide();
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->setMinimumHeight(120);
-
   auto* form = new QFormLayout;
   form->setRowWrapPolicy(QFormLayout::DontWrapRows);
   auto* first = new QHBoxLayout;
@@ -153,10 +73,9 @@ EquationOfStatePanel::EquationOfStatePanel(QWidget* parent) : LabPanel(parent) {
        std::initializer_list<QWidget*>{runButton, stopButton, progress, loadButton, saveButton})
     buttons->addWidget(w, w == progress ? 1 : 0);
   auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(form);
   layout->addLayout(buttons);
-  layout->addWidget(view_->box, 3);
-  layout->addWidget(table, 1);
 
   pollTimer = new QTimer(this);
   pollTimer->setInterval(200);
@@ -181,17 +100,14 @@ EquationOfStatePanel::~EquationOfStatePanel() {
 }
 
 QString EquationOfStatePanel::readSettings(lab::SweepSettings& s) const {
-  s.discs = discs->value();
-  s.warmup = warmup->value();
-  s.ticks = ticks->value();
-  s.rule = CollisionRule::Exact;
+  const std::string why = LabRules::readSweepSettings(
+      {QString::number(discs->value()).toStdString(), etas->text().toStdString(),
+       seeds->text().toStdString(), QString::number(warmup->value()).toStdString(),
+       QString::number(ticks->value()).toStdString()},
+      s);
   // One core is left to the window and its gas.
   s.jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
-  if (!numbersOf(etas->text(), s.etas, 0.001, 0.8))
-    return "The packing fractions must be numbers above 0 and at most 0.8, separated by commas.";
-  if (!numbersOf(seeds->text(), s.seeds, 0, 4294967295.0))
-    return "The seeds must be whole numbers from 0 to 4294967295, separated by commas.";
-  return "";
+  return QString::fromStdString(why);
 }
 
 void EquationOfStatePanel::run_Click() {
@@ -246,7 +162,9 @@ void EquationOfStatePanel::finish() {
   QStringList refused;
   for (const lab::SweepRow& r : result_)
     if (!r.problem.empty())
-      refused << QString("η = %1: %2").arg(number(r.eta), QString::fromStdString(r.problem));
+      refused << QString("η = %1: %2")
+                     .arg(QString::fromStdString(lab::numberText(r.eta)),
+                          QString::fromStdString(r.problem));
   if (!refused.isEmpty()) showMessage_("Some runs did not run:\n\n" + refused.join("\n"));
 }
 
@@ -308,67 +226,8 @@ void EquationOfStatePanel::save_Click() {
 
 void EquationOfStatePanel::showRows(const std::vector<lab::SweepRow>& rows) {
   rows_ = rows;
-  QList<QPointF> atNominal, atInterior;
-  Span ys;
-  ys.add(0);
-  ys.add(4);
-  for (const lab::SweepRow& r : rows) {
-    if (std::isfinite(r.z.value)) atNominal << QPointF(r.eta, r.z.value);
-    if (std::isfinite(r.zInterior.value))
-      atInterior << QPointF(r.etaInterior.value, r.zInterior.value);
-    ys.add(r.z.value + (std::isfinite(r.z.error) ? r.z.error : 0));
-    ys.add(r.zInterior.value);
-  }
-  nominal->replace(atNominal);
-  interior->replace(atInterior);
-  // Error bars, one short vertical line per point with an error.
-  std::size_t used = 0;
-  auto bar = [&](double x, double y, double e) {
-    if (!std::isfinite(x) || !std::isfinite(y) || !(e > 0)) return;
-    if (used == bars_.size()) {
-      QLineSeries* line = lineSeries("", QColor(255, 200, 60), false, 2);
-      attach(view_->chart(), line, x_, y_);
-      hideFromLegend(line);
-      bars_.push_back(line);
-    }
-    bars_[used]->replace(QList<QPointF>{{x, y - e}, {x, y + e}});
-    bars_[used]->setVisible(true);
-    ++used;
-  };
-  for (const lab::SweepRow& r : rows) {
-    bar(r.eta, r.z.value, r.z.error);
-    bar(r.etaInterior.value, r.zInterior.value, r.zInterior.error);
-  }
-  for (std::size_t k = used; k < bars_.size(); ++k)
-    bars_[k]->setVisible(false);
-  y_->setRange(0, std::ceil(std::max(ys.high, 12.0)));
-  hexatic->replace(QList<QPointF>{{theory::fluidEnds, 0}, {theory::fluidEnds, y_->max()}});
   saveButton->setEnabled(!rows.empty());
-
-  table->setRowCount(static_cast<int>(rows.size()));
-  for (int k = 0; k < static_cast<int>(rows.size()); ++k) {
-    const std::vector<std::string> cells = lab::sweepTableCells(rows[static_cast<std::size_t>(k)]);
-    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
-      const QString text = QString::fromStdString(cells[static_cast<std::size_t>(c)]);
-      auto* item = new QTableWidgetItem(text);
-      item->setToolTip(text);
-      table->setItem(k, c, item);
-    }
-  }
-}
-
-void EquationOfStatePanel::refresh(const LabView& v) {
-  const lab::Results& r = v.results;
-  const bool measured = r.running && r.measuredTicks > 0;
-  nowNominal->replace(measured && std::isfinite(r.Z.value) ? QList<QPointF>{{r.eta, r.Z.value}}
-                                                           : QList<QPointF>{});
-  nowInterior->replace(measured && std::isfinite(r.zInterior.value)
-                           ? QList<QPointF>{{r.etaInterior.value, r.zInterior.value}}
-                           : QList<QPointF>{});
-  rename(nowNominal, "the gas now, nominal: Z " + panel::measured(r.Z));
-  rename(nowInterior, "the gas now, interior: Z " + panel::measured(r.zInterior));
-  nowNominal->setVisible(nowNominal->count() > 0);
-  nowInterior->setVisible(nowInterior->count() > 0);
+  if (rowsShown_) rowsShown_();
 }
 
 }  // namespace km

@@ -4,10 +4,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTimer>
+#include <QWidget>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -15,30 +14,29 @@
 #include <thread>
 #include <vector>
 
-#include "lab_panels.h"
 #include "sweep.h"
 
 namespace km {
 
-// The equation of state: Z against the packing fraction, from a sweep run here (on every
-// core, with progress) or loaded from kinetic-measure --sweep's CSV, over the nominal and the
-// interior's density, beside the bulk fluid, Henderson's formula within its range and the
-// fluid–hexatic region where no fluid equation applies; and the gas running now.
-class EquationOfStatePanel : public LabPanel {
+// The Equation of state tab's sweep: run here in the background (on every core but one, with
+// progress, stopped on request) or loaded from kinetic-measure --sweep's CSV, and saved. The
+// tab draws the rows it holds.
+class EquationOfStatePanel : public QWidget {
  public:
   // Asks for a file to open or to save: its path, or "" when the user cancels.
   using FilePicker = std::function<QString(QWidget* parent, bool save)>;
   // Tells the user something went wrong.
   using MessageSink = std::function<void(const QString& text)>;
+  // Told when the rows shown change.
+  using RowsShown = std::function<void()>;
 
   explicit EquationOfStatePanel(QWidget* parent = nullptr);
   // Stops a sweep still running and waits for it.
   ~EquationOfStatePanel() override;
 
-  void refresh(const LabView& v) override;
-  QList<LabChartView*> views() const override { return {view_}; }
   void setFilePicker(FilePicker picker) { pickFile_ = std::move(picker); }
   void setMessageSink(MessageSink sink) { showMessage_ = std::move(sink); }
+  void setRowsShown(RowsShown shown) { rowsShown_ = std::move(shown); }
 
   // Event procedures.
   void run_Click();
@@ -62,23 +60,18 @@ class EquationOfStatePanel : public LabPanel {
   QPushButton* loadButton;
   QPushButton* saveButton;
   QProgressBar* progress;
-  QTableWidget* table;
   QTimer* pollTimer;
-  QScatterSeries *nominal, *interior, *nowNominal, *nowInterior;
-  QLineSeries *bulk, *henderson, *ideal, *hexatic;
 
  private:
   // The settings typed, or "" and the settings when they are usable, else why not.
   QString readSettings(lab::SweepSettings& s) const;
   void finish();
 
-  LabChartView* view_;
-  QValueAxis *x_, *y_;
-  std::vector<QLineSeries*> bars_;  // error bars of the sweep's points
   std::vector<lab::SweepRow> rows_;
   std::optional<lab::SweepSettings> madeBy_;  // of the rows shown, where known
   FilePicker pickFile_;
   MessageSink showMessage_;
+  RowsShown rowsShown_;
   std::thread worker_;
   std::atomic<bool> stop_{false}, finished_{false};
   std::atomic<long> done_{0}, total_{0};

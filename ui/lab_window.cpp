@@ -42,29 +42,14 @@ LabWindow::LabWindow(KineticModel& main)
   createControls();
   wireEvents();
   fillSpecies(lab_.results());
+  // The tab shown is drawn as soon as the window is, not only at the first refresh.
+  QTimer::singleShot(0, this, [this] { refresh(); });
   refreshTimer->start();
 }
 
 void LabWindow::createControls() {
   resize(1180, 760);
-  tabs = new QTabWidget(this);
-  tabs->setObjectName("labTabs");
-  speeds = new SpeedPanel;
-  equipartition = new EquipartitionPanel;
-  pressure = new PressurePanel;
-  diffusion = new DiffusionPanel;
-  collisions = new CollisionPanel;
-  boltzmannH = new HPanel;
-  integrity = new IntegrityPanel;
-  equationOfState = new EquationOfStatePanel;
-  tabs->addTab(speeds, "Speeds");
-  tabs->addTab(equipartition, "Equipartition");
-  tabs->addTab(pressure, "Pressure");
-  tabs->addTab(diffusion, "Diffusion");
-  tabs->addTab(collisions, "Collisions");
-  tabs->addTab(boltzmannH, "H theorem");
-  tabs->addTab(integrity, "Integrity");
-  tabs->addTab(equationOfState, "Equation of state");
+  createTabs();
 
   auto* paceBox = new QGroupBox(captionOf("paceBox"));
   pace = new QComboBox;
@@ -175,6 +160,24 @@ void LabWindow::createControls() {
   settleTimer->setInterval(700);
 }
 
+void LabWindow::createTabs() {
+  tabs = new QTabWidget(this);
+  tabs->setObjectName("labTabs");
+  speedQuantity = new QComboBox;
+  speedQuantity->setObjectName("speedQuantity");
+  speedQuantity->addItems({"speed", "velocity component x", "velocity component y"});
+  equationOfState = new EquationOfStatePanel;
+  equationOfState->setRowsShown([this] { drawTab(7); });
+  for (int k = 0; k < static_cast<int>(labTabNames.size()); ++k) {
+    QWidget* header = k == 0   ? static_cast<QWidget*>(speedQuantity)
+                      : k == 7 ? static_cast<QWidget*>(equationOfState)
+                               : nullptr;
+    const std::string_view name = labTabNames[static_cast<std::size_t>(k)];
+    tabs->addTab(new LabTabView(k, header),
+                 QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+  }
+}
+
 void LabWindow::wireEvents() {
   connect(&main_, &KineticModel::ticked, this, &LabWindow::main_Ticked);
   connect(&main_, &KineticModel::runStarted, this, &LabWindow::main_RunStarted);
@@ -197,7 +200,7 @@ void LabWindow::wireEvents() {
   connect(warmup, &QSpinBox::valueChanged, this, &LabWindow::warmup_Change);
   connect(exportButton, &QPushButton::clicked, this, &LabWindow::exportData_Click);
   connect(saveChartsButton, &QPushButton::clicked, this, &LabWindow::saveCharts_Click);
-  connect(speeds->quantity, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
+  connect(speedQuantity, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
   connect(tabs, &QTabWidget::currentChanged, this, [this] { refresh(); });
 }
 
@@ -233,8 +236,8 @@ void LabWindow::refreshTimer_Timeout() {
   // own updates, so that the main window keeps 95 % of its ticks. At most 10 refreshes a
   // second, at least one.
   qint64 cost = clock.nsecsElapsed();
-  for (LabPanel* p : panels())
-    for (LabChartView* v : p->views())
+  for (int k = 0; k < tabs->count(); ++k)
+    for (ChartView* v : tab(k)->views())
       cost += v->takePaintTime();
   refreshTimer->setInterval(std::clamp(static_cast<int>(cost * 50 / 1000000), 100, 1000));
 }
@@ -327,10 +330,8 @@ QString LabWindow::exportData(const QString& folder) {
 QString LabWindow::saveCharts(const QString& folder) {
   refresh(true);
   QStringList failed;
-  for (LabPanel* panel : panels())
-    for (LabChartView* view : panel->views()) {
-      // A species without particles has no chart to save.
-      if (!view->box->isVisibleTo(panel)) continue;
+  for (int k = 0; k < tabs->count(); ++k)
+    for (ChartView* view : tab(k)->views()) {
       if (view->box->size().isEmpty() || !view->box->isVisible()) {
         view->box->resize(880, 640);
         view->box->layout()->activate();
@@ -371,23 +372,23 @@ void LabWindow::fillSpecies(const lab::Results& r) {
   equalEnergies->setEnabled(heatSpecies->count() > 0);
 }
 
-std::vector<LabPanel*> LabWindow::panels() const {
-  std::vector<LabPanel*> out;
+LabTabView* LabWindow::tab(int index) const {
+  return static_cast<LabTabView*>(tabs->widget(index));
+}
+
+ChartView* LabWindow::chart(const QString& id) const {
   for (int k = 0; k < tabs->count(); ++k)
-    out.push_back(static_cast<LabPanel*>(tabs->widget(k)));
-  return out;
+    if (ChartView* view = tab(k)->chart(id)) return view;
+  return nullptr;
 }
 
-SpeciesColors LabWindow::colors() const {
-  SpeciesColors c;
-  c[0] = QColor(235, 235, 235);
-  for (int k = 1; k <= 4; ++k)
-    c[static_cast<std::size_t>(k)] = toQColor(main_.model().state().speciesColor(k).toIndex());
-  return c;
+void LabWindow::drawTab(int index) {
+  drawTab(index, lab_.results());
 }
 
-QString LabWindow::rule() const {
-  return main_.model().collisionRule() == CollisionRule::Exact ? "exact hard discs" : "specified";
+void LabWindow::drawTab(int index, const lab::Results& r) {
+  tab(index)->draw(labTab(index, speedQuantity->currentIndex(), r, lab_, main_.model(),
+                          equationOfState->rows()));
 }
 
 void LabWindow::refresh(bool every) {
@@ -395,18 +396,11 @@ void LabWindow::refresh(bool every) {
   const lab::Results r = lab_.results();
   // Counts typed during the run change the species on offer.
   fillSpecies(r);
-  const SpeciesColors c = colors();
-  const LabView view{r, lab_.history(), c, rule()};
-  auto show = [&](LabPanel* p) {
-    p->refresh(view);
-    for (LabChartView* v : p->views())
-      v->legend->sync();
-  };
   if (every) {
-    for (LabPanel* p : panels())
-      show(p);
-  } else if (auto* p = dynamic_cast<LabPanel*>(tabs->currentWidget())) {
-    show(p);
+    for (int k = 0; k < tabs->count(); ++k)
+      drawTab(k, r);
+  } else {
+    drawTab(tabs->currentIndex(), r);
   }
   shownTick_ = lab_.ticks();
   ++refreshes_;

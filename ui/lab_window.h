@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "eos_panel.h"
-#include "lab_panels.h"
 #include "lab_rules.h"
+#include "lab_tab_view.h"
 #include "laboratory.h"
 #include "marked_field.h"
 
@@ -63,8 +63,14 @@ class LabWindow : public QWidget {
   void exportData_Click();
   void saveCharts_Click();
 
-  // Redraws the visible panel now (all panels when `every`).
+  // Redraws the visible tab now (every tab when `every`).
   void refresh(bool every = false);
+  // Redraws tab `index` (labTabNames) from the laboratory's description of it.
+  void drawTab(int index);
+  void drawTab(int index, const lab::Results& r);
+  // The tab `index` (labTabNames), and the chart named `id` on any tab (nullptr when none).
+  LabTabView* tab(int index) const;
+  ChartView* chart(const QString& id) const;
   // Writes the CSV tables, or the PNG charts, into a folder: "" when done, else why not.
   QString exportData(const QString& folder);
   QString saveCharts(const QString& folder);
@@ -72,13 +78,7 @@ class LabWindow : public QWidget {
   QScrollArea* scroll;      // the tabs, scrolling below minimumContent
   QScrollArea* sideScroll;  // the controls
   QTabWidget* tabs;
-  SpeedPanel* speeds;
-  EquipartitionPanel* equipartition;
-  PressurePanel* pressure;
-  DiffusionPanel* diffusion;
-  CollisionPanel* collisions;
-  HPanel* boltzmannH;
-  IntegrityPanel* integrity;
+  QComboBox* speedQuantity;  // the Speeds tab's: speed, vx, vy
   EquationOfStatePanel* equationOfState;
   QComboBox* pace;
   QPushButton* step;
@@ -103,12 +103,10 @@ class LabWindow : public QWidget {
 
  private:
   void createControls();
+  void createTabs();
   void wireEvents();
   void fillSpecies(const lab::Results& r);
   bool factorTaken() const;
-  SpeciesColors colors() const;
-  std::vector<LabPanel*> panels() const;
-  QString rule() const;
 
   KineticModel& main_;
   LabRules rules_;

@@ -7,6 +7,8 @@ export interface Series {
   style: 'line' | 'dashed' | 'dotted' | 'steps' | 'dots' | 'squares' | 'stars';
   width: number;
   axis: number;
+  // A vertical line at x[0] over the value axis's whole height (its y are the axis's ends).
+  spanY: boolean;
   x: (number | null)[];
   y: (number | null)[];
 }
@@ -27,9 +29,14 @@ export interface ChartData {
   yMax: number | null;
   y2Min: number | null;
   y2Max: number | null;
+  // The x ticks' spacing where the desktop keeps it, and whether a range is fitted to the
+  // values (the desktop rounds those outwards); the page lets uPlot place its ticks.
+  xStep: number | null;
+  xFitted: boolean;
+  yFitted: boolean;
   notice: string;
   series: Series[];
-  bars: { x: number | null; low: number | null; high: number | null; color: string }[];
+  bars: { x: number | null; low: number | null; high: number | null; color: string; width: number }[];
   marks: { tick: number; what: string }[];
 }
 

@@ -246,9 +246,9 @@ export class ChartView {
       ctx.stroke();
     }
     ctx.setLineDash([]);
-    ctx.lineWidth = 3 * ratio;
     for (const b of data.bars) {
       if (!usable(b.x, b.low) || !usable(b.x, b.high)) continue;
+      ctx.lineWidth = b.width * ratio;
       ctx.strokeStyle = b.color;
       ctx.beginPath();
       ctx.moveTo(px(b.x as number), py(b.low as number, 0));
