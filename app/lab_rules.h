@@ -86,11 +86,11 @@ class LabRules {
   const std::string& note() const { return note_; }
   void setNote(std::string text) { note_ = std::move(text); }
 
-  // Tab 0..7 (tabNames) as its charts and words; `quantity` is the Speeds tab's 0 speed, 1 vx,
+  // Tab 0..9 (tabNames) as its charts and words; `quantity` is the Speeds tab's 0 speed, 1 vx,
   // 2 vy. As JSON for the page.
   LabTab tab(int index, int quantity) const;
   std::string tabJson(int index, int quantity) const;
-  static constexpr const std::array<std::string_view, 8>& tabNames = labTabNames;
+  static constexpr const auto& tabNames = labTabNames;
   // The five CSV files of "Export data…": name and text.
   std::vector<std::pair<std::string, std::string>> exportFiles() const;
 

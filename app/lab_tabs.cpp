@@ -7,10 +7,12 @@
 #include <sstream>
 
 #include "axis_range.h"
+#include "chart_parts.h"
 #include "report_json.h"
 #include "summary.h"
 #include "sweep_table.h"
 #include "theory.h"
+#include "wall_tabs.h"
 
 namespace km {
 namespace {
@@ -19,104 +21,7 @@ using Style = ChartSeries::Style;
 using lab::measuredText;
 using lab::notKnown;
 using lab::numberText;
-
-const std::string gasColor = "#ebebeb";
-const std::string eventColor = "#bebebe";
-
-std::string measured(const lab::Estimate& e) {
-  return measuredText(e.value, e.error);
-}
-
-// Three significant digits, for figures in titles and legends that would otherwise change at
-// every refresh.
-std::string brief(double v) {
-  if (!std::isfinite(v)) return "—";
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.3g", v);
-  return buf;
-}
-
-std::string plural(int n) {
-  return n == 1 ? "" : "s";
-}
-
-std::string waiting(const lab::Results& r) {
-  return lab::waitingText(r);
-}
-
-std::string noHistory(const lab::Results& r) {
-  return r.running && r.particles > 0 ? std::string() : waiting(r);
-}
-
-struct Span : lab::ValueSpan {
-  using ValueSpan::add;
-  void add(const ChartSeries& s) {
-    for (double v : s.y)
-      add(v);
-  }
-};
-
-ChartSeries series(std::string name, std::string color, Style style = Style::Line,
-                   double width = 2) {
-  ChartSeries s;
-  s.name = std::move(name);
-  s.color = std::move(color);
-  s.style = style;
-  s.width = width;
-  return s;
-}
-
-// A horizontal line from x0 to x1 at y, or none where y is not known.
-void horizontal(ChartSeries& s, double x0, double x1, double y) {
-  s.x.clear();
-  s.y.clear();
-  if (!std::isfinite(y) || !std::isfinite(x0) || !std::isfinite(x1)) return;
-  s.x = {x0, x1};
-  s.y = {y, y};
-}
-
-// At most `most` points of a time series: neighbours averaged in equal groups. A group with no
-// value (a species that did not move) is a blank that breaks the line.
-void timePoints(ChartSeries& s, const std::vector<lab::Point>& points, std::size_t most = 200) {
-  for (const lab::Point& p : lab::thinned(points, most)) {
-    // One blank where a stretch ends is enough to break the line.
-    if (!std::isfinite(p.value) && (s.y.empty() || !std::isfinite(s.y.back()))) continue;
-    s.x.push_back(p.tick);
-    s.y.push_back(p.value);
-  }
-}
-
-// The value axis over [low, high] with a margin; a range from 0 keeps 0 as its floor.
-void fitY(Chart& c, double low, double high) {
-  const lab::AxisRange y = lab::valueAxisRange(low, high);
-  c.yMin = y.min;
-  c.yMax = y.max;
-  c.yFitted = true;
-}
-
-// A chart of quantities over the run's ticks: from 0 to just past the run in round steps, with
-// the last few events inside it marked.
-Chart timeChart(std::string title, std::string valueTitle, std::string id) {
-  Chart c;
-  c.id = std::move(id);
-  c.title = std::move(title);
-  c.xTitle = "tick";
-  c.yTitle = std::move(valueTitle);
-  return c;
-}
-
-void fitTime(Chart& c, long ticks, double low, double high, const std::vector<lab::Event>& events) {
-  const lab::TickAxis t = lab::tickAxis(ticks);
-  c.xMin = 0;
-  c.xMax = t.end;
-  c.xStep = t.step;
-  fitY(c, low, high);
-  constexpr std::size_t most = 6;
-  c.marks.clear();
-  for (const lab::Event& e : events)
-    if (e.tick > c.xMin && e.tick <= c.xMax) c.marks.push_back(e);
-  if (c.marks.size() > most) c.marks.erase(c.marks.begin(), c.marks.end() - most);
-}
+using namespace tabs;
 
 }  // namespace
 
@@ -702,6 +607,10 @@ LabTab labTab(int index, int quantity, const lab::Results& r, const lab::Laborat
       return hTab(v);
     case 6:
       return integrityTab(v);
+    case 8:
+      return pvTab(v);
+    case 9:
+      return heatFlowTab(v);
     default:
       return equationOfStateTab(v, rows);
   }

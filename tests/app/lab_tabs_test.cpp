@@ -170,6 +170,88 @@ TEST(LabTabs, BeforeTheWarmUpEndsTheChartsSayWhyTheyAreEmpty) {
   }
 }
 
+TEST(LabTabs, TheWallsTabsWaitForTheWalls) {
+  const RunGas run(50);
+  for (int index : {8, 9})
+    for (const Chart& c : run.tab(index).charts)
+      EXPECT_EQ(c.notice.rfind("The walls reflect from fixed places", 0), 0u) << c.id;
+}
+
+TEST(LabTabs, PVDrawsThePathBesideTheIsothermAndTheAdiabats) {
+  RunGas run(200);
+  lab::Laboratory& lab = run.gas.laboratory();
+  ASSERT_EQ(lab.moveRightWall(600, 0.2), "");
+  for (int t = 0; t < 2000; ++t)
+    run.gas.step();
+  const lab::Results r = lab.results();
+  const LabTab tab = run.tab(8);
+  const Chart& pv = tab.charts.at(0);
+  const ChartSeries& path = named(pv, "the gas's path");
+  // The path is the walls' own, point for point, from the move on.
+  ASSERT_EQ(path.x.size(), r.walls.areaPath.size());
+  for (std::size_t k = 0; k < path.x.size(); ++k) {
+    EXPECT_EQ(path.x[k], r.walls.areaPath[k].value);
+    EXPECT_EQ(path.y[k], r.walls.pressurePath[k].value);
+  }
+  EXPECT_LT(path.x.back(), path.x.front()) << "compressed";
+  const ChartSeries& isotherm = named(pv, "isotherm");
+  const ChartSeries& ideal = named(pv, "ideal adiabat");
+  ASSERT_GT(isotherm.x.size(), 10u);
+  const double pa = isotherm.x[0] * isotherm.y[0], pa2 = ideal.x[0] * ideal.x[0] * ideal.y[0];
+  for (std::size_t k = 0; k < isotherm.x.size(); ++k) {
+    EXPECT_NEAR(isotherm.x[k] * isotherm.y[k], pa, 1e-9 * pa);
+    EXPECT_NEAR(ideal.x[k] * ideal.x[k] * ideal.y[k], pa2, 1e-9 * pa2);
+  }
+  // Both start where the path starts: they cross at the area of its first bins, at their
+  // pressure.
+  const double a0 = pa2 / pa;
+  EXPECT_LT(std::abs(a0 - path.x.front()), 0.01 * path.x.front());
+  double p0 = 0;
+  for (std::size_t k = 0; k < 10; ++k)
+    p0 += path.y[k] / 10;
+  EXPECT_NEAR(pa / a0, p0, 1e-9 * p0);
+  // Hard discs heat faster than the ideal gas as the area shrinks: their adiabat lies above.
+  const ChartSeries& hard = named(pv, "hard-disc adiabat");
+  EXPECT_GT(hard.y.front(), ideal.y.front()) << "at the smallest area";
+  const ChartSeries& z = named(tab.charts.at(1), "Z measured");
+  for (std::size_t k = 0; k < z.x.size(); ++k)
+    EXPECT_NEAR(z.y[k],
+                r.walls.pressurePath[k].value * z.x[k] / (r.particles * r.walls.kTPath[k].value),
+                1e-12);
+  EXPECT_NE(tab.figures.find("Work done on the gas"), std::string::npos);
+}
+
+TEST(LabTabs, HeatFlowDrawsTheProfileItsLineAndTheWallsTemperatures) {
+  RunGas run(0, 200);
+  lab::Laboratory& lab = run.gas.laboratory();
+  ASSERT_EQ(lab.setWallHeat({80.0, 20.0, std::nullopt, std::nullopt}), "");
+  for (int t = 0; t < 6000; ++t)
+    run.gas.step();
+  const lab::HeatResults h = lab.results().heat;
+  ASSERT_TRUE(h.active);
+  const LabTab tab = run.tab(9);
+  const Chart& profile = tab.charts.at(0);
+  const ChartSeries& bins = named(profile, "kT measured");
+  ASSERT_EQ(bins.y.size(), h.kT.size());
+  for (std::size_t b = 0; b < h.kT.size(); ++b) {
+    EXPECT_EQ(bins.x[b], h.x[b]);
+    EXPECT_EQ(bins.y[b], h.kT[b].value);
+  }
+  // The walls' points sit at their own temperatures, at either end of the bulk's line.
+  const ChartSeries& walls = named(profile, "the walls' kT");
+  ASSERT_EQ(walls.y.size(), 2u);
+  EXPECT_NEAR(walls.y[0], 80, 1e-9);
+  EXPECT_NEAR(walls.y[1], 20, 1e-9);
+  EXPECT_EQ(walls.x[1], h.width);
+  const ChartSeries& line = named(profile, "the bulk's straight line");
+  EXPECT_DOUBLE_EQ(line.y[1] - line.y[0], h.slope * h.width);
+  // The heat each thermal wall gives over time, the reflecting walls' nothing.
+  const Chart& flows = tab.charts.at(1);
+  EXPECT_EQ(named(flows, "left wall").color, "#ff7828");
+  for (double q : named(flows, "top wall").y)
+    EXPECT_EQ(q, 0);
+}
+
 TEST(LabTabs, JsonWritesEveryFieldWithNoNumberAsNull) {
   LabTab tab;
   Chart c;
