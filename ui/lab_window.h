@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -60,6 +61,11 @@ class LabWindow : public QWidget {
   void heat_Click();
   void equalEnergies_Click();
   void warmup_Change(int ticks);
+  void wallField_Change();
+  void setWalls_Click();
+  void holdTemperature_Click();
+  void moveWall_Click();
+  void piston_Click();
   void exportData_Click();
   void saveCharts_Click();
 
@@ -89,6 +95,17 @@ class LabWindow : public QWidget {
   QPushButton* heat;
   QPushButton* equalEnergies;
   QSpinBox* warmup;
+  // The walls: each wall's kT, empty for one that reflects (left, right, bottom, top).
+  std::array<MarkedField*, 4> wallKT;
+  QPushButton* setWallsButton;
+  MarkedField* holdKT;  // empty: the gas's kT now
+  QPushButton* holdTemperature;
+  QLineEdit* moveTarget;  // x in box units
+  QLineEdit* moveSpeed;   // units per tick
+  QPushButton* moveWall;
+  QLineEdit* pistonPressure;  // amu/tick²
+  QLineEdit* pistonMass;      // amu
+  QPushButton* piston;
   QPushButton* exportButton;
   QPushButton* saveChartsButton;
   QLabel* note;  // what the last experiment or refusal said
@@ -104,7 +121,12 @@ class LabWindow : public QWidget {
  private:
   void createControls();
   void wireEvents();
+  QWidget* createWalls();
   void fillSpecies(const lab::Results& r);
+  // The wall fields as the walls are now.
+  void showWalls();
+  // What a wall's action said, and the walls as they are after it.
+  void wallsActed();
   bool factorTaken() const;
   SpeciesColors colors() const;
   std::vector<LabPanel*> panels() const;
