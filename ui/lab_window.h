@@ -38,7 +38,8 @@ class LabWindow : public QWidget {
   using MessageSink = std::function<void(const QString& title, const QString& text)>;
 
   explicit LabWindow(KineticModel& main);
-  // Closed, the main window runs at full speed under the specified rule again (LabRules).
+  // Closed, the main window runs at full speed under the specified rule, in the box's own
+  // walls, again (LabRules).
   ~LabWindow() override = default;
 
   void setFolderPicker(FolderPicker picker) { pickFolder_ = std::move(picker); }
