@@ -135,8 +135,9 @@ void LabWindow::createControls() {
   note->setWordWrap(true);
 
   auto* side = new QVBoxLayout;
+  // The walls beneath the exports, so that every earlier control keeps its place.
   for (QWidget* w : std::initializer_list<QWidget*>{paceBox, ruleBox, experimentBox, averageBox,
-                                                    wallsBox, exportButton, saveChartsButton, note})
+                                                    exportButton, saveChartsButton, wallsBox, note})
     side->addWidget(w);
   side->addStretch(1);
   // Below the size at which every chart and control reads whole, the window scrolls rather

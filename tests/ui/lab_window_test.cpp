@@ -577,16 +577,16 @@ class LabWindowTest : public QObject {
     }
   }
 
-  // Tab goes from the warm-up through every field and button of the Walls group in order, to
-  // the exports; each fits the column's width at the default and the smallest size.
+  // Tab goes from the warm-up over the exports through every field and button of the Walls
+  // group in order; each fits the column's width at the default and the smallest size.
   void wallsGroupIsReachedByTabAndFitsTheColumn() {
     Rig t;
     LabWindow* lab = t.lab();
     const std::vector<QWidget*> expected = {
-        lab->warmup,     lab->wallKT[0],      lab->wallKT[1],   lab->wallKT[2],
-        lab->wallKT[3],  lab->setWallsButton, lab->holdKT,      lab->holdTemperature,
-        lab->moveTarget, lab->moveSpeed,      lab->moveWall,    lab->pistonPressure,
-        lab->pistonMass, lab->piston,         lab->exportButton};
+        lab->warmup,    lab->exportButton,    lab->saveChartsButton, lab->wallKT[0],
+        lab->wallKT[1], lab->wallKT[2],       lab->wallKT[3],        lab->setWallsButton,
+        lab->holdKT,    lab->holdTemperature, lab->moveTarget,       lab->moveSpeed,
+        lab->moveWall,  lab->pistonPressure,  lab->pistonMass,       lab->piston};
     std::vector<QWidget*> order{lab->warmup};
     for (QWidget* w = lab->warmup->nextInFocusChain(); order.size() < expected.size();
          w = w->nextInFocusChain()) {
