@@ -168,6 +168,9 @@ LabRules::LabRules(MainRules& page, RunSeed seed) : page_(page), lab_(page.model
 LabRules::~LabRules() {
   page_.setPace(1);
   page_.model().setCollisionRule(CollisionRule::Specified);
+  // The walls are the laboratory's experiments: closed, the box has its four fixed reflecting
+  // walls again.
+  page_.model().boundaries().reset();
 }
 
 void LabRules::runStarted(RunSeed seed) {

@@ -25,7 +25,8 @@ class LabRules {
 
   // Opened during a run, it measures from now on; `seed` is the one the run's generator took.
   LabRules(MainRules& page, RunSeed seed);
-  // Closed, the page is as without a laboratory: full speed, the specified rule.
+  // Closed, the page is as without a laboratory: full speed, the specified rule, the box's own
+  // walls.
   ~LabRules();
   LabRules(const LabRules&) = delete;
   LabRules& operator=(const LabRules&) = delete;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_rules.h"
 
+#include <array>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -192,6 +193,16 @@ void MainRules::runSimulation() {
     picture_.setBackColor(0);
     model_.takeVelocityScale(input.velocityRange);
     model_.SetUpSpecies(input.rows);
+    // A new run fills the whole box: a right wall moved or made a piston goes back to x = 1000,
+    // fixed, and the walls count their ticks from this run; each wall keeps its kT.
+    Boundaries& walls = model_.boundaries();
+    std::array<WallHeat, wallCount> heat;
+    for (int w = 0; w < wallCount; ++w)
+      heat[static_cast<std::size_t>(w)] = walls.heat(static_cast<WallSide>(w));
+    walls.reset();
+    for (int w = 0; w < wallCount; ++w)
+      if (heat[static_cast<std::size_t>(w)].thermal)
+        walls.setHeat(static_cast<WallSide>(w), heat[static_cast<std::size_t>(w)]);
     if (listener_) listener_->beforePlacing();
     runSeed_ = rnd_.position();
     model_.PlaceParticles(picture_);

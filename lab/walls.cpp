@@ -16,6 +16,8 @@ double totalHeat(const WallTally& t) {
 
 void WallMeter::markEnergy(const Boundaries& b, long tick) {
   marked_ = b.tally();
+  // The next tick is read against the tally now, which a new run may have cleared.
+  last_ = b.tally();
   restartPath(tick);
 }
 

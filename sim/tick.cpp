@@ -103,7 +103,13 @@ std::string Simulation::moveRightWall(double target, double speed, long start) {
     sigma = std::fabs(s_.collProx.toDouble());
   else if (double typed = 0; s_.collProx.kind() == Kind::Text && s_.collProx.textNumber(typed))
     sigma = std::fabs(typed);
-  return boundaries_.moveRightWall(target, speed, start, lastParticle(), sigma, wallRadius());
+  // So may the radius until the first tick reads it: a wall moved in before then is judged by
+  // the discs' real size.
+  double radius = wallRadius();
+  if (double typed = 0; s_.partRadius(1).kind() == Kind::Text &&
+                        s_.partRadius(1).textNumber(typed) && std::isfinite(typed))
+    radius = typed;
+  return boundaries_.moveRightWall(target, speed, start, lastParticle(), sigma, radius);
 }
 
 void Simulation::moveAndDraw(int i, DrawingSurface& surface) {

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -108,6 +109,7 @@ void LabWindow::createControls() {
   warmup->setSuffix(" " + captionOf("warmupUnit"));
   auto* averageLayout = new QFormLayout(averageBox);
   averageLayout->addRow(captionOf("warmupLabel"), warmup);
+  QWidget* wallsBox = createWalls();
 
   exportButton = new QPushButton(captionOf("exportData"));
   exportButton->setObjectName("exportData");
@@ -118,8 +120,9 @@ void LabWindow::createControls() {
   note->setWordWrap(true);
 
   auto* side = new QVBoxLayout;
+  // The walls beneath the exports, so that every earlier control keeps its place.
   for (QWidget* w : std::initializer_list<QWidget*>{paceBox, ruleBox, experimentBox, averageBox,
-                                                    exportButton, saveChartsButton, note})
+                                                    exportButton, saveChartsButton, wallsBox, note})
     side->addWidget(w);
   side->addStretch(1);
   // Below the size at which every chart and control reads whole, the window scrolls rather
@@ -178,6 +181,80 @@ void LabWindow::createTabs() {
   }
 }
 
+QWidget* LabWindow::createWalls() {
+  auto* box = new QGroupBox(captionOf("wallsBox"));
+  box->setObjectName("wallsBox");
+  auto* layout = new QVBoxLayout(box);
+  // Rows close together, so that the column grows by as little as it can.
+  layout->setSpacing(3);
+  auto edit = [](auto* field, const char* name, const char* tip) {
+    field->setObjectName(name);
+    field->setText(captionOf(name));
+    field->setToolTip(captionOf(tip));
+    return field;
+  };
+  auto label = [](const char* caption, QWidget* buddy) {
+    auto* l = new QLabel(captionOf(caption));
+    l->setBuddy(buddy);
+    return l;
+  };
+  auto button = [](const char* name, const char* tip) {
+    auto* b = new QPushButton(captionOf(name));
+    b->setObjectName(name);
+    if (*tip) b->setToolTip(captionOf(tip));
+    return b;
+  };
+  // Each row's two fields share the width its captions leave.
+  auto row = [&](std::initializer_list<std::pair<QWidget*, int>> widgets) {
+    auto* r = new QHBoxLayout;
+    for (const auto& [w, stretch] : widgets)
+      r->addWidget(w, stretch);
+    layout->addLayout(r);
+  };
+
+  // The four walls' kT in a grid, so that their fields line up.
+  static const char* const names[] = {"wallLeft", "wallRight", "wallBottom", "wallTop"};
+  static const char* const labels[] = {"wallLeftLabel", "wallRightLabel", "wallBottomLabel",
+                                       "wallTopLabel"};
+  auto* grid = new QGridLayout;
+  grid->setVerticalSpacing(3);
+  for (std::size_t w = 0; w < 4; ++w) {
+    wallKT[w] = edit(new MarkedField, names[w], "wallTip");
+    const int r = static_cast<int>(w / 2), c = 2 * static_cast<int>(w % 2);
+    grid->addWidget(label(labels[w], wallKT[w]), r, c);
+    grid->addWidget(wallKT[w], r, c + 1);
+  }
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
+  layout->addLayout(grid);
+  setWallsButton = button("setWalls", "");
+  layout->addWidget(setWallsButton);
+
+  holdKT = edit(new MarkedField, "holdKT", "holdTemperatureTip");
+  holdTemperature = button("holdTemperature", "holdTemperatureTip");
+  row({{label("holdKTLabel", holdKT), 0}, {holdKT, 1}, {holdTemperature, 0}});
+
+  moveTarget = edit(new QLineEdit, "moveTarget", "moveWallTip");
+  moveSpeed = edit(new QLineEdit, "moveSpeed", "moveWallTip");
+  row({{label("moveTargetLabel", moveTarget), 0},
+       {moveTarget, 1},
+       {label("moveSpeedLabel", moveSpeed), 0},
+       {moveSpeed, 1}});
+  moveWall = button("moveWall", "moveWallTip");
+  layout->addWidget(moveWall);
+
+  pistonPressure = edit(new QLineEdit, "pistonPressure", "pistonTip");
+  pistonMass = edit(new QLineEdit, "pistonMass", "pistonTip");
+  row({{label("pistonPressureLabel", pistonPressure), 0},
+       {pistonPressure, 1},
+       {label("pistonMassLabel", pistonMass), 0},
+       {pistonMass, 1}});
+  piston = button("piston", "pistonTip");
+  layout->addWidget(piston);
+  showWalls();
+  return box;
+}
+
 void LabWindow::wireEvents() {
   connect(&main_, &KineticModel::ticked, this, &LabWindow::main_Ticked);
   connect(&main_, &KineticModel::runStarted, this, &LabWindow::main_RunStarted);
@@ -198,6 +275,13 @@ void LabWindow::wireEvents() {
   connect(heat, &QPushButton::clicked, this, &LabWindow::heat_Click);
   connect(equalEnergies, &QPushButton::clicked, this, &LabWindow::equalEnergies_Click);
   connect(warmup, &QSpinBox::valueChanged, this, &LabWindow::warmup_Change);
+  for (MarkedField* f : wallKT)
+    connect(f, &QLineEdit::textChanged, this, &LabWindow::wallField_Change);
+  connect(holdKT, &QLineEdit::textChanged, this, &LabWindow::wallField_Change);
+  connect(setWallsButton, &QPushButton::clicked, this, &LabWindow::setWalls_Click);
+  connect(holdTemperature, &QPushButton::clicked, this, &LabWindow::holdTemperature_Click);
+  connect(moveWall, &QPushButton::clicked, this, &LabWindow::moveWall_Click);
+  connect(piston, &QPushButton::clicked, this, &LabWindow::piston_Click);
   connect(exportButton, &QPushButton::clicked, this, &LabWindow::exportData_Click);
   connect(saveChartsButton, &QPushButton::clicked, this, &LabWindow::saveCharts_Click);
   connect(speedQuantity, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
@@ -212,6 +296,7 @@ void LabWindow::main_RunStarted() {
   rules_.runStarted(main_.seed());
   note->setText(QString::fromStdString(rules_.note()));
   fillSpecies(lab_.results());
+  showWalls();
   refresh();
 }
 
@@ -290,6 +375,58 @@ void LabWindow::equalEnergies_Click() {
 
 void LabWindow::warmup_Change(int ticks) {
   rules_.setWarmup(std::to_string(ticks));
+  refresh();
+}
+
+void LabWindow::wallField_Change() {
+  // A kT refused is marked where it is typed; the button's rule refuses it again with the note.
+  for (MarkedField* f :
+       std::initializer_list<MarkedField*>{wallKT[0], wallKT[1], wallKT[2], wallKT[3], holdKT}) {
+    const std::string problem = LabRules::wallTemperatureProblem(f->text().toStdString());
+    f->mark(QString::fromStdString(problem));
+    if (problem.empty()) f->setToolTip(captionOf(f == holdKT ? "holdTemperatureTip" : "wallTip"));
+  }
+}
+
+void LabWindow::setWalls_Click() {
+  std::array<std::string, 4> texts;
+  for (std::size_t w = 0; w < 4; ++w)
+    texts[w] = wallKT[w]->text().toStdString();
+  const std::size_t events = lab_.history().events.size();
+  rules_.setWalls(texts);
+  // Taken, it is an event; refused, the fields keep what was typed, so that it can be put right.
+  if (lab_.history().events.size() == events) {
+    note->setText(QString::fromStdString(rules_.note()));
+    return;
+  }
+  wallsActed();
+}
+
+void LabWindow::holdTemperature_Click() {
+  rules_.holdTemperature(holdKT->text().toStdString());
+  wallsActed();
+}
+
+void LabWindow::moveWall_Click() {
+  rules_.moveWall(moveTarget->text().toStdString(), moveSpeed->text().toStdString());
+  wallsActed();
+}
+
+void LabWindow::piston_Click() {
+  rules_.setPiston(pistonPressure->text().toStdString(), pistonMass->text().toStdString());
+  wallsActed();
+}
+
+void LabWindow::showWalls() {
+  const std::array<std::string, 4> texts = rules_.wallTexts();
+  for (std::size_t w = 0; w < 4; ++w)
+    if (wallKT[w]->text().toStdString() != texts[w])
+      wallKT[w]->setText(QString::fromStdString(texts[w]));
+}
+
+void LabWindow::wallsActed() {
+  showWalls();
+  note->setText(QString::fromStdString(rules_.note()));
   refresh();
 }
 

@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -37,7 +38,8 @@ class LabWindow : public QWidget {
   using MessageSink = std::function<void(const QString& title, const QString& text)>;
 
   explicit LabWindow(KineticModel& main);
-  // Closed, the main window runs at full speed under the specified rule again (LabRules).
+  // Closed, the main window runs at full speed under the specified rule, in the box's own
+  // walls, again (LabRules).
   ~LabWindow() override = default;
 
   void setFolderPicker(FolderPicker picker) { pickFolder_ = std::move(picker); }
@@ -60,6 +62,11 @@ class LabWindow : public QWidget {
   void heat_Click();
   void equalEnergies_Click();
   void warmup_Change(int ticks);
+  void wallField_Change();
+  void setWalls_Click();
+  void holdTemperature_Click();
+  void moveWall_Click();
+  void piston_Click();
   void exportData_Click();
   void saveCharts_Click();
 
@@ -89,6 +96,17 @@ class LabWindow : public QWidget {
   QPushButton* heat;
   QPushButton* equalEnergies;
   QSpinBox* warmup;
+  // The walls: each wall's kT, empty for one that reflects (left, right, bottom, top).
+  std::array<MarkedField*, 4> wallKT;
+  QPushButton* setWallsButton;
+  MarkedField* holdKT;  // empty: the gas's kT now
+  QPushButton* holdTemperature;
+  QLineEdit* moveTarget;  // x in box units
+  QLineEdit* moveSpeed;   // units per tick
+  QPushButton* moveWall;
+  QLineEdit* pistonPressure;  // amu/tick²
+  QLineEdit* pistonMass;      // amu
+  QPushButton* piston;
   QPushButton* exportButton;
   QPushButton* saveChartsButton;
   QLabel* note;  // what the last experiment or refusal said
@@ -105,7 +123,12 @@ class LabWindow : public QWidget {
   void createControls();
   void createTabs();
   void wireEvents();
+  QWidget* createWalls();
   void fillSpecies(const lab::Results& r);
+  // The wall fields as the walls are now.
+  void showWalls();
+  // What a wall's action said, and the walls as they are after it.
+  void wallsActed();
   bool factorTaken() const;
 
   KineticModel& main_;

@@ -151,6 +151,31 @@ class WebPage {
     if (app_.lab()) app_.lab()->equalEnergies();
   }
   std::string speciesJson() { return app_.lab() ? app_.lab()->speciesJson() : "[]"; }
+  // The walls: left, right, bottom and top, as the laboratory window has them.
+  std::string wallTemperatureProblem(const std::string& text) {
+    return LabRules::wallTemperatureProblem(text);
+  }
+  void setWalls(const std::string& left, const std::string& right, const std::string& bottom,
+                const std::string& top) {
+    if (app_.lab()) app_.lab()->setWalls({left, right, bottom, top});
+  }
+  void holdTemperature(const std::string& kT) {
+    if (app_.lab()) app_.lab()->holdTemperature(kT);
+  }
+  void moveWall(const std::string& target, const std::string& speed) {
+    if (app_.lab()) app_.lab()->moveWall(target, speed);
+  }
+  void setPiston(const std::string& pressure, const std::string& mass) {
+    if (app_.lab()) app_.lab()->setPiston(pressure, mass);
+  }
+  // ["", "40", "", ""]: each wall's kT as its field shows it, "" for one that reflects.
+  std::string wallTexts() {
+    std::string out = "[";
+    if (app_.lab())
+      for (const std::string& t : app_.lab()->wallTexts())
+        out += (out.size() > 1 ? "," : "") + lab::jsonString(t);
+    return out + "]";
+  }
   std::string warmupProblem(const std::string& text) { return LabRules::warmupProblem(text); }
   void setWarmup(const std::string& text) {
     if (app_.lab()) app_.lab()->setWarmup(text);
@@ -278,6 +303,12 @@ EMSCRIPTEN_BINDINGS(kinetic_model) {
       .function("heat", &WebPage::heat)
       .function("equalEnergies", &WebPage::equalEnergies)
       .function("speciesJson", &WebPage::speciesJson)
+      .function("wallTemperatureProblem", &WebPage::wallTemperatureProblem)
+      .function("setWalls", &WebPage::setWalls)
+      .function("holdTemperature", &WebPage::holdTemperature)
+      .function("moveWall", &WebPage::moveWall)
+      .function("setPiston", &WebPage::setPiston)
+      .function("wallTexts", &WebPage::wallTexts)
       .function("warmupProblem", &WebPage::warmupProblem)
       .function("setWarmup", &WebPage::setWarmup)
       .function("warmup", &WebPage::warmup)

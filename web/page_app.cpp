@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "headless_run.h"
 #include "measure_options.h"
 #include "messages.h"
 #include "report_json.h"
@@ -12,8 +13,9 @@ namespace km {
 namespace {
 
 // The names a setup takes: kinetic-measure's options that describe a gas and its measuring.
-constexpr const char* setupNames[] = {"counts", "masses", "radius", "proximity", "vel-range",
-                                      "seed",   "draws",  "rule",   "warmup"};
+constexpr const char* setupNames[] = {
+    "counts", "masses", "radius", "proximity",        "vel-range", "seed",
+    "draws",  "rule",   "warmup", "wall-temperature", "move-wall", "piston"};
 
 // kinetic-measure's words name its options "--name"; here they are the setup's names.
 std::string withoutDashes(std::string text) {
@@ -28,6 +30,27 @@ std::string trimmed(const std::string& text) {
   const auto first = text.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The walls, by kinetic-measure's options, where they do more than reflect from fixed places:
+// each wall's kT ("-" reflecting), the moving right wall from the tick it starts in the walls'
+// count, or the piston. Numbers in the shortest text that reads back to them.
+void wallOptions(const Boundaries& b, std::vector<std::pair<std::string, std::string>>& out) {
+  std::string kT;
+  bool thermal = false;
+  for (int w = 0; w < wallCount; ++w) {
+    const WallHeat& h = b.heat(static_cast<WallSide>(w));
+    if (w) kT += ',';
+    kT += h.thermal ? lab::jsonNumber(h.kT) : std::string("-");
+    thermal = thermal || h.thermal;
+  }
+  if (thermal) out.emplace_back("wall-temperature", kT);
+  const RightWallMotion& m = b.motion();
+  if (m.kind == RightWallMotion::Kind::Moving)
+    out.emplace_back("move-wall", lab::jsonNumber(m.target) + "," + lab::jsonNumber(m.speed) + "," +
+                                      std::to_string(m.start));
+  if (m.kind == RightWallMotion::Kind::Piston)
+    out.emplace_back("piston", lab::jsonNumber(m.pressure) + "," + lab::jsonNumber(m.mass));
 }
 
 }  // namespace
@@ -106,10 +129,19 @@ std::string PageApp::setup(const std::vector<std::pair<std::string, std::string>
   openLab();
   lab_->takeRule(o.rule == "exact");
   lab_->setWarmup(std::to_string(o.warmup));
+  // The walls are the setup's alone: those of an earlier gas go.
+  page_.model().boundaries().reset();
   page_.runSimulation();
   const std::string refused = page_.takeMessage();
   if (!refused.empty()) return refused;
   page_.pause();
+  // Set on the gas placed, before its first tick, as kinetic-measure sets them.
+  try {
+    lab::setWalls(page_.model(), o.walls);
+  } catch (const lab::Refused& why) {
+    page_.model().boundaries().reset();
+    return cannotStartMessage({why.what()});
+  }
   return {};
 }
 
@@ -152,6 +184,7 @@ std::vector<std::pair<std::string, std::string>> PageApp::setupOptions() const {
     const bool exact = page_.model().collisionRule() == CollisionRule::Exact;
     out.emplace_back("rule", exact ? "exact" : "specified");
     out.emplace_back("warmup", std::to_string(lab_->warmup()));
+    wallOptions(page_.model().boundaries(), out);
   }
   return out;
 }

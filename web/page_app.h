@@ -39,9 +39,10 @@ class PageApp : private MainRules::Listener {
   LabRules* lab() { return lab_.get(); }
 
   // A setup by kinetic-measure's option names (counts, masses, radius, proximity, vel-range,
-  // seed, rule, warmup), each as "name" and its text; what is not named takes kinetic-measure's
-  // default. Fills the fields, opens the laboratory with the rule and warm-up, fixes the seed,
-  // places the gas as "Run Simulation" and leaves it paused. "" when done, else why not.
+  // seed, rule, warmup, wall-temperature, move-wall, piston), each as "name" and its text; what
+  // is not named takes kinetic-measure's default. Fills the fields, opens the laboratory with
+  // the rule, warm-up and walls, fixes the seed, places the gas as "Run Simulation" and leaves
+  // it paused. "" when done, else why not.
   std::string setup(const std::vector<std::pair<std::string, std::string>>& options);
   // The present setup by the same names, for a link that sets it up again.
   std::vector<std::pair<std::string, std::string>> setupOptions() const;

@@ -3,6 +3,7 @@
 // numbers, refusals that change nothing, and the events and notes of what was done.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "fakes.h"
@@ -106,6 +107,42 @@ TEST(LabRulesWalls, TheRightWallMovesOrIsAPistonAndARefusalSaysWhy) {
   EXPECT_EQ(lab.note(), "right wall a piston of mass 1000 under pressure 0.01.");
   lab.setPiston("0.01", "x");
   EXPECT_EQ(lab.note(), "The piston's pressure and mass must be numbers.");
+}
+
+// A new run fills the whole box: the right wall moved in or made a piston is back at x = 1000
+// and stays there, each wall keeps its kT, and the heat the walls give is counted from the run's
+// start. Closed, the laboratory leaves the box its own walls.
+TEST(LabRulesWalls, ANewRunFillsTheWholeBoxAndClosingEndsTheWalls) {
+  Lab t;
+  LabRules& lab = *t.lab;
+  lab.setWarmup("0");
+  lab.setWalls({"40", "", "", "160"});
+  lab.moveWall("700", "1");
+  t.page.tick(400);
+  const Boundaries& b = t.page.model().boundaries();
+  ASSERT_EQ(b.rightX(), 700);
+  lab.setPiston("0.01", "1000");
+  t.page.tick(50);
+  ASSERT_TRUE(b.piston());
+
+  t.page.runSimulation();
+  EXPECT_EQ(b.rightX(), 1000);
+  EXPECT_EQ(b.motion().kind, RightWallMotion::Kind::Fixed);
+  EXPECT_EQ(lab.wallTexts(), (std::array<std::string, 4>{"40", "", "", "160"}));
+  // The first tick of the run gives all the heat counted since its start, however much the
+  // walls gave in the last run.
+  t.page.tick(1);
+  const lab::Results first = lab.laboratory().results();
+  for (std::size_t w : {0u, 3u}) {
+    ASSERT_EQ(first.walls.heatFlowPath[w].size(), 1u);
+    EXPECT_NEAR(first.walls.heatFlowPath[w][0].value, first.walls.heat[w], 1e-9) << w;
+  }
+  t.page.tick(300);
+  EXPECT_EQ(b.rightX(), 1000);
+
+  t.lab.reset();
+  EXPECT_FALSE(b.active());
+  EXPECT_FALSE(b.heat(WallSide::Left).thermal);
 }
 
 }  // namespace

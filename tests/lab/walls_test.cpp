@@ -202,5 +202,17 @@ TEST(GasLaws, WallsAppearInTheReportOnlyWhenTheyDoMoreThanReflect) {
     EXPECT_EQ(std::count(walled.begin(), walled.end(), key), 1) << key;
 }
 
+// A right wall moved in before the first tick is judged by the discs' size: the centres keep a
+// radius from each wall, so a target under a diameter from the left wall leaves them no room.
+TEST(GasLaws, ARightWallSetAtThePlacementIsJudgedByTheDiscsSize) {
+  GasSetup s = discs(50, 6);
+  s.ticks = 10;
+  s.walls.speed = 1;
+  s.walls.target = 11.5;
+  EXPECT_THROW(runGas(s), Refused);
+  s.walls.target = 12.5;
+  EXPECT_NO_THROW(runGas(s));
+}
+
 }  // namespace
 }  // namespace km::lab

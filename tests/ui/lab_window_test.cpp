@@ -506,6 +506,144 @@ class LabWindowTest : public QObject {
 
   // Every legend shows each name whole at the default size and at the smallest the window
   // lays out; below that the window scrolls instead of squeezing the charts.
+  // The Walls group: a kT refused where typed changes nothing, Set walls and Hold temperature
+  // make the walls thermal, Move wall moves the right wall tick by tick, the piston takes it,
+  // each saying so in the note, and the fields show what the walls do.
+  void wallsGroupSetsTheWalls() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    t.ticks(50);
+    const km::Boundaries& walls = t.w.model().boundaries();
+    for (km::MarkedField* f : lab->wallKT)
+      QVERIFY(f->text().isEmpty() && !f->marked());
+    QCOMPARE(lab->moveTarget->text(), QString("500"));
+    QCOMPARE(lab->pistonMass->text(), QString("1000"));
+
+    const auto events = lab->laboratory().history().events.size();
+    const QString refusal =
+        "A wall's kT must be a number above 0, or empty for a wall that reflects.";
+    lab->wallKT[0]->setText("40");
+    for (const char* bad : {"0", "-5", "hot", "1e400"}) {
+      lab->wallKT[3]->setText(bad);
+      QVERIFY2(lab->wallKT[3]->marked(), bad);
+      QCOMPARE(lab->wallKT[3]->toolTip(), refusal);
+      QVERIFY(!lab->wallKT[0]->marked());
+      lab->setWallsButton->click();
+      QCOMPARE(lab->note->text(), refusal);
+      QVERIFY2(!walls.active(), bad);
+      QCOMPARE(lab->laboratory().history().events.size(), events);
+      // What was typed stays, to be put right.
+      QCOMPARE(lab->wallKT[3]->text(), QString(bad));
+    }
+    lab->wallKT[3]->setText(" 160 ");
+    QVERIFY(!lab->wallKT[3]->marked());
+    QVERIFY(lab->wallKT[3]->toolTip().startsWith("The kT at which the wall holds"));
+    lab->setWallsButton->click();
+    QCOMPARE(lab->note->text(),
+             QString("walls: left kT 40, right reflecting, bottom reflecting, top kT 160."));
+    QVERIFY(walls.heat(km::WallSide::Left).thermal && walls.heat(km::WallSide::Top).thermal);
+    QCOMPARE(walls.heat(km::WallSide::Left).kT, 40.0);
+    QCOMPARE(walls.heat(km::WallSide::Top).kT, 160.0);
+    QVERIFY(!walls.heat(km::WallSide::Right).thermal && !walls.heat(km::WallSide::Bottom).thermal);
+    QCOMPARE(lab->wallKT[3]->text(), QString("160"));
+    QCOMPARE(lab->laboratory().history().events.size(), events + 1);
+
+    // Hold temperature: a refused kT is marked and changes nothing; empty, the gas's kT now.
+    lab->holdKT->setText("-1");
+    QVERIFY(lab->holdKT->marked());
+    lab->holdTemperature->click();
+    QCOMPARE(lab->note->text(), refusal);
+    QCOMPARE(walls.heat(km::WallSide::Right).thermal, false);
+    lab->holdKT->setText("");
+    QVERIFY(!lab->holdKT->marked());
+    const double gasKT = lab->laboratory().kTNow();
+    lab->holdTemperature->click();
+    for (std::size_t w = 0; w < 4; ++w) {
+      const km::WallHeat& h = walls.heat(static_cast<km::WallSide>(w));
+      QVERIFY(h.thermal);
+      QVERIFY2(std::fabs(h.kT - gasKT) <= 1e-3 * gasKT, qPrintable(QString::number(h.kT)));
+      QCOMPARE(lab->wallKT[w]->text(), lab->wallKT[0]->text());
+    }
+    // Walls four times as hot warm the gas toward their kT.
+    lab->holdKT->setText(QString::number(4 * gasKT));
+    lab->holdTemperature->click();
+    t.ticks(3000);
+    QVERIFY2(lab->laboratory().kTNow() > 2 * gasKT,
+             qPrintable(QString("%1 from %2").arg(lab->laboratory().kTNow()).arg(gasKT)));
+
+    // Move wall: the right wall comes in at the speed typed and stops on its target.
+    lab->moveSpeed->setText("x");
+    lab->moveWall->click();
+    QCOMPARE(lab->note->text(), QString("The wall's target and speed must be numbers."));
+    QCOMPARE(walls.rightX(), 1000.0);
+    lab->moveTarget->setText("900");
+    lab->moveSpeed->setText("0.5");
+    lab->moveWall->click();
+    QCOMPARE(lab->note->text(), QString("right wall toward x = 900 at 0.5 u/tick."));
+    t.ticks(1);
+    QCOMPARE(walls.rightX(), 999.5);
+    t.ticks(99);
+    QCOMPARE(walls.rightX(), 950.0);
+    t.ticks(150);
+    QCOMPARE(walls.rightX(), 900.0);
+    lab->moveTarget->setText("10");
+    lab->moveWall->click();
+    QVERIFY2(lab->note->text().startsWith("The gas cannot fit"), qPrintable(lab->note->text()));
+    t.ticks(5);
+    QCOMPARE(walls.rightX(), 900.0);
+
+    // The piston takes the right wall from its defaults.
+    lab->piston->click();
+    QCOMPARE(lab->note->text(), QString("right wall a piston of mass 1000 under pressure 0.01."));
+    QVERIFY(walls.piston());
+    QCOMPARE(walls.motion().mass, 1000.0);
+    QCOMPARE(lab->laboratory().history().events.back().what,
+             std::string("right wall a piston of mass 1000 under pressure 0.01"));
+    QVERIFY(t.messages.isEmpty());
+
+    // A new run: the fields show what the walls do then.
+    t.w.runSImulation->click();
+    for (std::size_t w = 0; w < 4; ++w) {
+      const km::WallHeat& h = walls.heat(static_cast<km::WallSide>(w));
+      QCOMPARE(lab->wallKT[w]->text().isEmpty(), !h.thermal);
+      if (h.thermal) QVERIFY(std::fabs(lab->wallKT[w]->text().toDouble() / h.kT - 1) < 1e-6);
+    }
+  }
+
+  // Tab goes from the warm-up over the exports through every field and button of the Walls
+  // group in order; each fits the column's width at the default and the smallest size.
+  void wallsGroupIsReachedByTabAndFitsTheColumn() {
+    Rig t;
+    LabWindow* lab = t.lab();
+    const std::vector<QWidget*> expected = {
+        lab->warmup,    lab->exportButton,    lab->saveChartsButton, lab->wallKT[0],
+        lab->wallKT[1], lab->wallKT[2],       lab->wallKT[3],        lab->setWallsButton,
+        lab->holdKT,    lab->holdTemperature, lab->moveTarget,       lab->moveSpeed,
+        lab->moveWall,  lab->pistonPressure,  lab->pistonMass,       lab->piston};
+    std::vector<QWidget*> order{lab->warmup};
+    for (QWidget* w = lab->warmup->nextInFocusChain(); order.size() < expected.size();
+         w = w->nextInFocusChain()) {
+      QVERIFY(w != lab->warmup);
+      if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(lab) && !w->focusProxy() &&
+          w->parentWidget() != lab->warmup)
+        order.push_back(w);
+    }
+    QCOMPARE(order, expected);
+    for (const QSize size : {QSize(1180, 760), lab->minimumSize()}) {
+      lab->resize(size);
+      QApplication::processEvents();
+      for (QWidget* w : expected) {
+        lab->sideScroll->ensureWidgetVisible(w);
+        QApplication::processEvents();
+        const QRect at(w->mapTo(lab->sideScroll->viewport(), QPoint(0, 0)), w->size());
+        QVERIFY2(lab->sideScroll->viewport()->rect().contains(at),
+                 qPrintable(w->objectName() + QString(" at %1").arg(size.width())));
+      }
+      QCOMPARE(lab->sideScroll->horizontalScrollBar()->maximum(), 0);
+    }
+  }
+
   void legendsReadWholeAndSmallWindowsScroll() {
     Rig t;
     t.run();
@@ -543,10 +681,10 @@ class LabWindowTest : public QObject {
       QVERIFY(lab->rect().contains(side));
       QVERIFY(lab->equalEnergies->isVisibleTo(lab));
       QCOMPARE(lab->sideScroll->widget()->width(), lab->sideScroll->viewport()->width());
+      // A column taller than the window scrolls rather than squeezing its controls.
+      QVERIFY(lab->sideScroll->widget()->height() >=
+              lab->sideScroll->widget()->minimumSizeHint().height());
     }
-    lab->resize(800, 600);
-    QApplication::processEvents();
-    QVERIFY(lab->sideScroll->verticalScrollBar()->maximum() == 0);
   }
 
   // At the window's default size and at 1040 × 720 no text is cut: the notices of the four

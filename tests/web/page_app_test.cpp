@@ -4,6 +4,7 @@
 // laboratory's controls and tabs; the sweep run one run at a time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -339,6 +340,101 @@ TEST(PageApp, TheWarmUpLimitIsTheSameEverywhere) {
                 .find("warmup must be a whole number of ticks from 0 to "
                       "1,000,000"),
             std::string::npos);
+}
+
+// The walls by kinetic-measure's names: the page's gas measures what kinetic-measure measures
+// with the same options, the link writes them back and places that gas again, a refusal is in
+// kinetic-measure's words without its dashes, and a setup that names none has the box's own
+// walls.
+TEST(PageApp, TheWallsOfASetupAreKineticMeasuresAndGoIntoItsLink) {
+  const std::vector<Options> cases = {
+      {{"counts", "60,0,0,0"},
+       {"masses", "1,1,1,1"},
+       {"seed", "5"},
+       {"warmup", "100"},
+       {"wall-temperature", "40,-,-,160"},
+       {"move-wall", "700,0.5,50"}},
+      {{"counts", "80,0,0,0"},
+       {"rule", "exact"},
+       {"seed", "2"},
+       {"warmup", "50"},
+       {"wall-temperature", "-,60.5,-,-"},
+       {"piston", "0.02,500"}},
+  };
+  for (const Options& options : cases) {
+    std::vector<std::string> args;
+    for (const auto& [name, value] : options)
+      args.push_back("--" + name + "=" + value);
+    const measure::Parsed p = measure::parseOptions(args);
+    ASSERT_TRUE(p.problems.empty());
+    const measure::Options& o = p.options;
+    const long ticks = 600;
+    lab::GasSetup g;
+    g.rows = o.input.rows;
+    g.rule = o.rule == "exact" ? CollisionRule::Exact : CollisionRule::Specified;
+    g.seed = o.seed;
+    g.warmup = o.warmup;
+    g.ticks = ticks;
+    g.walls = o.walls;
+    lab::RunSettings s;
+    s.input = {g.rows, g.radius, g.velocityRange};
+    s.rule = o.rule;
+    s.seed = g.seed;
+    s.warmup = g.warmup;
+    s.ticks = ticks;
+    const std::string native = measured(g, s);
+    EXPECT_NE(native.find("\"heat_flow.left\""), std::string::npos);
+
+    App t;
+    ASSERT_EQ(t.app.setup(options), "");
+    t.app.step(static_cast<int>(g.warmup + ticks));
+    EXPECT_EQ(t.app.measureJson(), native) << options.back().first;
+
+    // The link names the walls as they were given, and places the same gas with them.
+    const Options link = t.app.setupOptions();
+    for (const char* name : {"wall-temperature", "move-wall", "piston"}) {
+      const auto given = std::find_if(options.begin(), options.end(),
+                                      [&](const auto& n) { return n.first == name; });
+      const auto written =
+          std::find_if(link.begin(), link.end(), [&](const auto& n) { return n.first == name; });
+      ASSERT_EQ(given == options.end(), written == link.end()) << name;
+      if (given == options.end()) continue;
+      EXPECT_EQ(written->second, given->second) << name;
+    }
+    App again;
+    ASSERT_EQ(again.app.setup(link), "");
+    again.app.step(static_cast<int>(g.warmup + ticks));
+    EXPECT_EQ(again.app.measureJson(), native);
+
+    // The next setup without walls has the box's own.
+    ASSERT_EQ(t.app.setup({{"seed", "5"}}), "");
+    EXPECT_FALSE(t.app.page().model().boundaries().active());
+    for (const auto& [name, value] : t.app.setupOptions())
+      EXPECT_TRUE(name != "wall-temperature" && name != "move-wall" && name != "piston") << name;
+  }
+
+  const std::vector<std::pair<Options, std::string>> bad = {
+      {{{"wall-temperature", "0,-,-,-"}}, "wall-temperature takes four values"},
+      {{{"move-wall", "700,0"}}, "move-wall takes X,U or X,U,START"},
+      {{{"piston", "1"}}, "piston takes P,M"},
+      {{{"move-wall", "700,1"}, {"piston", "0.01,10"}}, "move-wall and piston both move"},
+      {{{"move-wall", "20,1"}}, "cannot fit with the right wall at x = 20"},
+  };
+  for (const auto& [options, words] : bad) {
+    App t;
+    const std::string why = t.app.setup(options);
+    EXPECT_NE(why.find("The simulation cannot start:"), std::string::npos) << why;
+    EXPECT_NE(why.find(words), std::string::npos) << why;
+    EXPECT_EQ(why.find("--"), std::string::npos) << why;
+    EXPECT_FALSE(t.app.page().model().boundaries().active()) << why;
+  }
+
+  // Closed, the laboratory leaves the box its own walls.
+  App t;
+  ASSERT_EQ(t.app.setup(cases[0]), "");
+  EXPECT_TRUE(t.app.page().model().boundaries().active());
+  t.app.closeLab();
+  EXPECT_FALSE(t.app.page().model().boundaries().active());
 }
 
 }  // namespace

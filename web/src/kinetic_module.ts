@@ -47,6 +47,12 @@ export interface WebPage {
   heat(species: number, factor: string): void;
   equalEnergies(): void;
   speciesJson(): string;
+  wallTemperatureProblem(text: string): string;
+  setWalls(left: string, right: string, bottom: string, top: string): void;
+  holdTemperature(kT: string): void;
+  moveWall(target: string, speed: string): void;
+  setPiston(pressure: string, mass: string): void;
+  wallTexts(): string;
   warmupProblem(text: string): string;
   setWarmup(text: string): void;
   warmup(): number;

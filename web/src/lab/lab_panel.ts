@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The laboratory on the page: the desktop laboratory's tabs, pace, rule, experiments, warm-up,
-// exports and the equation of state's sweep. The engine gives every text, refusal and chart;
+// walls, exports and the equation of state's sweep. The engine gives every text, refusal and chart;
 // this binds them to the page. Charts refresh as often as they can afford, never per tick:
 // each refresh times itself and waits 50 times as long before the next (0.1 to 1 s).
 
@@ -12,6 +12,9 @@ import { ChartView } from './chart_view';
 import { SweepRunner, type SweepMessage } from './sweep_runner';
 
 const eosTab = 7;
+// The walls' kT fields, left, right, bottom and top, and the field of the kT to hold.
+const wallFields = ['wallLeft', 'wallRight', 'wallBottom', 'wallTop'] as const;
+const kTFields = [...wallFields, 'holdKT'] as const;
 const speedsTab = 0;
 // A typed count, proximity or warm-up is one event once typing pauses this long (ms).
 const settleMs = 700;
@@ -28,6 +31,7 @@ export class LabPanel {
   private warmupTimer = 0;
   private readonly sweep: SweepRunner;
   private sweepState = '';
+  private shownWalls = '';
   refreshes = 0;
 
   constructor(
@@ -77,6 +81,7 @@ export class LabPanel {
     warmup.addEventListener('keydown', (e) => {
       if (e.key === 'Enter') takeWarmup();
     });
+    this.buildWalls();
     this.command('exportData', () => this.exportData());
     this.command('saveCharts', () => void this.saveCharts());
     this.command('closeLab', () => this.close());
@@ -251,6 +256,36 @@ export class LabPanel {
     this.refresh(true);
   }
 
+  // The walls' fields with their defaults and tips, and their four commands. A kT refused is
+  // marked where it is typed; the commands' refusals come back in the note.
+  private buildWalls(): void {
+    const page = this.page;
+    const value = (id: string) => element<HTMLInputElement>(id).value;
+    for (const id of ['moveTarget', 'moveSpeed', 'pistonPressure', 'pistonMass']) element<HTMLInputElement>(id).value = page.labCaption(id);
+    for (const id of ['moveTarget', 'moveSpeed', 'moveWall']) element(id).title = page.labCaption('moveWallTip');
+    for (const id of ['pistonPressure', 'pistonMass', 'piston']) element(id).title = page.labCaption('pistonTip');
+    element('holdTemperature').title = page.labCaption('holdTemperatureTip');
+    for (const id of kTFields) element(id).addEventListener('input', () => this.markControls());
+    this.command('setWalls', () => {
+      const [left, right, bottom, top] = wallFields.map(value) as [string, string, string, string];
+      page.setWalls(left, right, bottom, top);
+    });
+    this.command('holdTemperature', () => page.holdTemperature(value('holdKT')));
+    this.command('moveWall', () => page.moveWall(value('moveTarget'), value('moveSpeed')));
+    this.command('piston', () => page.setPiston(value('pistonPressure'), value('pistonMass')));
+  }
+
+  // The four kT fields as the walls are, whenever the walls have changed (an action, a new run,
+  // a setup): what is typed in them otherwise stays, a refused text too, to be put right.
+  private showWalls(): void {
+    const texts = this.page.wallTexts();
+    if (texts === this.shownWalls) return;
+    this.shownWalls = texts;
+    (JSON.parse(texts) as string[]).forEach((t, k) => {
+      element<HTMLInputElement>(wallFields[k] as string).value = t;
+    });
+  }
+
   private command(id: string, run: () => void): void {
     element(id).addEventListener('click', () => {
       run();
@@ -288,6 +323,7 @@ export class LabPanel {
       for (const [k, name] of JSON.parse(species) as [number, string][]) select.add(new Option(name, String(k)));
       if ([...select.options].some((o) => o.value === chosen)) select.value = chosen;
     }
+    this.showWalls();
     const note = element('note');
     const text = this.page.note();
     if (note.textContent !== text) note.textContent = text;
@@ -301,6 +337,15 @@ export class LabPanel {
     const warmupProblem = this.page.warmupProblem(warmup.value);
     markField(warmup, warmupProblem);
     showRefusals(element('warmupRefusal'), warmupProblem ? [warmupProblem] : []);
+    // A touch screen shows no tooltip: a refused kT is written out beneath, once.
+    const wallProblems = new Set<string>();
+    for (const id of kTFields) {
+      const field = element<HTMLInputElement>(id);
+      const problem = this.page.wallTemperatureProblem(field.value);
+      markField(field, problem, this.page.labCaption(id === 'holdKT' ? 'holdTemperatureTip' : 'wallTip'));
+      if (problem) wallProblems.add(problem);
+    }
+    showRefusals(element('wallRefusal'), [...wallProblems]);
     const hasSpecies = element<HTMLSelectElement>('heatSpecies').options.length > 0;
     element<HTMLButtonElement>('heat').disabled = !hasSpecies || this.page.heatFactorProblem(factor.value) !== '';
     element<HTMLButtonElement>('equalEnergies').disabled = !hasSpecies;
