@@ -86,6 +86,19 @@ struct GasNow {
 // starts from the gas as it is, measures a window, changes it, waits for it to settle, measures
 // another window and leaves a row. The laboratory's own experiments make the changes, so each is
 // an event in its history.
+//   Boyle: the walls hold the gas's kT; after the start's window the right wall moves in at the
+//     slow speed to half the area; it has changed when the wall arrives.
+//   Charles: the walls hold the gas's kT, the gas settles, its pressure is measured over a
+//     window, the right wall becomes a piston at that pressure, the gas settles again; then the
+//     walls heat it. Gay-Lussac: the right wall held where it is, the walls hold the gas's kT,
+//     then heat it. A heating has changed the gas once a block's mean kT is within heatWithin
+//     of the walls' and, under the piston, its mean area within areaWithin of the last
+//     block's; or, failing that, after `budget` ticks, as the row's ending says.
+//   adiabat: reflecting walls, the right wall in at the slow speed to half the area.
+//   free expansion: reflecting walls; the right wall first to x = 500 at the slow speed if it
+//     is elsewhere, then settling; after the start's window, withdrawn to x = 1000 in one tick
+//     (or at twice the fastest disc's speed, if that is more); it has changed on arrival.
+// After the change the gas settles for `settle` ticks before the end's window.
 class GasLaws {
  public:
   // Starts process 0..4: "" when started, else why not, nothing changed.
