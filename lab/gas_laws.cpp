@@ -251,7 +251,7 @@ void GasLaws::afterTick(Laboratory& lab, Simulation& sim, const GasNow& gas) {
   const long in = tick_ - phaseFrom_;
   switch (phase_) {
     case Phase::Prepare:
-      prepare(lab, b, gas);
+      prepare(lab, b);
       break;
     case Phase::Before:
       if (in >= timing_.window) endBefore(lab, sim, gas);
@@ -274,12 +274,11 @@ void GasLaws::afterTick(Laboratory& lab, Simulation& sim, const GasNow& gas) {
   }
 }
 
-void GasLaws::prepare(Laboratory& lab, const Boundaries& b, const GasNow& gas) {
+void GasLaws::prepare(Laboratory& lab, const Boundaries& b) {
   const long in = tick_ - phaseFrom_;
   if (prepStep_ == 0) {
-    // Charles: the gas settles at the walls' kT; the free expansion: the wall arrives first.
-    const bool arrived = std::isnan(prepTarget_) || b.rightX() == prepTarget_;
-    if (std::isnan(prepTarget_) ? in >= timing_.settle : arrived) {
+    // Charles: the gas settles at the walls' kT first; the free expansion: the wall arrives.
+    if (std::isnan(prepTarget_) ? in >= timing_.settle : b.rightX() == prepTarget_) {
       prepStep_ = process_ == Charles ? 1 : 2;
       phaseFrom_ = tick_;
       window_.clear(tick_);
@@ -297,7 +296,6 @@ void GasLaws::prepare(Laboratory& lab, const Boundaries& b, const GasNow& gas) {
   } else if (in >= timing_.settle) {
     beginBefore();
   }
-  (void)gas;
 }
 
 void GasLaws::endBefore(Laboratory& lab, Simulation& sim, const GasNow& gas) {

@@ -128,7 +128,7 @@ class GasLaws {
   std::string act(const std::function<std::string()>& f);
   std::string wallsAt(Laboratory& lab, double kT);
   double invariantOf(double p, double a, double kT, const GasNow& gas) const;
-  void prepare(Laboratory& lab, const Boundaries& b, const GasNow& gas);
+  void prepare(Laboratory& lab, const Boundaries& b);
   void beginBefore();
   void endBefore(Laboratory& lab, Simulation& sim, const GasNow& gas);
   void stop(const std::string& why);
