@@ -106,6 +106,26 @@ std::string LabRules::caption(const std::string& id) {
       {"pistonTip",
        "The right wall a piston of this mass in amu, pushed in by this pressure: the gas settles "
        "where it pushes back as hard."},
+      {"gasLawBox", "Gas laws"},
+      {"gasLaw0", "Boyle"},
+      {"gasLaw0Tip",
+       "Walls at the gas's kT, then the right wall slowly in to half the area: P·A/(N·Z) stays "
+       "at the walls' kT."},
+      {"gasLaw1", "Charles"},
+      {"gasLaw1Tip",
+       "The right wall a heavy piston at the gas's pressure, then the walls heat the gas by half "
+       "again: A/(kT·Z) stays at N/P."},
+      {"gasLaw2", "Gay-Lussac"},
+      {"gasLaw2Tip",
+       "The walls stay where they are and heat the gas by half again: P/(kT·Z) stays at N/A."},
+      {"gasLaw3", "Adiabat"},
+      {"gasLaw3Tip",
+       "Reflecting walls, the right wall slowly in to half the area: kT·(A − N·B₂) stays put in "
+       "a dilute gas, kT·A in an ideal one."},
+      {"gasLaw4", "Free expansion"},
+      {"gasLaw4Tip",
+       "Reflecting walls, the gas at x = 500, then the right wall withdrawn faster than any "
+       "disc: no work, no heat, the same kT."},
       {"averageBox", "Averages"},
       {"warmupLabel", "warm-up"},
       {"warmupUnit", "ticks"},
@@ -337,6 +357,16 @@ std::array<std::string, 4> LabRules::wallTexts() const {
     if (h.thermal) out[w] = lab::numberText(h.kT);
   }
   return out;
+}
+
+const std::array<std::string, 5> LabRules::gasLawNames = {
+    std::string(lab::gasLawNames[0]), std::string(lab::gasLawNames[1]),
+    std::string(lab::gasLawNames[2]), std::string(lab::gasLawNames[3]),
+    std::string(lab::gasLawNames[4])};
+
+void LabRules::startGasLaw(int process) {
+  const std::string why = lab_.startGasLaw(process);
+  note_ = why.empty() ? lab_.gasLaws().plan() : why;
 }
 
 std::string LabRules::warmupProblem(const std::string& text) {

@@ -76,6 +76,11 @@ class LabRules {
   // What each wall does now, as its text: "" for a wall that reflects, else its kT.
   std::array<std::string, 4> wallTexts() const;
 
+  // The gas laws as processes, 0..4 in the order of gasLawNames; the note says what started or
+  // why not. Their rows are the laboratory's results' gasLaws.
+  static const std::array<std::string, 5> gasLawNames;
+  void startGasLaw(int process);
+
   // The warm-up in ticks, typed: "" when taken, else why not.
   static std::string warmupProblem(const std::string& text);
   // Why a warm-up is refused: the range it must lie in.

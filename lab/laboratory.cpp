@@ -98,6 +98,7 @@ void Laboratory::runStarted(RunSeed seed) {
   farthestBeyondWall_ = farthestBeyondEdge_ = 0;
   impulse_ = 0;
   contacts_.reset();
+  gasLaws_.clear();
   clearAverages();
 }
 
@@ -135,6 +136,7 @@ void Laboratory::holdChangeEvents(bool hold) {
 
 void Laboratory::logEvent(const std::string& why, Change kind) {
   if (!started_) return;
+  gasLaws_.heard(why);
   if (holdChanges_ && kind != Change::None && kind == heldKind_ && !history_.events.empty())
     history_.events.back() = {tick_, why};
   else
@@ -306,6 +308,16 @@ void Laboratory::afterTick() {
   }
   impulse_ = 0;
   met_.fill(0);
+  gasLaws_.afterTick(*this, sim_, gasNow());
+}
+
+GasNow Laboratory::gasNow() const {
+  const double averaged = kT_[0].ticks() > 0 ? kT_[0].mean() : kTNow_[0];
+  return {n_, radius_, sigma_, kTNow_[0], averaged};
+}
+
+std::string Laboratory::startGasLaw(int process) {
+  return gasLaws_.start(process, *this, sim_, gasNow());
 }
 
 std::string Laboratory::heat(int species, double factor) {
@@ -414,6 +426,7 @@ Results Laboratory::results() const {
   r.warmup = settings_.warmup;
   r.particles = n_;
   r.events = history_.events;
+  r.gasLaws = gasLaws_.rows();
   r.lags = msd_.lags();
   if (!started_) return r;
   r.warmupLeft = averaging_ ? 0 : std::max(0L, settings_.warmup + 1 - (tick_ - restartTick_));

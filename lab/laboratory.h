@@ -10,6 +10,7 @@
 #include "boltzmann_h.h"
 #include "contacts.h"
 #include "diffusion.h"
+#include "gas_laws.h"
 #include "heat_profile.h"
 #include "histogram.h"
 #include "observer.h"
@@ -124,6 +125,8 @@ struct Results {
   std::vector<Event> events;  // since the run began, as the history marks them
   WallResults walls;          // when the walls do more than reflect from fixed places
   HeatResults heat;           // the temperature across the box, when the walls are active
+  // The gas laws' processes run since the run began, in order.
+  std::vector<GasLawRow> gasLaws;
 };
 
 // Time series from the start of the run, for charts: bins of equal ticks, at most 512.
@@ -170,6 +173,12 @@ class Laboratory : public GasObserver {
   // the right wall a piston of `mass` amu under the outside `pressure`.
   std::string setPiston(double pressure, double mass);
 
+  // Starts gas-law process 0..4 (gasLawNames) on the gas as it is, an event; "" when started,
+  // else why not (and nothing changed). It then runs tick by tick and leaves a row.
+  std::string startGasLaw(int process);
+  GasLaws& gasLaws() { return gasLaws_; }
+  const GasLaws& gasLaws() const { return gasLaws_; }
+
   bool running() const { return started_; }
   long ticks() const { return tick_; }
   // The gas's kT at the last tick, 0 before it.
@@ -194,6 +203,7 @@ class Laboratory : public GasObserver {
   double proximity() const;
   std::array<int, 5> speciesFirst() const;
   Distribution distribution(const Histogram& h, double mass, double kT, bool speed) const;
+  GasNow gasNow() const;
 
   Simulation& sim_;
   Settings settings_;
@@ -235,6 +245,7 @@ class Laboratory : public GasObserver {
   BinnedSeries interior_;  // centres in the interior, every WallProfile::everyTicks ticks
 
   History history_;
+  GasLaws gasLaws_;
   bool holdChanges_ = false;
   Change heldKind_ = Change::None;  // of the last event, while it may still be replaced
   // Scratch, reused every tick.

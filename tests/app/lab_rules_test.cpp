@@ -145,5 +145,31 @@ TEST(LabRulesWalls, ANewRunFillsTheWholeBoxAndClosingEndsTheWalls) {
   EXPECT_FALSE(b.heat(WallSide::Left).thermal);
 }
 
+TEST(LabRulesGasLaws, EachProcessHasItsButtonAndTheNoteSaysWhatStartedOrWhyNot) {
+  for (int k = 0; k < 5; ++k) {
+    const std::string id = "gasLaw" + std::to_string(k);
+    EXPECT_NE(LabRules::caption(id), "") << id;
+    EXPECT_NE(LabRules::caption(id + "Tip"), "") << id;
+    EXPECT_EQ(LabRules::gasLawNames[static_cast<std::size_t>(k)], lab::gasLawNames[k]);
+  }
+  Lab idle(false);
+  idle.lab->startGasLaw(0);
+  EXPECT_EQ(idle.lab->note(), "No gas is running.");
+
+  Lab t;
+  LabRules& lab = *t.lab;
+  lab.startGasLaw(1);
+  EXPECT_EQ(lab.note().rfind("At 1.5 times its kT the gas would push the piston", 0), 0u)
+      << lab.note();
+  EXPECT_FALSE(t.page.model().boundaries().active());
+  lab.startGasLaw(0);
+  EXPECT_EQ(lab.note().rfind("Boyle: the walls hold kT ", 0), 0u) << lab.note();
+  EXPECT_EQ(lab.laboratory().history().events.back().what.rfind("right wall toward x = 512", 0),
+            0u);
+  t.page.tick(5);
+  lab.startGasLaw(3);
+  EXPECT_EQ(lab.note().rfind("The Boyle process is still running", 0), 0u) << lab.note();
+}
+
 }  // namespace
 }  // namespace km
