@@ -72,13 +72,17 @@ void fitY(Chart& c, double low, double high) {
 
 // A chart of quantities over the run's ticks: from 0 to just past the run in round steps, with
 // the last few events inside it marked.
-Chart timeChart(std::string title, std::string valueTitle, std::string id) {
+Chart chartOf(std::string id, std::string title, std::string xTitle, std::string yTitle) {
   Chart c;
   c.id = std::move(id);
   c.title = std::move(title);
-  c.xTitle = "tick";
-  c.yTitle = std::move(valueTitle);
+  c.xTitle = std::move(xTitle);
+  c.yTitle = std::move(yTitle);
   return c;
+}
+
+Chart timeChart(std::string title, std::string valueTitle, std::string id) {
+  return chartOf(std::move(id), std::move(title), "tick", std::move(valueTitle));
 }
 
 void fitTime(Chart& c, long ticks, double low, double high, const std::vector<lab::Event>& events) {

@@ -43,6 +43,8 @@ void horizontal(ChartSeries& s, double x0, double x1, double y);
 void timePoints(ChartSeries& s, const std::vector<lab::Point>& points, std::size_t most = 200);
 // The value axis over [low, high] with a margin; a range from 0 keeps 0 as its floor.
 void fitY(Chart& c, double low, double high);
+// A chart by its picture's name, title and axis titles.
+Chart chartOf(std::string id, std::string title, std::string xTitle, std::string yTitle);
 // A chart of quantities over the run's ticks: from 0 to just past the run in round steps, with
 // the last few events inside it marked.
 Chart timeChart(std::string title, std::string valueTitle, std::string id);

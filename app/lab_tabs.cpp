@@ -88,11 +88,7 @@ LabTab speedsTab(const TabSources& v, int which) {
   }
   // Without a gas, one empty chart says why.
   if (v.results.species.empty()) {
-    Chart c;
-    c.id = "speeds-species-1";
-    c.title = "Speeds";
-    c.xTitle = axis;
-    c.yTitle = "density [ticks/unit]";
+    Chart c = chartOf("speeds-species-1", "Speeds", axis, "density [ticks/unit]");
     c.xMin = c.yMin = 0;
     c.xMax = c.yMax = 1;
     c.notice = waiting(v.results);
@@ -182,11 +178,8 @@ LabTab pressureTab(const TabSources& v) {
   horizontal(interior, time.xMin, time.xMax, r.zInterior.value);
   time.series = {z, interior, ideal, henderson, bulk, walled};
 
-  Chart profile;
-  profile.id = "wall-profile";
-  profile.title = "Density against the distance from the nearest wall";
-  profile.xTitle = "distance of the centre from the nearest wall [σ]";
-  profile.yTitle = "n / nominal";
+  Chart profile = chartOf("wall-profile", "Density against the distance from the nearest wall",
+                          "distance of the centre from the nearest wall [σ]", "n / nominal");
   const double unit = r.sigma > 0 ? r.sigma : 2 * r.radius;
   const double inner = unit > 0 ? r.interiorFrom / unit : notKnown;
   const double shown = std::isfinite(inner) ? std::max(2.0, 2 * inner) : 10;
@@ -246,11 +239,8 @@ LabTab pressureTab(const TabSources& v) {
 
 LabTab diffusionTab(const TabSources& v) {
   const lab::Results& r = v.results;
-  Chart c;
-  c.id = "diffusion";
-  c.title = "Mean-squared displacement, walls unfolded";
-  c.xTitle = "lag [ticks]";
-  c.yTitle = "MSD [units²]";
+  Chart c = chartOf("diffusion", "Mean-squared displacement, walls unfolded", "lag [ticks]",
+                    "MSD [units²]");
   c.logX = c.logY = true;
   Span ys;
   double lagMax = 10;
@@ -404,11 +394,8 @@ LabTab integrityTab(const TabSources& v) {
 LabTab equationOfStateTab(const TabSources& v, const std::vector<lab::SweepRow>& rows) {
   constexpr double etaShown = 0.8;
   const lab::Results& r = v.results;
-  Chart c;
-  c.id = "equation-of-state";
-  c.title = "Equation of state: Z against the packing fraction";
-  c.xTitle = "packing fraction η = N·π·σ²/(4·L²)";
-  c.yTitle = "Z";
+  Chart c = chartOf("equation-of-state", "Equation of state: Z against the packing fraction",
+                    "packing fraction η = N·π·σ²/(4·L²)", "Z");
   c.xMin = 0;
   c.xMax = etaShown;
   ChartSeries bulk = series("bulk fluid: virial series to B₁₀, Padé-resummed", "#96ff96");

@@ -60,16 +60,9 @@ double hardDiscAdiabatKT(double a0, double kT0, double a, int n, double sigma) {
 LabTab pvTab(const TabSources& v) {
   const lab::Results& r = v.results;
   const lab::WallResults& w = r.walls;
-  Chart pv;
-  pv.id = "p-v";
-  pv.title = "Pressure against the area the centres reach";
-  pv.xTitle = "area A [units²]";
-  pv.yTitle = "P [amu/tick²]";
-  Chart z;
-  z.id = "z-along-the-path";
-  z.title = "Z = P·A/(N·kT) along the path";
-  z.xTitle = "area A [units²]";
-  z.yTitle = "Z";
+  Chart pv = chartOf("p-v", "Pressure against the area the centres reach", "area A [units²]",
+                     "P [amu/tick²]");
+  Chart z = chartOf("z-along-the-path", "Z = P·A/(N·kT) along the path", "area A [units²]", "Z");
   LabTab tab;
   const std::vector<PathPoint> path = w.active ? pathOf(w) : std::vector<PathPoint>{};
   if (path.size() < 2 || r.particles < 1) {
@@ -162,11 +155,9 @@ LabTab heatFlowTab(const TabSources& v) {
   const lab::Results& r = v.results;
   const lab::HeatResults& h = r.heat;
   const lab::WallResults& w = r.walls;
-  Chart profile;
-  profile.id = "kT-across-the-box";
-  profile.title = "kT across the box, in ten bins of x";
-  profile.xTitle = "x [units from where the left wall turns the centres]";
-  profile.yTitle = "kT [amu·units²/tick²]";
+  Chart profile =
+      chartOf("kT-across-the-box", "kT across the box, in ten bins of x",
+              "x [units from where the left wall turns the centres]", "kT [amu·units²/tick²]");
   Chart flows =
       timeChart("Heat each wall gives the gas per tick", "heat [amu·units²/tick³]", "heat-flow");
   LabTab tab;
