@@ -18,6 +18,8 @@ void drawGas(const Simulation& sim, DrawingSurface& surface) {
     surface.setFillColor(color);
     surface.circle(s.posX(i).toSingle(), s.posY(i).toSingle(), s.partRadius(i).toSingle(), color);
   }
+  const double wall = sim.boundaries().rightX();
+  if (wall < 1000) surface.wallLine(static_cast<float>(wall), wallColor);
 }
 
 }  // namespace km

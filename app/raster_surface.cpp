@@ -26,6 +26,11 @@ void RasterSurface::circle(float x, float y, float radius, Color outline) {
   ++version_;
 }
 
+void RasterSurface::wallLine(float x, Color c) {
+  drawColumn(pixels_, x * pixels_.width() / 1000.0, toPixel(c));
+  ++version_;
+}
+
 void RasterSurface::resize(int width, int height) {
   if (width == pixels_.width() && height == pixels_.height()) return;
   pixels_.resize(width, height, toPixel(back_));

@@ -7,6 +7,10 @@
 
 namespace km {
 
+// The column of pixels at x (device pixels, the one x falls in) in `pixel`, top to bottom;
+// nothing where x is outside the buffer. Written opaque, as a disc.
+void drawColumn(PixelBuffer& buffer, double x, std::uint32_t pixel);
+
 // Paints a disc in pixel space, where pixel (px, py) has its centre at (px + 0.5, py + 0.5):
 // `fill` on pixels whose centre lies strictly within r - 0.5 of (cx, cy), `outline` on the
 // other pixels whose centre lies within r + 0.5, and always the pixel holding (cx, cy) (in

@@ -81,6 +81,8 @@ void Simulation::SetUpSpecies(const SpeciesTexts& rows) {
 }
 
 void Simulation::PlaceParticles(DrawingSurface& surface) {
+  // The picture is cleared for a new run: no wall's line is left on it.
+  wallDrawnAt_ = -1;
   s_.placedCount = 0;
   int last = passesUpTo(s_.speciesCount(0));
   for (int i = 1; i <= last; ++i) {

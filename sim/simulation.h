@@ -105,6 +105,9 @@ class Simulation {
   // Whether the pair exchanged momentum (not when their x positions are equal).
   bool collideCells(int i, int j);
   void drawTrail(DrawingSurface& surface);
+  // The right wall as a line where it stands inside the box, the line of the last tick erased;
+  // drawn again every tick, since the discs' erasing circles cross it.
+  void drawWall(DrawingSurface& surface);
   void eraseAndDraw(int i, DrawingSurface& surface);
   // The exact rule's share of a tick: the gas advanced as a whole, then every particle drawn
   // and summed. Reads the gas into discGas_ and writes it back as Doubles.
@@ -118,6 +121,7 @@ class Simulation {
   GasObserver* observer_ = nullptr;
   CollisionRule rule_ = CollisionRule::Specified;
   bool separatePending_ = false;  // the next exact tick separates overlaps first
+  double wallDrawnAt_ = -1;       // where the wall's line is drawn, −1 for none
   Boundaries boundaries_;
   HardDiscs hardDiscs_;
   DiscGas discGas_;

@@ -12,6 +12,9 @@ constexpr Color RGB(int r, int g, int b) {
   return r + 256 * g + 65536 * b;
 }
 
+// The line of a wall that moved into the box.
+constexpr Color wallColor = RGB(255, 200, 0);
+
 // Where the model draws: user units, 1000 x 1000, origin top-left, y downward.
 class DrawingSurface {
  public:
@@ -23,6 +26,8 @@ class DrawingSurface {
   virtual void circle(float x, float y, float radius) = 0;
   // A filled disc outlined in `outline`.
   virtual void circle(float x, float y, float radius, Color outline) = 0;
+  // A vertical line across the whole surface at x, one device pixel wide: a wall that moved.
+  virtual void wallLine(float x, Color c) = 0;
 };
 
 enum class Readout { Label1, Label2, Label3, Label7 };
@@ -41,6 +46,7 @@ class NoDrawing : public DrawingSurface {
   void setFillColor(Color) override {}
   void circle(float, float, float) override {}
   void circle(float, float, float, Color) override {}
+  void wallLine(float, Color) override {}
 };
 class NoReadouts : public TextDisplay {
  public:

@@ -149,7 +149,10 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
   if (walls) boundaries_.beginTick(wallRadius(), rule_ == CollisionRule::Exact);
   if (rule_ == CollisionRule::Exact) {
     exactTick(last, surface, readouts);
-    if (walls) boundaries_.endTick();
+    if (walls) {
+      boundaries_.endTick();
+      drawWall(surface);
+    }
     return;
   }
   Readings readings(readouts);
@@ -167,7 +170,19 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
     checkPairs(i, laterTame, laterTame ? &sweep_ : nullptr);
     readings.add(s_, i);
   }
-  if (walls) boundaries_.endTick();
+  if (walls) {
+    boundaries_.endTick();
+    drawWall(surface);
+  }
+}
+
+void Simulation::drawWall(DrawingSurface& surface) {
+  const double x = boundaries_.rightX();
+  if (wallDrawnAt_ >= 0 && wallDrawnAt_ != x) surface.wallLine(static_cast<float>(wallDrawnAt_), 0);
+  wallDrawnAt_ = -1;
+  if (x >= 1000) return;
+  surface.wallLine(static_cast<float>(x), wallColor);
+  wallDrawnAt_ = x;
 }
 
 void Simulation::setCollisionRule(CollisionRule rule) {

@@ -72,6 +72,12 @@ void PictureBox::circle(float x, float y, float radius, Color outline) {
   drawn();
 }
 
+void PictureBox::wallLine(float x, Color c) {
+  fitImage();
+  drawColumn(pixels_, x * image_.width() / 1000.0, toQRgb(c));
+  drawn();
+}
+
 void PictureBox::paintEvent(QPaintEvent* event) {
   ++paintCount_;
   ratio_ = devicePixelRatioF();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fakes.h"
+#include "gas_picture.h"
 #include "lab_rules.h"
 #include "main_rules.h"
 #include "raster_surface.h"
@@ -169,6 +170,33 @@ TEST(LabRulesGasLaws, EachProcessHasItsButtonAndTheNoteSaysWhatStartedOrWhyNot) 
   t.page.tick(5);
   lab.startGasLaw(3);
   EXPECT_EQ(lab.note().rfind("The Boyle process is still running", 0), 0u) << lab.note();
+}
+
+// The right wall moved in is a line in the picture where it stands, and a new run's picture has
+// none; the gas drawn afresh shows it at the same pixels.
+TEST(LabRulesWalls, TheMovedWallIsALineInThePicture) {
+  Lab t;
+  t.picture.resize(500, 500);
+  auto column = [](const RasterSurface& p, int x) {
+    int lit = 0;
+    for (int y = 0; y < p.pixels().height(); ++y)
+      lit += p.pixels().pixel(x, y) == RasterSurface::toPixel(wallColor);
+    return lit;
+  };
+  t.lab->moveWall("700", "1");
+  t.page.tick(100);
+  EXPECT_EQ(t.page.model().boundaries().rightX(), 900);
+  EXPECT_EQ(column(t.picture, 450), 500);
+  t.page.tick(1);
+  EXPECT_EQ(column(t.picture, 449), 500) << "the line follows the wall";
+  EXPECT_EQ(column(t.picture, 450), 0) << "and its last place is erased";
+  RasterSurface fresh;
+  fresh.resize(500, 500);
+  drawGas(t.page.model(), fresh);
+  EXPECT_EQ(column(fresh, 449), 500);
+  t.page.runSimulation();
+  for (int x = 0; x < 500; ++x)
+    EXPECT_EQ(column(t.picture, x), 0) << x;
 }
 
 }  // namespace

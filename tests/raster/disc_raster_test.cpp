@@ -138,3 +138,31 @@ TEST(PixelBuffer, ResizeKeepsWhatFitsAndFillsTheRest) {
 
 }  // namespace
 }  // namespace km
+
+namespace km {
+namespace {
+
+TEST(DrawColumn, FillsTheColumnXFallsInOpaqueAndNothingOutside) {
+  const std::pair<double, int> cases[] = {{0, 0}, {2.7, 2}, {3.0, 3}, {9.99, 9}};
+  for (const auto& [x, column] : cases) {
+    PixelBuffer b;
+    b.resize(10, 4, 0);
+    drawColumn(b, x, 0x00123456u);
+    for (int y = 0; y < 4; ++y)
+      for (int c = 0; c < 10; ++c)
+        EXPECT_EQ(b.pixel(c, y), c == column ? 0xff123456u : 0u) << x << " at " << c << "," << y;
+  }
+  for (double outside : {-0.5, 10.0, 1e9, std::nan("")}) {
+    PixelBuffer b;
+    b.resize(10, 4, 0);
+    drawColumn(b, outside, 0xffffffffu);
+    EXPECT_EQ(b, [] {
+      PixelBuffer e;
+      e.resize(10, 4, 0);
+      return e;
+    }()) << outside;
+  }
+}
+
+}  // namespace
+}  // namespace km
