@@ -11,6 +11,7 @@
 
 #include "bench_gas.h"
 #include "kinetic_model.h"
+#include "lab_tabs.h"
 #include "lab_window.h"
 
 namespace {
@@ -87,9 +88,8 @@ int main(int argc, char** argv) {
   const double bare = bareTimer();
   const double defaults = window(43);
   const double full = window(500);
-  const char* tabs[] = {"speeds",     "equipartition", "pressure", "diffusion",
-                        "collisions", "H theorem",     "integrity"};
-  constexpr int tabCount = sizeof tabs / sizeof tabs[0];
+  // Every tab of the laboratory, as both windows list them.
+  constexpr int tabCount = static_cast<int>(km::labTabNames.size());
   double withLab[2][tabCount];
   for (int t = 0; t < tabCount; ++t) {
     withLab[0][t] = window(43, nullptr, t);
@@ -105,7 +105,12 @@ int main(int argc, char** argv) {
     for (int t = 0; t < tabCount; ++t)
       std::printf(
           "%-46s %12.0f %9.0f%%\n",
-          qPrintable(QString("+ laboratory (%1), %2 particles").arg(tabs[t]).arg(n ? 500 : 43)),
+          qPrintable(
+              QString("+ laboratory (%1), %2 particles")
+                  .arg(QString::fromUtf8(
+                      km::labTabNames[static_cast<std::size_t>(t)].data(),
+                      static_cast<qsizetype>(km::labTabNames[static_cast<std::size_t>(t)].size())))
+                  .arg(n ? 500 : 43)),
           withLab[n][t], 100 * withLab[n][t] / bare);
   if (!second) {
     std::printf("the process at pixel ratio 2 failed\n");
