@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <numbers>
 
+#include "portable_math.h"
+
 namespace km {
 namespace {
 
@@ -138,13 +140,13 @@ double Boundaries::rightVelocityAt(double t) const {
 double Boundaries::fluxSpeed(double kT, double mass, RandomSource& rnd) {
   // Inverse of the distribution 1 − exp(−m·v²/2kT); 1 − u lies in (0, 1].
   const double u = rnd.next();
-  return std::sqrt(-2 * kT / mass * std::log1p(-u));
+  return std::sqrt(-2 * kT / mass * portableLog1p(-u));
 }
 
 double Boundaries::gaussian(double kT, double mass, RandomSource& rnd) {
   const double u1 = rnd.next();
   const double u2 = rnd.next();
-  return std::sqrt(-2 * std::log1p(-u1) * kT / mass) * std::cos(2 * std::numbers::pi * u2);
+  return std::sqrt(-2 * portableLog1p(-u1) * kT / mass) * portableCosTurn(u2);
 }
 
 bool Boundaries::meet(WallSide w, double mass, double t, double& normal, double& tangential,
