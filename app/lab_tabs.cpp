@@ -8,6 +8,7 @@
 
 #include "axis_range.h"
 #include "chart_parts.h"
+#include "gas_laws_tab.h"
 #include "report_json.h"
 #include "summary.h"
 #include "sweep_table.h"
@@ -598,6 +599,8 @@ LabTab labTab(int index, int quantity, const lab::Results& r, const lab::Laborat
       return pvTab(v);
     case 9:
       return heatFlowTab(v);
+    case 10:
+      return gasLawsTab(v, lab.gasLaws().running() ? lab.gasLaws().plan() : std::string());
     default:
       return equationOfStateTab(v, rows);
   }

@@ -110,6 +110,7 @@ void LabWindow::createControls() {
   auto* averageLayout = new QFormLayout(averageBox);
   averageLayout->addRow(captionOf("warmupLabel"), warmup);
   QWidget* wallsBox = createWalls();
+  QWidget* gasLawBox = createGasLaws();
 
   exportButton = new QPushButton(captionOf("exportData"));
   exportButton->setObjectName("exportData");
@@ -120,9 +121,11 @@ void LabWindow::createControls() {
   note->setWordWrap(true);
 
   auto* side = new QVBoxLayout;
-  // The walls beneath the exports, so that every earlier control keeps its place.
-  for (QWidget* w : std::initializer_list<QWidget*>{paceBox, ruleBox, experimentBox, averageBox,
-                                                    exportButton, saveChartsButton, wallsBox, note})
+  // The walls and the gas laws beneath the exports, so that every earlier control keeps its
+  // place.
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{paceBox, ruleBox, experimentBox, averageBox, exportButton,
+                                       saveChartsButton, wallsBox, gasLawBox, note})
     side->addWidget(w);
   side->addStretch(1);
   // Below the size at which every chart and control reads whole, the window scrolls rather
@@ -255,6 +258,23 @@ QWidget* LabWindow::createWalls() {
   return box;
 }
 
+QWidget* LabWindow::createGasLaws() {
+  auto* box = new QGroupBox(captionOf("gasLawBox"));
+  box->setObjectName("gasLawBox");
+  // Two buttons a row, the last the row's whole width: three per row would not fit the column.
+  auto* grid = new QGridLayout(box);
+  grid->setVerticalSpacing(3);
+  for (int k = 0; k < 5; ++k) {
+    const QString name = QString("gasLaw%1").arg(k);
+    auto* b = new QPushButton(captionOf(qPrintable(name)));
+    b->setObjectName(name);
+    b->setToolTip(captionOf(qPrintable(name + "Tip")));
+    gasLaw[static_cast<std::size_t>(k)] = b;
+    grid->addWidget(b, k / 2, k % 2, 1, k == 4 ? 2 : 1);
+  }
+  return box;
+}
+
 void LabWindow::wireEvents() {
   connect(&main_, &KineticModel::ticked, this, &LabWindow::main_Ticked);
   connect(&main_, &KineticModel::runStarted, this, &LabWindow::main_RunStarted);
@@ -282,6 +302,9 @@ void LabWindow::wireEvents() {
   connect(holdTemperature, &QPushButton::clicked, this, &LabWindow::holdTemperature_Click);
   connect(moveWall, &QPushButton::clicked, this, &LabWindow::moveWall_Click);
   connect(piston, &QPushButton::clicked, this, &LabWindow::piston_Click);
+  for (int k = 0; k < 5; ++k)
+    connect(gasLaw[static_cast<std::size_t>(k)], &QPushButton::clicked, this,
+            [this, k] { gasLaw_Click(k); });
   connect(exportButton, &QPushButton::clicked, this, &LabWindow::exportData_Click);
   connect(saveChartsButton, &QPushButton::clicked, this, &LabWindow::saveCharts_Click);
   connect(speedQuantity, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
@@ -414,6 +437,11 @@ void LabWindow::moveWall_Click() {
 
 void LabWindow::piston_Click() {
   rules_.setPiston(pistonPressure->text().toStdString(), pistonMass->text().toStdString());
+  wallsActed();
+}
+
+void LabWindow::gasLaw_Click(int process) {
+  rules_.startGasLaw(process);
   wallsActed();
 }
 

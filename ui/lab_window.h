@@ -67,6 +67,7 @@ class LabWindow : public QWidget {
   void holdTemperature_Click();
   void moveWall_Click();
   void piston_Click();
+  void gasLaw_Click(int process);
   void exportData_Click();
   void saveCharts_Click();
 
@@ -107,6 +108,8 @@ class LabWindow : public QWidget {
   QLineEdit* pistonPressure;  // amu/tick²
   QLineEdit* pistonMass;      // amu
   QPushButton* piston;
+  // The gas laws' processes, in the order of LabRules::gasLawNames.
+  std::array<QPushButton*, 5> gasLaw;
   QPushButton* exportButton;
   QPushButton* saveChartsButton;
   QLabel* note;  // what the last experiment or refusal said
@@ -124,6 +127,7 @@ class LabWindow : public QWidget {
   void createTabs();
   void wireEvents();
   QWidget* createWalls();
+  QWidget* createGasLaws();
   void fillSpecies(const lab::Results& r);
   // The wall fields as the walls are now.
   void showWalls();

@@ -168,6 +168,10 @@ class WebPage {
   void setPiston(const std::string& pressure, const std::string& mass) {
     if (app_.lab()) app_.lab()->setPiston(pressure, mass);
   }
+  // The gas laws' processes, 0..4 as LabRules::gasLawNames has them.
+  void startGasLaw(int process) {
+    if (app_.lab()) app_.lab()->startGasLaw(process);
+  }
   // ["", "40", "", ""]: each wall's kT as its field shows it, "" for one that reflects.
   std::string wallTexts() {
     std::string out = "[";
@@ -309,6 +313,7 @@ EMSCRIPTEN_BINDINGS(kinetic_model) {
       .function("moveWall", &WebPage::moveWall)
       .function("setPiston", &WebPage::setPiston)
       .function("wallTexts", &WebPage::wallTexts)
+      .function("startGasLaw", &WebPage::startGasLaw)
       .function("warmupProblem", &WebPage::warmupProblem)
       .function("setWarmup", &WebPage::setWarmup)
       .function("warmup", &WebPage::warmup)

@@ -15,6 +15,7 @@ from . import _core
 
 LIMITS: dict[str, tuple[int, int]] = dict(_core.limits)
 RULES = ("specified", "exact")
+GAS_LAWS: tuple[str, ...] = tuple(_core.gas_law_names)
 
 
 def shown(value: Any) -> str:
@@ -77,6 +78,15 @@ def rule(name: str, value: Any) -> str:
         raise TypeError(f'{name} must be "specified" or "exact", not {shown(value)}')
     if value not in RULES:
         raise ValueError(f'{name} must be "specified" or "exact", not "{value}"')
+    return value
+
+
+def gas_law(name: str, value: Any) -> str:
+    names = ", ".join(f'"{n}"' for n in GAS_LAWS)
+    if not isinstance(value, str):
+        raise TypeError(f"{name} must be one of {names}, not {shown(value)}")
+    if value not in GAS_LAWS:
+        raise ValueError(f'{name} must be one of {names}, not "{value}"')
     return value
 
 

@@ -174,6 +174,25 @@ class Gas(_core.Engine):
         restarts the averages."""
         super().set_piston(*_checks.piston("piston", (pressure, mass)))
 
+    def start_gas_law(self, name: str) -> None:
+        """Starts one of the five gas laws as a process on the gas as it is: "Boyle",
+        "Charles", "Gay-Lussac", "adiabat" or "free expansion", as the laboratory's buttons do.
+        The gas then runs it tick by tick as it steps: a window measured, the change, settling,
+        another window, and a row in gas_laws(). Refused (a ValueError) with the laboratory's
+        reason where it cannot start, one still running among them; anything else that changes
+        the gas or its walls ends it early."""
+        super().start_gas_law(_checks.gas_law("name", name))
+
+    def gas_laws(self) -> list[dict[str, Any]]:
+        """The processes run since the gas was placed, in order, each a dict: process,
+        invariant (as a formula), quantity ("P", "A" or "kT", the end value predicted), ending,
+        complete, start and end (the windows: from_tick, to_tick, pressure, area, kT, each with
+        its _error, eta, Z by Henderson's formula, kT_now, invariant and invariant_error),
+        expected (the invariant's value by the hard-disc law), measured (the end value), ideal
+        and hard_disc (its predictions), work and heat (from the walls since the change). A
+        value not known is None."""
+        return super().gas_laws()
+
     def heat(self, species: int, factor: float) -> None:
         """Heats (factor > 1) or cools a species with discs: its energy of motion about its
         mean velocity times factor (0.01 to 100), its momentum kept; an event that restarts
@@ -317,6 +336,8 @@ def _replayed(cls: type, arguments: dict[str, Any], operations: list[Sequence[An
             gas.move_wall(*args)
         elif kind == "piston":
             gas.set_piston(*args)
+        elif kind == "gas_law":
+            gas.start_gas_law(*args)
         else:
             raise ValueError(f"an experiment this version does not know: {kind!r}")
     gas.step(ticks - gas.ticks)

@@ -3,6 +3,7 @@
 
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -230,16 +231,79 @@ void Engine::setPiston(double pressure, double mass) {
   operations_.push_back({gas_.ticks(), "piston", {pressure, mass}, {}});
 }
 
+void Engine::startGasLaw(const std::string& name) {
+  const auto at = std::find(lab::gasLawNames.begin(), lab::gasLawNames.end(), name);
+  if (at == lab::gasLawNames.end()) throw std::invalid_argument("no gas law named " + name);
+  const auto lock = hold();
+  const int process = static_cast<int>(at - lab::gasLawNames.begin());
+  if (std::string why = gas_.laboratory().startGasLaw(process); !why.empty())
+    throw lab::Refused(why);
+  operations_.push_back({gas_.ticks(), "gas_law", {}, name});
+}
+
+std::vector<lab::GasLawRow> Engine::gasLaws() const {
+  const auto lock = hold();
+  return gas_.laboratory().gasLaws().rows();
+}
+
 long Engine::warmup() const {
   const auto lock = hold();
   return gas_.laboratory().settings().warmup;
 }
+
+namespace {
+
+py::object valueOrNone(double v) {
+  return std::isfinite(v) ? py::object(py::float_(v)) : py::none();
+}
+
+py::dict endOf(const lab::GasLawEnd& e) {
+  py::dict d;
+  d["from_tick"] = e.fromTick;
+  d["to_tick"] = e.toTick;
+  auto estimate = [&](const char* key, const lab::Estimate& m) {
+    d[key] = valueOrNone(m.value);
+    d[(std::string(key) + "_error").c_str()] = valueOrNone(m.error);
+  };
+  estimate("pressure", e.pressure);
+  estimate("area", e.area);
+  estimate("kT", e.kT);
+  d["eta"] = valueOrNone(e.eta);
+  d["Z"] = valueOrNone(e.z);
+  d["kT_now"] = valueOrNone(e.kTNow);
+  estimate("invariant", e.invariant);
+  return d;
+}
+
+py::dict rowOf(const lab::GasLawRow& r) {
+  py::dict d;
+  d["process"] = r.name;
+  d["invariant"] = r.invariant;
+  d["quantity"] = r.quantity;
+  d["ending"] = r.ending;
+  d["complete"] = r.complete;
+  d["start"] = endOf(r.start);
+  d["end"] = endOf(r.end);
+  d["expected"] = valueOrNone(r.expected);
+  d["measured"] = valueOrNone(r.measured);
+  d["ideal"] = valueOrNone(r.ideal);
+  d["hard_disc"] = valueOrNone(r.hardDisc);
+  d["work"] = r.work;
+  d["heat"] = r.heat;
+  return d;
+}
+
+}  // namespace
 
 void bindEngine(py::module_& m) {
   py::tuple names(labTabNames.size());
   for (std::size_t k = 0; k < labTabNames.size(); ++k)
     names[k] = std::string(labTabNames[k]);
   m.attr("_tab_names") = names;
+  py::tuple gasLaws(lab::gasLawNames.size());
+  for (std::size_t k = 0; k < lab::gasLawNames.size(); ++k)
+    gasLaws[k] = std::string(lab::gasLawNames[k]);
+  m.attr("gas_law_names") = gasLaws;
   py::dict limits;
   limits["seed"] = py::make_tuple(0, seedLimit);
   limits["draws"] = py::make_tuple(0, drawsLimit);
@@ -344,6 +408,14 @@ void bindEngine(py::module_& m) {
       .def("move_wall", &Engine::moveWall, py::arg("target"), py::arg("speed"),
            py::arg("start") = py::none())
       .def("set_piston", &Engine::setPiston, py::arg("pressure"), py::arg("mass"))
+      .def("start_gas_law", &Engine::startGasLaw, py::arg("name"))
+      .def("gas_laws",
+           [](const Engine& e) {
+             py::list out;
+             for (const lab::GasLawRow& r : e.gasLaws())
+               out.append(rowOf(r));
+             return out;
+           })
       .def("_replay", [](const Engine& e) {
         auto [operations, ticks] = e.replay();
         py::list out;
@@ -351,7 +423,7 @@ void bindEngine(py::module_& m) {
           py::list item;
           item.append(o.tick);
           item.append(o.kind);
-          if (o.kind == "rule") item.append(o.text);
+          if (o.kind == "rule" || o.kind == "gas_law") item.append(o.text);
           if (o.kind == "walls") {
             py::list kT;
             for (double v : o.values)

@@ -62,6 +62,11 @@ class Engine {
   // when none); Refused where the gas cannot fit.
   void moveWall(double target, double speed, std::optional<long long> start);
   void setPiston(double pressure, double mass);
+  // Starts the gas-law process of this name (lab::gasLawNames); Refused with the laboratory's
+  // reason where it cannot start.
+  void startGasLaw(const std::string& name);
+  // Every process run since the gas was placed, as the laboratory keeps it.
+  std::vector<lab::GasLawRow> gasLaws() const;
   long warmup() const;
   // Writes the laboratory's five CSV files into the folder; OSError naming each not written.
   void exportData(const std::string& folder) const;
@@ -70,7 +75,8 @@ class Engine {
   // a wall that reflects).
   struct Operation {
     long tick = 0;
-    std::string kind;  // "heat", "equal_energies", "rule", "warmup", "walls", "move_wall", "piston"
+    // "heat", "equal_energies", "rule", "warmup", "walls", "move_wall", "piston", "gas_law"
+    std::string kind;
     std::vector<double> values;
     std::string text;
   };

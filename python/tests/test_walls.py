@@ -1,10 +1,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Walls that hold a temperature, move or push as a piston: the same gas as kinetic-measure's
-with the same options, refused where they cannot be, carried through copies and sweeps."""
+with the same options, refused where they cannot be, carried through copies and sweeps; the gas
+laws' processes run on them, as the laboratory's rows."""
 from __future__ import annotations
 
 import copy
+import json
 import math
+import pickle
 
 import numpy as np
 import pytest
@@ -80,3 +83,118 @@ def test_a_walled_gas_copies_and_sweeps():
     # A wall that cannot be is refused before anything runs, not by a run that reaches it.
     with pytest.raises(ValueError, match=r"settings\[1\]: A wall's temperature must be a kT above 0"):
         km.sweep([{}, {"wall_temperature": (0, None, None, None)}], ticks=10, jobs=1)
+
+
+# The gas of the laboratory's own test of Boyle's law: 200 discs of radius 12, seed 3.
+DENSE = dict(counts=(200, 0, 0, 0), masses=(1, 1, 1, 1), radius=12, proximity=24, rule="exact",
+             seed=3, warmup=500)
+
+
+def run_gas_law(gas: km.Gas, name: str, most: int = 200000) -> dict:
+    before = len(gas.gas_laws())
+    gas.start_gas_law(name)
+    while len(gas.gas_laws()) == before and most > 0:
+        gas.step(500)
+        most -= 500
+    rows = gas.gas_laws()
+    assert len(rows) == before + 1, f"{name} did not end"
+    return rows[-1]
+
+
+def number_text(v):
+    """A number as the laboratory's tables write it."""
+    if v is None or not math.isfinite(v):
+        return "—"
+    if v == math.floor(v) and abs(v) < 1e9:
+        return f"{v:.0f}"
+    return f"{v:.4g}"
+
+
+def test_a_boyle_run_through_python_is_the_laboratory_s_row():
+    gas = km.Gas(**DENSE)
+    gas.step(1000)
+    row = run_gas_law(gas, "Boyle")
+    start, end = row["start"], row["end"]
+    # The physics the laboratory's test of the same gas checks: P·A/(N·Z) at the walls' kT at
+    # both ends, Henderson's Z predicting the pressure at half the area, the ideal gas short.
+    assert row["complete"] and row["ending"] == "the wall arrived", row["ending"]
+    assert row["process"] == "Boyle" and row["invariant"] == "P·A/(N·Z)" and row["quantity"] == "P"
+    assert end["area"] / start["area"] == pytest.approx(0.5, abs=1e-12)
+    for e in (start, end):
+        assert e["invariant"] == pytest.approx(row["expected"], rel=0.03)
+        assert e["from_tick"] < e["to_tick"]
+    assert row["measured"] == end["pressure"]
+    assert row["measured"] == pytest.approx(row["hard_disc"], rel=0.05)
+    assert row["ideal"] < 0.9 * row["measured"]
+    ideal = start["pressure"] * start["area"] / end["area"]
+    assert row["ideal"] == pytest.approx(ideal, rel=1e-12)
+    # The Gas laws tab, which the windows draw from the laboratory's row, shows the same numbers.
+    tab = json.loads(gas._tab_json(gas.tabs().index("Gas laws"), 0))
+    cells = dict(zip(tab["tableHead"], tab["table"][0]))
+    for key in ("pressure", "area", "kT"):
+        column = {"pressure": "P", "area": "A", "kT": "kT"}[key]
+        assert cells[column] == f"{number_text(start[key])} → {number_text(end[key])}"
+    assert cells["Z"] == f"{number_text(start['Z'])} → {number_text(end['Z'])}"
+    assert cells["law's value"] == number_text(row["expected"])
+    assert cells["ideal"] == number_text(row["ideal"])
+    assert cells["hard discs"] == number_text(row["hard_disc"])
+    assert cells["ending"] == row["ending"]
+    assert any(what.startswith("process: Boyle") for _, what in gas.events())
+
+
+@pytest.mark.parametrize("name, error, message", [
+    (0, TypeError, 'name must be one of "Boyle", "Charles", "Gay-Lussac", "adiabat", '
+                   '"free expansion", not 0'),
+    ("boyle", ValueError, 'name must be one of "Boyle", "Charles"'),
+    ("", ValueError, 'name must be one of'),
+])
+def test_a_gas_law_that_is_not_one_of_the_five_is_refused_by_name(name, error, message):
+    gas = km.Gas(seed=1)
+    events = gas.events()
+    with pytest.raises(error) as refused:
+        gas.start_gas_law(name)
+    assert str(refused.value).startswith(message), str(refused.value)
+    assert gas.gas_laws() == [] and gas.events() == events
+
+
+def test_a_gas_law_refused_by_the_laboratory_changes_nothing():
+    gas = km.Gas(seed=1, warmup=0)
+    gas.step(100)
+    gas.start_gas_law("Gay-Lussac")
+    events = gas.events()
+    with pytest.raises(km.Refused, match="The Gay-Lussac process is still running"):
+        gas.start_gas_law("Boyle")
+    assert gas.events() == events
+    # Dense enough that half the area cannot hold the discs: refused before anything changes.
+    packed = km.Gas(counts=(500, 0, 0, 0), radius=20, proximity=40, seed=2, warmup=0)
+    packed.step(10)
+    events = packed.events()
+    with pytest.raises(km.Refused, match="The gas cannot fit"):
+        packed.start_gas_law("adiabat")
+    assert packed.events() == events and packed.gas_laws() == []
+
+
+def test_a_gas_law_goes_on_bit_for_bit_in_a_copy():
+    gas = km.Gas(seed=6, warmup=100)
+    gas.step(300)
+    gas.start_gas_law("Boyle")
+    gas.step(7000)  # inside the process: the wall on its way in
+    assert gas.gas_laws() == []
+    for twin in (copy.deepcopy(gas), pickle.loads(pickle.dumps(gas))):
+        assert twin.ticks == gas.ticks
+        assert np.array_equal(twin.positions(), gas.positions())
+    twin = pickle.loads(pickle.dumps(gas))
+    a, b = run_gas_law_end(gas), run_gas_law_end(twin)
+    assert a["complete"], a["ending"]
+    assert same(a, b)
+    assert np.array_equal(gas.positions(), twin.positions())
+    assert same(gas.results(), twin.results())
+
+
+def run_gas_law_end(gas: km.Gas) -> dict:
+    """Steps a gas whose process is running until its row comes."""
+    for _ in range(400):
+        if gas.gas_laws():
+            break
+        gas.step(500)
+    return gas.gas_laws()[-1]

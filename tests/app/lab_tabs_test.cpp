@@ -8,6 +8,8 @@
 
 #include "headless_run.h"
 #include "lab_tabs.h"
+#include "laboratory.h"
+#include "summary.h"
 #include "theory.h"
 
 namespace km {
@@ -250,6 +252,79 @@ TEST(LabTabs, HeatFlowDrawsTheProfileItsLineAndTheWallsTemperatures) {
   EXPECT_EQ(named(flows, "left wall").color, "#ff7828");
   for (double q : named(flows, "top wall").y)
     EXPECT_EQ(q, 0);
+}
+
+TEST(LabTabs, GasLawsListEachProcessAsTheLaboratoryMeasuredIt) {
+  RunGas run(300);
+  lab::Laboratory& lab = run.gas.laboratory();
+  const int index = 10;
+  ASSERT_EQ(labTabNames[index], "Gas laws");
+  {
+    const LabTab idle = run.tab(index);
+    EXPECT_TRUE(idle.table.empty());
+    EXPECT_EQ(idle.charts.at(0).notice.rfind("Press one of the gas laws", 0), 0u);
+  }
+  lab::GasLawTiming quick;
+  quick.window = 1000;
+  quick.settle = 200;
+  quick.slowSpeed = 0.5;
+  lab.gasLaws().setTiming(quick);
+  ASSERT_EQ(lab.startGasLaw(0), "");
+  run.gas.step();
+  // While it runs, the chart says what it does.
+  EXPECT_EQ(run.tab(index).charts.at(0).notice,
+            lab.gasLaws().plan() + " Its row comes when it ends.");
+  for (long t = 0; t < 50000 && lab.gasLaws().running(); ++t)
+    run.gas.step();
+  ASSERT_FALSE(lab.gasLaws().running());
+  const std::vector<lab::GasLawRow> rows = lab.results().gasLaws;
+  ASSERT_EQ(rows.size(), 1u);
+  const lab::GasLawRow& r = rows[0];
+  ASSERT_TRUE(r.complete) << r.ending;
+  const LabTab tab = run.tab(index);
+  ASSERT_EQ(tab.table.size(), 1u);
+  const std::vector<std::string>& row = tab.table[0];
+  ASSERT_EQ(row.size(), tab.tableHead.size());
+  auto cell = [&](const std::string& head) {
+    for (std::size_t k = 0; k < tab.tableHead.size(); ++k)
+      if (tab.tableHead[k] == head) return row[k];
+    ADD_FAILURE() << "no column " << head;
+    return std::string();
+  };
+  using lab::numberText;
+  EXPECT_EQ(cell("process"), "Boyle");
+  EXPECT_EQ(cell("P"),
+            numberText(r.start.pressure.value) + " → " + numberText(r.end.pressure.value));
+  EXPECT_EQ(cell("A"), numberText(r.start.area.value) + " → " + numberText(r.end.area.value));
+  EXPECT_EQ(cell("kT"), numberText(r.start.kT.value) + " → " + numberText(r.end.kT.value));
+  EXPECT_EQ(cell("Z"), numberText(r.start.z) + " → " + numberText(r.end.z));
+  EXPECT_EQ(cell("invariant"), "P·A/(N·Z)");
+  EXPECT_EQ(cell("at start"), lab::measuredText(r.start.invariant.value, r.start.invariant.error));
+  EXPECT_EQ(cell("at end"), lab::measuredText(r.end.invariant.value, r.end.invariant.error));
+  EXPECT_EQ(cell("law's value"), numberText(r.expected));
+  EXPECT_EQ(cell("end off the law"),
+            numberText(100 * (r.end.invariant.value / r.expected - 1)) + " %");
+  EXPECT_EQ(cell("end measured"), "P = " + lab::measuredText(r.measured, r.end.pressure.error));
+  EXPECT_EQ(cell("ideal"), numberText(r.ideal));
+  EXPECT_EQ(cell("hard discs"), numberText(r.hardDisc));
+  EXPECT_EQ(cell("ending"), r.ending);
+  // The chart: the end pressure over each prediction, at the row's number.
+  const Chart& c = tab.charts.at(0);
+  EXPECT_EQ(c.notice, "");
+  const ChartSeries& ideal = named(c, "ideal gas");
+  const ChartSeries& hard = named(c, "hard discs");
+  ASSERT_EQ(ideal.x.size(), 1u);
+  ASSERT_EQ(hard.x.size(), 1u);
+  EXPECT_EQ(ideal.x[0], 1);
+  EXPECT_DOUBLE_EQ(ideal.y[0], r.measured / r.ideal);
+  EXPECT_DOUBLE_EQ(hard.y[0], r.measured / r.hardDisc);
+  // Halving the area of discs that fill a fair share of it: Henderson's Z comes nearer.
+  EXPECT_LT(std::abs(hard.y[0] - 1), std::abs(ideal.y[0] - 1));
+  const std::string json = toJson(tab);
+  EXPECT_NE(json.find("\"tableHead\":[\"process\",\"P\""), std::string::npos) << json;
+  EXPECT_NE(json.find("[\"Boyle\",\"" + numberText(r.start.pressure.value) + " → "),
+            std::string::npos)
+      << json;
 }
 
 TEST(LabTabs, JsonWritesEveryFieldWithNoNumberAsNull) {

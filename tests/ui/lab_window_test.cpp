@@ -611,8 +611,48 @@ class LabWindowTest : public QObject {
     }
   }
 
+  // Each gas law's button starts its process on the gas as it is and the note says what it does;
+  // another while it runs is refused and changes nothing.
+  void gasLawButtonsStartTheirProcesses() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    t.ticks(200);
+    for (std::size_t k = 0; k < 5; ++k) {
+      const std::string name = "gasLaw" + std::to_string(k);
+      QCOMPARE(lab->gasLaw[k]->text().toStdString(), km::LabRules::caption(name));
+      QCOMPARE(lab->gasLaw[k]->toolTip().toStdString(), km::LabRules::caption(name + "Tip"));
+    }
+    km::lab::Laboratory& laboratory = lab->laboratory();
+    const km::Boundaries& walls = t.w.model().boundaries();
+    const std::size_t events = laboratory.history().events.size();
+    lab->gasLaw[0]->click();
+    QVERIFY(laboratory.gasLaws().running());
+    QCOMPARE(lab->note->text().toStdString(), laboratory.gasLaws().plan());
+    QVERIFY2(lab->note->text().startsWith("Boyle: the walls hold kT "),
+             qPrintable(lab->note->text()));
+    QVERIFY(laboratory.history().events.size() > events);
+    // The walls hold the gas's kT, and the fields show it.
+    for (std::size_t w = 0; w < 4; ++w) {
+      QVERIFY(walls.heat(static_cast<km::WallSide>(w)).thermal);
+      QVERIFY(!lab->wallKT[w]->text().isEmpty());
+    }
+    const std::size_t started = laboratory.history().events.size();
+    lab->gasLaw[2]->click();
+    QVERIFY2(lab->note->text().startsWith("The Boyle process is still running"),
+             qPrintable(lab->note->text()));
+    QCOMPARE(laboratory.history().events.size(), started);
+    QVERIFY(laboratory.gasLaws().running());
+    // While it runs the Gas laws tab says so.
+    lab->tabs->setCurrentIndex(10);
+    lab->refresh();
+    QCOMPARE(lab->tabs->tabText(10), QString("Gas laws"));
+    QVERIFY(t.messages.isEmpty());
+  }
+
   // Tab goes from the warm-up over the exports through every field and button of the Walls
-  // group in order; each fits the column's width at the default and the smallest size.
+  // and the Gas laws groups in order; each fits the column's width at the default and the smallest
+  // size.
   void wallsGroupIsReachedByTabAndFitsTheColumn() {
     Rig t;
     LabWindow* lab = t.lab();
@@ -620,7 +660,9 @@ class LabWindowTest : public QObject {
         lab->warmup,    lab->exportButton,    lab->saveChartsButton, lab->wallKT[0],
         lab->wallKT[1], lab->wallKT[2],       lab->wallKT[3],        lab->setWallsButton,
         lab->holdKT,    lab->holdTemperature, lab->moveTarget,       lab->moveSpeed,
-        lab->moveWall,  lab->pistonPressure,  lab->pistonMass,       lab->piston};
+        lab->moveWall,  lab->pistonPressure,  lab->pistonMass,       lab->piston,
+        lab->gasLaw[0], lab->gasLaw[1],       lab->gasLaw[2],        lab->gasLaw[3],
+        lab->gasLaw[4]};
     std::vector<QWidget*> order{lab->warmup};
     for (QWidget* w = lab->warmup->nextInFocusChain(); order.size() < expected.size();
          w = w->nextInFocusChain()) {

@@ -53,6 +53,7 @@ export interface WebPage {
   moveWall(target: string, speed: string): void;
   setPiston(pressure: string, mass: string): void;
   wallTexts(): string;
+  startGasLaw(process: number): void;
   warmupProblem(text: string): string;
   setWarmup(text: string): void;
   warmup(): number;

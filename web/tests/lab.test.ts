@@ -216,7 +216,8 @@ describe('the laboratory in the page', () => {
     await page.keyboard.press('ArrowRight');
     assert.equal(await page.evaluate(() => document.activeElement?.id), 'labTab1');
     await page.keyboard.press('End');
-    assert.equal(await page.evaluate(() => document.activeElement?.id), 'labTab7');
+    const last = (await page.$$eval('[role="tab"]', (all) => all.length)) - 1;
+    assert.equal(await page.evaluate(() => document.activeElement?.id), `labTab${last}`);
     const reached = new Map<string, { name: string; outline: string }>();
     for (let k = 0; k < 80; ++k) {
       await page.keyboard.press('Tab');
@@ -380,6 +381,43 @@ describe('the laboratory in the page', () => {
     assert.deepEqual(await again.page.$$eval('#wallLeft, #wallRight, #wallBottom, #wallTop', (all) => all.map((e) => (e as HTMLInputElement).value)), ['50', '50', '50', '50']);
     assert.deepEqual([...problems, ...again.problems], []);
     await again.page.close();
+    await page.close();
+  });
+
+  test('a gas law starts from its button, the note says what it does, and the Gas laws tab lists it when it ends', async () => {
+    const { page, problems } = await openPage(session);
+    await page.evaluate(() => {
+      const km = (window as unknown as { KineticModel: { setup(o: object): void } }).KineticModel;
+      km.setup({ seed: 6, warmup: 100 });
+    });
+    await page.waitForSelector('#lab:not([hidden])');
+    const tab = (await page.$$eval('[role="tab"]', (all) => all.map((e) => e.textContent))).indexOf('Gas laws');
+    assert.ok(tab > 0);
+    await page.click(`#labTab${tab}`);
+    const notice = async () => (await labCharts(page)).find((c) => c.tab === tab)?.notice ?? '';
+    assert.match(await notice(), /^Press one of the gas laws/);
+    assert.equal(await page.$eval('#gasLaw0', (e) => e.getAttribute('title')), await page.evaluate(() => (window as unknown as { kineticPage: { labCaption(id: string): string } }).kineticPage.labCaption('gasLaw0Tip')));
+    await page.evaluate(async () => {
+      await (window as unknown as { KineticModel: { step(n: number): Promise<number> } }).KineticModel.step(300);
+    });
+    await page.click('#gasLaw0');
+    const started = await text(page, 'note');
+    assert.match(started, /^Boyle: the walls hold kT [0-9.]+; the right wall then moves to x = [0-9.]+ at 0\.1 u\/tick, halving the area\.$/);
+    assert.equal(await notice(), `${started} Its row comes when it ends.`);
+    // Another while it runs is refused in the note.
+    await page.click('#gasLaw3');
+    assert.match(await text(page, 'note'), /^The Boyle process is still running/);
+    const rows = await page.evaluate(async () => {
+      const km = (window as unknown as { KineticModel: { step(n: number): Promise<number> } }).KineticModel;
+      await km.step(20000);
+      await new Promise((done) => setTimeout(done, 1500));
+      return [...document.querySelectorAll('#sweepTable tbody tr')].map((r) => [...r.querySelectorAll('td')].map((d) => d.textContent));
+    });
+    assert.equal(rows.length, 1, JSON.stringify(rows));
+    assert.equal(rows[0]?.[0], 'Boyle');
+    assert.equal(rows[0]?.at(-1), 'the wall arrived');
+    assert.equal(await notice(), '');
+    assert.deepEqual(problems, []);
     await page.close();
   });
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The laboratory on the page: the desktop laboratory's tabs, pace, rule, experiments, warm-up,
-// walls, exports and the equation of state's sweep. The engine gives every text, refusal and chart;
-// this binds them to the page. Charts refresh as often as they can afford, never per tick:
-// each refresh times itself and waits 50 times as long before the next (0.1 to 1 s).
+// walls, gas laws, exports and the equation of state's sweep. The engine gives every text,
+// refusal and chart; this binds them to the page. Charts refresh as often as they can afford,
+// never per tick: each refresh times itself and waits 50 times as long before the next (0.1 to
+// 1 s).
 
 import { element, markField, showRefusals } from '../dom';
 import type { WebPage } from '../kinetic_module';
@@ -273,6 +274,10 @@ export class LabPanel {
     this.command('holdTemperature', () => page.holdTemperature(value('holdKT')));
     this.command('moveWall', () => page.moveWall(value('moveTarget'), value('moveSpeed')));
     this.command('piston', () => page.setPiston(value('pistonPressure'), value('pistonMass')));
+    for (let k = 0; k < 5; ++k) {
+      element(`gasLaw${k}`).title = page.labCaption(`gasLaw${k}Tip`);
+      this.command(`gasLaw${k}`, () => page.startGasLaw(k));
+    }
   }
 
   // The four kT fields as the walls are, whenever the walls have changed (an action, a new run,
