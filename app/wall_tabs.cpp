@@ -92,7 +92,7 @@ LabTab pvTab(const TabSources& v) {
       series("hard-disc adiabat (Henderson's Z along it)", "#96ff96", Style::Dotted, 3);
   ChartSeries zMeasured = series("Z measured", "#ffc83c", Style::Dots, 6);
   ChartSeries zHenderson = series("Henderson's Z at the area", "#96ff96", Style::Dashed);
-  Span xs, ys, zs;
+  Span ys, zs;
   double aLow = first.area, aHigh = first.area;
   for (const PathPoint& p : path) {
     measuredPath.x.push_back(p.area);

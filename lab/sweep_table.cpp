@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <numbers>
 
@@ -162,8 +163,8 @@ SweepTableSettings settingsOf(const std::vector<SweepRow>& rows,
     return !it->second.empty() && *end == '\0' && v >= low && v <= high ? v : -1L;
   };
   if (const long n = whole("discs", 1, 500); n > 0) out.discs = static_cast<int>(n);
-  out.warmup = whole("warmup [tick]", 0, 1L << 40);
-  out.ticks = whole("ticks [tick]", 1, 1L << 40);
+  out.warmup = whole("warmup [tick]", 0, std::numeric_limits<long>::max());
+  out.ticks = whole("ticks [tick]", 1, std::numeric_limits<long>::max());
   if (const auto it = first.find("rule");
       it != first.end() && (it->second == "exact" || it->second == "specified"))
     out.rule = it->second;
