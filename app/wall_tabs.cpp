@@ -71,6 +71,20 @@ LabTab pvTab(const TabSources& v) {
     tab.charts = {pv, z};
     return tab;
   }
+  // A path that has not left its area (walls that hold a temperature, the wall at rest) is one
+  // point: no span to draw the laws across.
+  double spanLow = path.front().area, spanHigh = spanLow;
+  for (const PathPoint& p : path) {
+    spanLow = std::min(spanLow, p.area);
+    spanHigh = std::max(spanHigh, p.area);
+  }
+  if (!(spanHigh - spanLow > 1e-6 * spanHigh)) {
+    pv.notice = z.notice =
+        "The area has not changed since the last experiment with the walls: move the right wall "
+        "or make it a piston to draw a path.";
+    tab.charts = {pv, z};
+    return tab;
+  }
   const int n = r.particles;
   // The path's ends, each the mean of its first or last few bins: a bin's pressure is the
   // impulse of a few ticks, too noisy alone to draw the laws through.

@@ -179,6 +179,17 @@ TEST(LabTabs, TheWallsTabsWaitForTheWalls) {
       EXPECT_EQ(c.notice.rfind("The walls reflect from fixed places", 0), 0u) << c.id;
 }
 
+TEST(LabTabs, PVOfAnAreaThatHasNotChangedSaysSoAndDrawsNothing) {
+  RunGas run(100);
+  ASSERT_EQ(run.gas.laboratory().setWallHeat({50.0, 50.0, 50.0, 50.0}), "");
+  for (int t = 0; t < 300; ++t)
+    run.gas.step();
+  for (const Chart& c : run.tab(8).charts) {
+    EXPECT_EQ(c.notice.rfind("The area has not changed", 0), 0u) << c.notice;
+    EXPECT_TRUE(c.series.empty()) << c.id;
+  }
+}
+
 TEST(LabTabs, PVDrawsThePathBesideTheIsothermAndTheAdiabats) {
   RunGas run(200);
   lab::Laboratory& lab = run.gas.laboratory();
