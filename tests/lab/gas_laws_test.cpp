@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "disc_gas.h"
 #include "fakes.h"
 #include "gas_laws.h"
 #include "headless_run.h"
@@ -17,21 +18,10 @@ namespace {
 enum { Boyle, Charles, GayLussac, Adiabat, FreeExpansion };
 
 GasSetup discs(int n, double radius, CollisionRule rule = CollisionRule::Exact) {
-  GasSetup s;
-  s.rows = {{std::to_string(n), "0", "0", "0"}, {"1", "1", "1", "1"}};
-  s.radius = std::to_string(radius);
-  s.proximity = std::to_string(2 * radius);
-  s.rule = rule;
-  s.seed = 3;
-  s.warmup = 500;
-  s.ticks = 0;
-  return s;
+  return fixture::discGas(n, radius, rule, 500);
 }
 
-void run(HeadlessGas& gas, long ticks) {
-  for (long t = 0; t < ticks; ++t)
-    gas.step();
-}
+using fixture::run;
 
 // Starts the process and runs it to its end; its row.
 GasLawRow runProcess(HeadlessGas& gas, int process) {

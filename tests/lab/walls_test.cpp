@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "disc_gas.h"
 #include "headless_run.h"
 #include "summary.h"
 
@@ -15,21 +16,10 @@ namespace km::lab {
 namespace {
 
 GasSetup discs(int n, double radius) {
-  GasSetup s;
-  s.rows = {{std::to_string(n), "0", "0", "0"}, {"1", "1", "1", "1"}};
-  s.radius = std::to_string(radius);
-  s.proximity = std::to_string(2 * radius);
-  s.rule = CollisionRule::Exact;
-  s.seed = 3;
-  s.warmup = 0;
-  s.ticks = 0;
-  return s;
+  return fixture::discGas(n, radius);
 }
 
-void run(HeadlessGas& gas, long ticks) {
-  for (long t = 0; t < ticks; ++t)
-    gas.step();
-}
+using fixture::run;
 
 double kTNow(const HeadlessGas& gas) {
   return gas.laboratory().totalEnergy() / gas.particles();
