@@ -27,7 +27,7 @@ std::string number(double v) {
 }  // namespace
 
 void Boundaries::refresh() {
-  active_ = motion_.kind != RightWallMotion::Kind::Fixed || x_ != 1000;
+  active_ = motion_.kind != RightWallMotion::Kind::Fixed || x_ != 1000 || g_ != 0 || divider();
   for (const WallHeat& h : heat_)
     active_ = active_ || h.thermal;
 }
@@ -75,6 +75,23 @@ std::string Boundaries::setPiston(double pressure, double mass) {
     return "The piston's mass must be above 0 amu, not " + number(mass) + ".";
   motion_ = {RightWallMotion::Kind::Piston, x_, 0, 0, pressure, mass};
   v_ = a_ = 0;
+  refresh();
+  return "";
+}
+
+std::string Boundaries::setGravity(double g) {
+  if (!(g >= 0 && std::isfinite(g)))
+    return "The field must be 0 or more units per tick², toward the bottom, not " + number(g) + ".";
+  g_ = g;
+  refresh();
+  return "";
+}
+
+std::string Boundaries::setDivider(double width) {
+  if (!(width >= 0) || std::isnan(width))
+    return "The divider's opening must be 0 (closed) or more units wide, not " + number(width) +
+           ".";
+  opening_ = std::min(width, 1000.0);
   refresh();
   return "";
 }

@@ -38,6 +38,7 @@ struct WallTally {
   std::array<double, wallCount> heat{};     // energy each thermal wall gave the gas
   double work = 0;          // energy the moving wall or piston gave the gas at contacts
   double externalWork = 0;  // P_ext·L·(−ΔX): the work of the piston's outside pressure
+  double dividerImpulseY = 0;  // momentum toward +y the discs gave the opening's two ends
   long thermalContacts = 0;
 };
 
@@ -62,6 +63,17 @@ class Boundaries {
   std::string moveRightWall(double target, double speed, long start, int n, double sigma,
                             double radius);
   std::string setPiston(double pressure, double mass);
+  // A uniform field toward the bottom of the picture (+y), units per tick²; 0 for none.
+  std::string setGravity(double g);
+  double gravity() const { return g_; }
+  // A divider along x = 500 with an opening of `width` centred on y = 500: 0 closed, the box's
+  // height (1000) or more no divider at all.
+  std::string setDivider(double width);
+  bool divider() const { return opening_ < 1000; }
+  double opening() const { return opening_; }
+  // The ends of the opening, y = 500 ∓ width/2.
+  double openingTop() const { return 500 - opening_ / 2; }
+  double openingBottom() const { return 500 + opening_ / 2; }
   // Back to four fixed reflecting walls at 0 and 1000, the tally cleared.
   void reset();
 
@@ -126,6 +138,8 @@ class Boundaries {
   double gathered_ = 0;  // impulse waiting for the piston under the specified rule
   double push_ = 0;      // the piston's outside force this tick
   unsigned course_ = 0;
+  double g_ = 0;
+  double opening_ = 1000;
   WallTally tally_;
 };
 

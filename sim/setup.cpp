@@ -80,6 +80,11 @@ void Simulation::SetUpSpecies(const SpeciesTexts& rows) {
   }
 }
 
+StartSide Simulation::sideOf(int i) const {
+  const int species = particleSpecies(i);
+  return species >= 1 ? sides_[static_cast<std::size_t>(species - 1)] : StartSide::Both;
+}
+
 void Simulation::PlaceParticles(DrawingSurface& surface) {
   // The picture is cleared for a new run: no wall's line is left on it.
   wallDrawnAt_ = -1;
@@ -89,7 +94,9 @@ void Simulation::PlaceParticles(DrawingSurface& surface) {
     try {
       // One statement per draw keeps the four numbers in their order x, y, vx, vy.
       Cell r = rnd_.next();
-      s_.posX(i) = r * 1000;
+      s_.posX(i) = sideOf(i) == StartSide::Both  ? r * 1000
+                   : sideOf(i) == StartSide::Left ? r * 500
+                                                  : r * 500 + 500;
       r = rnd_.next();
       s_.posY(i) = r * 1000;
       r = rnd_.next();
@@ -103,7 +110,12 @@ void Simulation::PlaceParticles(DrawingSurface& surface) {
       throw withPlace(e, "placing particle " + std::to_string(i));
     }
   }
-  s_.posX(1) = 500;
+  // The tracer starts in the middle of the box, or of its own side when a divider or its
+  // species' side keeps it off the middle line.
+  const StartSide first = sideOf(1);
+  s_.posX(1) = first == StartSide::Right                               ? 750
+               : first == StartSide::Left || boundaries_.divider() ? 250
+                                                                       : 500;
   s_.posY(1) = 500;
   s_.velX(1) = 0;
   s_.velY(1) = 0;

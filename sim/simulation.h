@@ -22,6 +22,10 @@ struct SpeciesTexts {
   std::array<std::string, 4> masses;
 };
 
+// Where a species' discs are placed at "Run Simulation": anywhere, or only left or right of
+// x = 500.
+enum class StartSide { Both, Left, Right };
+
 // The gas: its state and the procedures that set it up and step it. Draws only through a
 // DrawingSurface, writes only through a TextDisplay, and takes time and random numbers from
 // what it is given. Every procedure raises RunError where the model's rules fail.
@@ -46,6 +50,9 @@ class Simulation {
   // Moves the right wall toward x = target at `speed` units per tick from the boundaries' tick
   // `start`, refused (with the reason) when the placed gas cannot fit there.
   std::string moveRightWall(double target, double speed, long start);
+  // Where each species (element k for species k + 1) is placed by the next PlaceParticles.
+  void setStartSides(const std::array<StartSide, 4>& sides) { sides_ = sides; }
+  const std::array<StartSide, 4>& startSides() const { return sides_; }
   // The distance the discs keep from a wall: particle 1's radius, 0 when it holds no number.
   double wallRadius() const;
 
@@ -91,6 +98,7 @@ class Simulation {
   }
 
  private:
+  StartSide sideOf(int i) const;
   void moveAndDraw(int i, DrawingSurface& surface);
   void turnAtWall(int i, Axis axis);
   // The wall test with the boundaries active: the walls where they stand at the tick's start,
@@ -127,6 +135,7 @@ class Simulation {
   DiscGas discGas_;
   std::array<Cell, 501> oldX_, oldY_;  // positions before the exact tick's advance
   std::array<int, 501> speciesOfParticle_{};
+  std::array<StartSide, 4> sides_{};
 };
 
 // A position that is a Double of at most this magnitude: differences and their squares of
