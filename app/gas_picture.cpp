@@ -19,7 +19,8 @@ void drawGas(const Simulation& sim, DrawingSurface& surface) {
     surface.circle(s.posX(i).toSingle(), s.posY(i).toSingle(), s.partRadius(i).toSingle(), color);
   }
   const double wall = sim.boundaries().rightX();
-  if (wall < 1000) surface.wallLine(static_cast<float>(wall), wallColor);
+  if (wall < 1000) surface.wallLine(static_cast<float>(wall), 0, 1000, wallColor);
+  drawDivider(sim.boundaries(), surface);
 }
 
 }  // namespace km

@@ -26,8 +26,9 @@ void RasterSurface::circle(float x, float y, float radius, Color outline) {
   ++version_;
 }
 
-void RasterSurface::wallLine(float x, Color c) {
-  drawColumn(pixels_, x * pixels_.width() / 1000.0, toPixel(c));
+void RasterSurface::wallLine(float x, float top, float bottom, Color c) {
+  const double scaleY = pixels_.height() / 1000.0;
+  drawColumn(pixels_, x * pixels_.width() / 1000.0, toPixel(c), top * scaleY, bottom * scaleY);
   ++version_;
 }
 

@@ -17,7 +17,7 @@ class RasterSurface : public DrawingSurface {
   void setFillColor(Color c) override { fill_ = c; }
   void circle(float x, float y, float radius) override { circle(x, y, radius, fore_); }
   void circle(float x, float y, float radius, Color outline) override;
-  void wallLine(float x, Color c) override;
+  void wallLine(float x, float top, float bottom, Color c) override;
 
   // A new size in device pixels keeps what was drawn where it still fits.
   void resize(int width, int height);

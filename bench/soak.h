@@ -56,7 +56,7 @@ class WallWatch : public DrawingSurface {
   void setBackColor(Color) override {}
   void setFillColor(Color) override {}
   void circle(float x, float y, float r) override { circle(x, y, r, 0); }
-  void wallLine(float, Color) override {}
+  void wallLine(float, float, float, Color) override {}
   void circle(float x, float y, float, Color) override {
     ++draws_;
     if (draws_ <= 100 || draws_ % 2 != 0) return;

@@ -98,11 +98,11 @@ void drawDisc(PixelBuffer& picture, double cx, double cy, double r, std::uint32_
   }
 }
 
-void drawColumn(PixelBuffer& buffer, double x, std::uint32_t pixel) {
+void drawColumn(PixelBuffer& buffer, double x, std::uint32_t pixel, double top, double bottom) {
   if (!(x >= 0 && x < buffer.width())) return;
   const int column = static_cast<int>(x);
   for (int y = 0; y < buffer.height(); ++y)
-    buffer.row(y)[column] = pixel | 0xff000000u;
+    if (y + 0.5 >= top && y + 0.5 <= bottom) buffer.row(y)[column] = pixel | 0xff000000u;
 }
 
 }  // namespace km

@@ -7,9 +7,11 @@
 
 namespace km {
 
-// The column of pixels at x (device pixels, the one x falls in) in `pixel`, top to bottom;
-// nothing where x is outside the buffer. Written opaque, as a disc.
-void drawColumn(PixelBuffer& buffer, double x, std::uint32_t pixel);
+// The column of pixels at x (device pixels, the one x falls in) in `pixel`, over the rows whose
+// centres lie between `top` and `bottom` (device pixels; the whole height by default); nothing
+// where x is outside the buffer. Written opaque, as a disc.
+void drawColumn(PixelBuffer& buffer, double x, std::uint32_t pixel, double top = 0,
+                double bottom = 1e300);
 
 // Paints a disc in pixel space, where pixel (px, py) has its centre at (px + 0.5, py + 0.5):
 // `fill` on pixels whose centre lies strictly within r - 0.5 of (cx, cy), `outline` on the

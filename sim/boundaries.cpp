@@ -154,6 +154,18 @@ double Boundaries::rightVelocityAt(double t) const {
   return v_ + a_ * (t - tRef_);
 }
 
+bool Boundaries::meetEnd(double mass, double dx, double dy, double& vx, double& vy) {
+  const double along = dx * vx + dy * vy;
+  const double d2 = dx * dx + dy * dy;
+  if (!(along < 0) || !(d2 > 0)) return false;
+  const double k = 2 * along / d2;
+  const double before = vy;
+  vx -= k * dx;
+  vy -= k * dy;
+  if (mass > 0 && std::isfinite(mass)) tally_.dividerImpulseY += mass * (before - vy);
+  return true;
+}
+
 double Boundaries::fluxSpeed(double kT, double mass, RandomSource& rnd) {
   // Inverse of the distribution 1 − exp(−m·v²/2kT); 1 − u lies in (0, 1].
   const double u = rnd.next();
@@ -191,10 +203,15 @@ bool Boundaries::meet(WallSide w, double mass, double t, double& normal, double&
   const double gain =
       0.5 * mass *
       ((normal * normal - before * before) + (tangential * tangential - beforeT * beforeT));
-  if (h.thermal)
-    tally_.heat[index(w)] += gain;
-  else
+  if (h.thermal) {
+    // A moving thermal wall both works and heats: its push times its speed is work, the rest
+    // (the gain in the wall's own frame) is heat.
+    const double worked = u == 0 ? 0 : u * mass * (normal - before);
+    tally_.work += worked;
+    tally_.heat[index(w)] += gain - worked;
+  } else {
     tally_.work += gain;
+  }
   const double impulse = mass * (before - normal);  // toward +x or +y
   tally_.impulse[index(w)] += std::fabs(impulse);
   if (pistonHere) {

@@ -36,8 +36,8 @@ struct RightWallMotion {
 struct WallTally {
   std::array<double, wallCount> impulse{};  // normal momentum the discs gave each wall
   std::array<double, wallCount> heat{};     // energy each thermal wall gave the gas
-  double work = 0;          // energy the moving wall or piston gave the gas at contacts
-  double externalWork = 0;  // P_ext·L·(−ΔX): the work of the piston's outside pressure
+  double work = 0;             // energy the moving wall or piston gave the gas at contacts
+  double externalWork = 0;     // P_ext·L·(−ΔX): the work of the piston's outside pressure
   double dividerImpulseY = 0;  // momentum toward +y the discs gave the opening's two ends
   long thermalContacts = 0;
 };
@@ -116,6 +116,11 @@ class Boundaries {
   // changes. Whether the disc changed.
   bool meet(WallSide w, double mass, double t, double& normal, double& tangential,
             RandomSource& rnd);
+
+  // A disc of `mass` whose centre stands at (dx, dy) from one end of the divider's opening
+  // meets that end: the velocity's component along the line from the end to the centre turns
+  // if it approaches; the impulse across y is counted. Whether the disc changed.
+  bool meetEnd(double mass, double dx, double dy, double& vx, double& vy);
 
   // Draws for a thermal wall at kT for a disc of mass m: the speed away from the wall from the
   // flux-weighted law m·v/kT·exp(−m·v²/2kT), the tangential component from the Gaussian of

@@ -12,7 +12,8 @@ namespace km {
 namespace {
 
 constexpr double never = std::numeric_limits<double>::infinity();
-constexpr int lowX = -1, highX = -2, lowY = -3, highY = -4;  // walls, as event partners
+constexpr int lowX = -1, highX = -2, lowY = -3, highY = -4;   // walls, as event partners
+constexpr int dividerFace = -5, topEnd = -6, bottomEnd = -7;  // the divider
 
 bool later(const auto& a, const auto& b) {
   if (a.t != b.t) return a.t > b.t;
@@ -51,6 +52,90 @@ bool clampIntoBox(Disc& d, double right = 1000) {
     if (*p > hi) *p = hi, moved = true;
   }
   return moved;
+}
+
+// The time τ ≥ 0 from now at which a gap c + b·τ + A·τ² closes to 0 while closing, or never.
+double closingTime(double c, double b, double A) {
+  if (!(c > 0)) {
+    // On or beyond the contact line: meet now if closing. Else, pushed back by A < 0, it comes
+    // back in front of the line and closes at the larger root; or, never getting in front,
+    // it closes once the push turns it round (a hair later, so that it approaches then).
+    if (b < 0) return 0;
+    if (!(A < 0)) return never;
+    const double disc = b * b - 4 * A * c;
+    if (disc > 0) return (b + std::sqrt(disc)) / (-2 * A);
+    return b / (-2 * A) * (1 + 1e-12) + 1e-15;
+  }
+  if (A == 0) return b < 0 ? c / -b : never;
+  const double disc = b * b - 4 * A * c;
+  // Roots in the forms that lose no digits: with A < 0 one root is positive, whatever b.
+  if (A < 0) return b >= 0 ? (b + std::sqrt(disc)) / (-2 * A) : 2 * c / (std::sqrt(disc) - b);
+  if (b < 0 && disc >= 0) return 2 * c / (std::sqrt(disc) - b);
+  return never;
+}
+
+// The polynomial c[0] + c[1]·x + … + c[n]·x^n at x.
+double polyAt(const double* c, int n, double x) {
+  double v = c[n];
+  for (int k = n - 1; k >= 0; --k)
+    v = v * x + c[k];
+  return v;
+}
+
+// The root of the polynomial between a and b, where it changes sign, by bisection to the
+// last bit: the end on the side where it is 0 or below its value at a's side.
+double bisect(const double* c, int n, double a, double b) {
+  const bool risingAtA = polyAt(c, n, a) < 0;
+  for (int k = 0; k < 200; ++k) {
+    const double mid = 0.5 * (a + b);
+    if (!(mid > a && mid < b)) break;
+    (polyAt(c, n, mid) < 0) == risingAtA ? a = mid : b = mid;
+  }
+  return risingAtA ? a : b;
+}
+
+// The roots of the polynomial of degree n (n ≤ 4, c[n] ≠ 0) in [a, b], in order, isolated
+// between the roots of its derivative, where it is monotone. Their count.
+int rootsIn(const double* c, int n, double a, double b, double* out) {
+  if (n == 1) {
+    const double x = -c[0] / c[1];
+    if (!(x >= a && x <= b)) return 0;
+    out[0] = x;
+    return 1;
+  }
+  double d[4], critical[4];
+  for (int k = 1; k <= n; ++k)
+    d[k - 1] = k * c[k];
+  const int m = rootsIn(d, n - 1, a, b, critical);
+  int found = 0;
+  double lo = a, flo = polyAt(c, n, a);
+  for (int k = 0; k <= m; ++k) {
+    const double hi = k < m ? critical[k] : b, fhi = polyAt(c, n, hi);
+    if (flo == 0)
+      out[found++] = lo;
+    else if ((flo < 0) != (fhi < 0) && fhi != 0)
+      out[found++] = bisect(c, n, lo, hi);
+    lo = hi;
+    flo = fhi;
+  }
+  if (flo == 0 && (found == 0 || out[found - 1] != b)) out[found++] = b;
+  return found;
+}
+
+// The first time in (0, span] at which the quartic c falls through 0 (a gap closing), or never.
+double firstFall(const double* c, double span) {
+  double d[4], critical[4];
+  for (int k = 1; k <= 4; ++k)
+    d[k - 1] = k * c[k];
+  const int m = rootsIn(d, 3, 0, span, critical);
+  double lo = 0, flo = polyAt(c, 4, 0);
+  for (int k = 0; k <= m; ++k) {
+    const double hi = k < m ? critical[k] : span, fhi = polyAt(c, 4, hi);
+    if (flo > 0 && fhi <= 0) return bisect(c, 4, lo, hi);
+    lo = hi;
+    flo = fhi;
+  }
+  return never;
 }
 
 WallSide sideOf(int wall) {
@@ -95,9 +180,20 @@ void DiscGrid::build(const DiscGas& gas, double cell) {
 
 void HardDiscs::moveTo(Disc& d, Motion& m, double t) const {
   if (t == m.t) return;
-  d.x += d.vx * (t - m.t);
-  d.y += d.vy * (t - m.t);
+  const double dt = t - m.t;
+  d.x += d.vx * dt;
+  if (g_ != 0) {
+    d.y += (d.vy + 0.5 * g_ * dt) * dt;
+    d.vy += g_ * dt;
+  } else {
+    d.y += d.vy * dt;
+  }
   m.t = t;
+}
+
+// No disc speeds up by more than the field's pull over a tick between contacts.
+double HardDiscs::speedBound(const Disc& d) const {
+  return speedOf(d) + g_;
 }
 
 void HardDiscs::push(const Event& e) {
@@ -148,23 +244,7 @@ double HardDiscs::rightWallTime(int i, double t0) const {
   const double c = walls_->rightAt(t0) - d.radius - d.x;
   const double b = walls_->rightVelocityAt(t0) - d.vx;
   const double A = 0.5 * walls_->rightAcceleration();
-  double tau = never;
-  if (!(c > 0)) {
-    // On or beyond the contact line: meet now if closing, else once the piston's push makes
-    // it close (a hair later, so that the disc is approaching when it turns).
-    if (b < 0) return t0;
-    if (A < 0) tau = b / (-2 * A) * (1 + 1e-12) + 1e-15;
-  } else if (A == 0) {
-    if (b < 0) tau = c / -b;
-  } else {
-    const double disc = b * b - 4 * A * c;
-    // Roots in the forms that lose no digits: with A < 0 one root is positive, whatever b.
-    if (A < 0)
-      tau = b >= 0 ? (b + std::sqrt(disc)) / (-2 * A) : 2 * c / (std::sqrt(disc) - b);
-    else if (b < 0 && disc >= 0)
-      tau = 2 * c / (std::sqrt(disc) - b);
-  }
-  const double t = t0 + tau;
+  const double t = t0 + closingTime(c, b, A);
   return t <= end_ ? t : never;
 }
 
@@ -175,8 +255,19 @@ void HardDiscs::boundedWallEvent(int i, double t0, Event& best) const {
   const double lo = d.radius, hi = 1000 - d.radius;
   double t = never;
   int wall = lowY;
-  if (d.vy < 0) t = d.y <= lo ? t0 : t0 + (lo - d.y) / d.vy;
-  if (d.vy > 0) t = d.y >= hi ? t0 : t0 + (hi - d.y) / d.vy, wall = highY;
+  if (g_ != 0) {
+    // On a parabola: the floor's gap closes as the field pulls, the ceiling's against it.
+    const double floor = closingTime(hi - d.y, -d.vy, -0.5 * g_);
+    const double ceiling = closingTime(d.y - lo, d.vy, 0.5 * g_);
+    if (floor < ceiling)
+      t = t0 + floor, wall = highY;
+    else if (ceiling < never)
+      t = t0 + ceiling;
+  } else {
+    if (d.vy < 0) t = d.y <= lo ? t0 : t0 + (lo - d.y) / d.vy;
+    if (d.vy > 0) t = d.y >= hi ? t0 : t0 + (hi - d.y) / d.vy, wall = highY;
+  }
+  if (divider_) dividerEvent(i, t0, t, wall);
   if (d.vx < 0) {
     const double tx = d.x <= lo ? t0 : t0 + (lo - d.x) / d.vx;
     if (tx < t) t = tx, wall = lowX;
@@ -186,6 +277,48 @@ void HardDiscs::boundedWallEvent(int i, double t0, Event& best) const {
   if (t < best.t) best = Event{t, i, wall, m.count, wall == highX ? walls_->pistonCourse() : 0};
 }
 
+void HardDiscs::dividerEvent(int i, double t0, double& t, int& wall) const {
+  const Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+  // The face on the disc's own side; x moves in a straight line whatever the field.
+  const bool left = d.x < 500;
+  const double c = left ? (500 - d.radius) - d.x : d.x - (500 + d.radius);
+  const double b = left ? -d.vx : d.vx;
+  double tau = never;
+  if (!(c > 0)) {
+    if (b < 0 && againstDivider(d.y)) tau = 0;
+  } else if (b < 0) {
+    tau = c / -b;
+    if (!againstDivider(d.y + (d.vy + 0.5 * g_ * tau) * tau)) tau = never;
+  }
+  if (t0 + tau < t) t = t0 + tau, wall = dividerFace;
+  if (!ends_) return;
+  const double up = endTime(d, top_, t0), down = endTime(d, bottom_, t0);
+  if (t0 + up < t) t = t0 + up, wall = topEnd;
+  if (t0 + down < t) t = t0 + down, wall = bottomEnd;
+}
+
+double HardDiscs::endTime(const Disc& d, double endY, double t0) const {
+  const double dx = d.x - 500, dy = d.y - endY, r = d.radius;
+  const double span = end_ - t0;
+  const double reach = r + speedBound(d) * span;
+  if (!(dx * dx + dy * dy <= reach * reach)) return never;
+  const double along = dx * d.vx + dy * d.vy;
+  const double gap = dx * dx + dy * dy - r * r;
+  if (g_ == 0) {
+    // A straight line past a point, as a pair with a partner at rest.
+    if (!(along < 0)) return never;
+    if (gap <= 0) return 0;
+    const double disc = along * along - (d.vx * d.vx + d.vy * d.vy) * gap;
+    if (!(disc >= 0)) return never;
+    return gap / (std::sqrt(disc) - along);
+  }
+  if (gap <= 0 && along < 0) return 0;
+  // The squared distance less r² along the parabola is a quartic in time.
+  const double h = 0.5 * g_;
+  const double c[5] = {gap, 2 * along, d.vx * d.vx + d.vy * d.vy + 2 * dy * h, 2 * d.vy * h, h * h};
+  return firstFall(c, span);
+}
+
 // The time at which discs i (at its position for t0) and j (at its own time) come to the
 // contact distance while approaching, or never. Overlapping or touching discs that approach
 // meet at once; separating ones never, whatever their distance.
@@ -193,8 +326,9 @@ double HardDiscs::pairTime(int i, int j, double t0) const {
   const Disc& a = gas_->discs[static_cast<std::size_t>(i)];
   const Disc& b = gas_->discs[static_cast<std::size_t>(j)];
   const double late = t0 - motion_[static_cast<std::size_t>(j)].t;
-  const double rx = (b.x + b.vx * late) - a.x, ry = (b.y + b.vy * late) - a.y;
-  const double vx = b.vx - a.vx, vy = b.vy - a.vy;
+  // The field pulls both alike, so that their relative motion is a straight line.
+  const double rx = (b.x + b.vx * late) - a.x, ry = (b.y + (b.vy + 0.5 * g_ * late) * late) - a.y;
+  const double vx = b.vx - a.vx, vy = (b.vy + g_ * late) - a.vy;
   const double approach = rx * vx + ry * vy;
   if (!(approach < 0)) return never;
   const double gap = (rx * rx + ry * ry) - sigma2_;
@@ -218,7 +352,7 @@ void HardDiscs::predict(int i, double t0) {
     // until the stretch ends. So any disc that i can meet before then was binned within this
     // reach of where i stands now. The bound is raised whenever a contact makes a disc faster,
     // which keeps it valid for later predictions; a disc so sped up predicts again itself.
-    const double reach = sigma_ + speedOf(d) * (end_ - t0) + vmax_ * (end_ - begin_);
+    const double reach = sigma_ + speedBound(d) * (end_ - t0) + vmax_ * (end_ - begin_);
     const double reach2 = reach * reach;
     grid_.visitNear(d.x, d.y, reach, [&](int j) {
       if (j == i) return;
@@ -256,7 +390,7 @@ void HardDiscs::meetPair(int i, int j, double t) {
       if (observer_) observer_->pairExchange(std::min(i, j), std::max(i, j));
       holdPinned(i);
       holdPinned(j);
-      vmax_ = std::max({vmax_, speedOf(a), speedOf(b)});
+      vmax_ = std::max({vmax_, speedBound(a), speedBound(b)});
     }
   }
   ++ma.count;
@@ -288,13 +422,34 @@ void HardDiscs::meetBoundary(int i, int wall, double t) {
   const double before = v;
   if (walls_->meet(sideOf(wall), d.mass, t, v, tangential, *rnd_)) {
     if (observer_) observer_->wallTurn(i, onX ? Axis::X : Axis::Y, p, before, v);
-    vmax_ = std::max(vmax_, speedOf(d));
+    vmax_ = std::max(vmax_, speedBound(d));
   }
   ++m.count;
   predict(i, t);
 }
 
+void HardDiscs::meetDivider(int i, int wall, double t) {
+  Disc& d = gas_->discs[static_cast<std::size_t>(i)];
+  Motion& m = motion_[static_cast<std::size_t>(i)];
+  moveTo(d, m, t);
+  if (wall == dividerFace) {
+    const bool left = d.x < 500;
+    const double at = left ? 500 - d.radius : 500 + d.radius;
+    if (std::fabs(d.x - at) <= 1e-9) d.x = at;
+    if (left ? d.vx > 0 : d.vx < 0) d.vx = -d.vx;
+  } else {
+    walls_->meetEnd(d.mass, d.x - 500, d.y - (wall == topEnd ? top_ : bottom_), d.vx, d.vy);
+  }
+  vmax_ = std::max(vmax_, speedBound(d));
+  ++m.count;
+  predict(i, t);
+}
+
 void HardDiscs::meetWall(int i, int wall, double t) {
+  if (wall <= dividerFace) {
+    meetDivider(i, wall, t);
+    return;
+  }
   if (walls_) {
     meetBoundary(i, wall, t);
     return;
@@ -364,6 +519,11 @@ void HardDiscs::step(DiscGas& gas, GasObserver* observer, long maxContacts, long
   sigma2_ = sigma_ * sigma_;
   pairs_ = n >= 2 && sigma_ > 0;
   walls_ = bounds_ && bounds_->active() && rnd_ ? bounds_ : nullptr;
+  g_ = walls_ ? walls_->gravity() : 0;
+  divider_ = walls_ && walls_->divider();
+  top_ = divider_ ? walls_->openingTop() : 500;
+  bottom_ = divider_ ? walls_->openingBottom() : 500;
+  ends_ = divider_ && bottom_ > top_;
 
   for (int i = 1; i <= n; ++i) {
     Disc& d = gas.discs[static_cast<std::size_t>(i)];
@@ -371,7 +531,7 @@ void HardDiscs::step(DiscGas& gas, GasObserver* observer, long maxContacts, long
     m = Motion{};
     m.pinned = !(d.radius < 500);
     holdPinned(i);
-    vmax_ = std::max(vmax_, speedOf(d));
+    vmax_ = std::max(vmax_, speedBound(d));
   }
   // The tick runs in stretches short enough that no disc crosses more than a few contact
   // distances in one; each bins the discs afresh, so the candidates of a prediction stay few
@@ -423,6 +583,37 @@ void HardDiscs::stretch(long maxContacts, long maxCandidates) {
   }
 }
 
+bool HardDiscs::offDivider(Disc& d) const {
+  if (!bounds_ || !bounds_->divider()) return false;
+  const double r = d.radius, top = bounds_->openingTop(), bottom = bounds_->openingBottom();
+  bool moved = false;
+  if (std::fabs(d.x - 500) < r && (d.y <= top || d.y >= bottom)) {
+    d.x = d.x < 500 ? 500 - r : 500 + r;
+    moved = true;
+  }
+  if (!(bottom > top)) return moved;
+  for (const double endY : {top, bottom}) {
+    const double dx = d.x - 500, dy = d.y - endY;
+    const double dist = std::sqrt(dx * dx + dy * dy);
+    if (!(dist < r)) continue;
+    // Out along the line from the end, or into the opening when the centre is on the end.
+    const double out = r * (1 + 1e-9);
+    if (dist > 0) {
+      d.x = 500 + dx * (out / dist);
+      d.y = endY + dy * (out / dist);
+    } else {
+      d.y = endY + (endY == top ? out : -out);
+    }
+    moved = true;
+  }
+  return moved;
+}
+
+bool HardDiscs::intoRoom(Disc& d, double right) const {
+  const bool boxed = clampIntoBox(d, right);
+  return offDivider(d) || boxed;
+}
+
 std::string HardDiscs::separate(DiscGas& gas) {
   const int n = gas.count();
   double widest = -never;
@@ -437,7 +628,7 @@ std::string HardDiscs::separate(DiscGas& gas) {
   const double right = rightEdge();
   if (n < 2 || !(sigma > 0)) {
     for (int i = 1; i <= n; ++i)
-      clampIntoBox(gas.discs[static_cast<std::size_t>(i)], right);
+      intoRoom(gas.discs[static_cast<std::size_t>(i)], right);
     return "";
   }
   // The packing fraction over the square the centres reach, as the laboratory gives it. The
@@ -462,7 +653,7 @@ std::string HardDiscs::separate(DiscGas& gas) {
   for (int sweep = 0; sweep < sweepLimit; ++sweep) {
     bool moved = false;
     for (int i = 1; i <= n; ++i)
-      moved = clampIntoBox(gas.discs[static_cast<std::size_t>(i)], right) || moved;
+      moved = intoRoom(gas.discs[static_cast<std::size_t>(i)], right) || moved;
     grid_.build(gas, sigma);
     for (int i = 1; i <= n; ++i) {
       Disc& a = gas.discs[static_cast<std::size_t>(i)];
@@ -488,8 +679,8 @@ std::string HardDiscs::separate(DiscGas& gas) {
         a.y -= ny * half;
         b.x += nx * half;
         b.y += ny * half;
-        clampIntoBox(a, right);
-        clampIntoBox(b, right);
+        intoRoom(a, right);
+        intoRoom(b, right);
         moved = true;
       });
     }

@@ -136,12 +136,26 @@ class HardDiscs {
   double pairTime(int i, int j, double t0) const;
   void wallEvent(int i, double t0, Event& best) const;
   void boundedWallEvent(int i, double t0, Event& best) const;
+  // The divider's faces and the ends of its opening, for disc i at its position for t0: the
+  // earliest contact before `t`, which it lowers.
+  void dividerEvent(int i, double t0, double& t, int& wall) const;
+  // Time from now until disc d meets the end of the opening at y = endY, or never.
+  double endTime(const Disc& d, double endY, double t0) const;
+  // Whether a centre at y faces the divider's wall rather than its opening.
+  bool againstDivider(double y) const { return y <= top_ || y >= bottom_; }
+  // Keeps a disc off the divider, for separation: out of its faces to its own side, and at its
+  // radius from the opening's ends. Whether it moved.
+  bool offDivider(Disc& d) const;
+  double speedBound(const Disc& d) const;
+  // The box's walls, then the divider: whether the disc moved.
+  bool intoRoom(Disc& d, double right) const;
   // When disc i, at its position for t0, meets the right wall of walls_, or never.
   double rightWallTime(int i, double t0) const;
   void push(const Event& e);
   void meetPair(int i, int j, double t);
   void meetWall(int i, int wall, double t);
   void meetBoundary(int i, int wall, double t);
+  void meetDivider(int i, int wall, double t);
   // The right edge of the box the centres of discs keep within, before their radius.
   double rightEdge() const;
   void turn(int i, Axis axis, double& velocity, double at);
@@ -159,9 +173,13 @@ class HardDiscs {
   std::vector<Event> best_;
   DiscGrid grid_;
   double sigma_ = 0, sigma2_ = 0;
-  bool pairs_ = false;          // whether discs can meet one another at all
-  double vmax_ = 0;             // no disc has been faster in this tick
-  double begin_ = 0, end_ = 1;  // the stretch of the tick being run
+  double g_ = 0;                     // the field this tick, units per tick², toward +y
+  bool divider_ = false;             // a divider at x = 500 this tick
+  double top_ = 500, bottom_ = 500;  // its opening's ends
+  bool ends_ = false;                // whether the opening is open at all
+  bool pairs_ = false;               // whether discs can meet one another at all
+  double vmax_ = 0;                  // no disc has been faster in this tick
+  double begin_ = 0, end_ = 1;       // the stretch of the tick being run
   long contacts_ = 0;
   long candidates_ = 0;
   bool capped_ = false;

@@ -88,13 +88,14 @@ StartSide Simulation::sideOf(int i) const {
 void Simulation::PlaceParticles(DrawingSurface& surface) {
   // The picture is cleared for a new run: no wall's line is left on it.
   wallDrawnAt_ = -1;
+  dividerDrawn_ = false;
   s_.placedCount = 0;
   int last = passesUpTo(s_.speciesCount(0));
   for (int i = 1; i <= last; ++i) {
     try {
       // One statement per draw keeps the four numbers in their order x, y, vx, vy.
       Cell r = rnd_.next();
-      s_.posX(i) = sideOf(i) == StartSide::Both  ? r * 1000
+      s_.posX(i) = sideOf(i) == StartSide::Both   ? r * 1000
                    : sideOf(i) == StartSide::Left ? r * 500
                                                   : r * 500 + 500;
       r = rnd_.next();
@@ -113,9 +114,9 @@ void Simulation::PlaceParticles(DrawingSurface& surface) {
   // The tracer starts in the middle of the box, or of its own side when a divider or its
   // species' side keeps it off the middle line.
   const StartSide first = sideOf(1);
-  s_.posX(1) = first == StartSide::Right                               ? 750
+  s_.posX(1) = first == StartSide::Right                           ? 750
                : first == StartSide::Left || boundaries_.divider() ? 250
-                                                                       : 500;
+                                                                   : 500;
   s_.posY(1) = 500;
   s_.velX(1) = 0;
   s_.velY(1) = 0;

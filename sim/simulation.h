@@ -104,6 +104,8 @@ class Simulation {
   // The wall test with the boundaries active: the walls where they stand at the tick's start,
   // and what each does to a disc beyond it.
   void meetBoundaries(int i);
+  // The divider's faces and its opening's ends, for particle i just moved.
+  void meetDivider(int i);
   // Whether particles first..last all have tame positions, and the collision test of i given
   // that answer for the particles after i.
   bool tameFrom(int first) const;
@@ -130,6 +132,8 @@ class Simulation {
   CollisionRule rule_ = CollisionRule::Specified;
   bool separatePending_ = false;  // the next exact tick separates overlaps first
   double wallDrawnAt_ = -1;       // where the wall's line is drawn, −1 for none
+  bool dividerDrawn_ = false;     // the divider's line as drawn last, opening from dividerTop_
+  double dividerTop_ = 0;
   Boundaries boundaries_;
   HardDiscs hardDiscs_;
   DiscGas discGas_;
@@ -137,6 +141,9 @@ class Simulation {
   std::array<int, 501> speciesOfParticle_{};
   std::array<StartSide, 4> sides_{};
 };
+
+// The divider's two pieces, either side of its opening, when there is one.
+void drawDivider(const Boundaries& walls, DrawingSurface& surface);
 
 // A position that is a Double of at most this magnitude: differences and their squares of
 // such positions are plain finite doubles, so the pair test can skip the cell rules.

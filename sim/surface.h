@@ -26,8 +26,9 @@ class DrawingSurface {
   virtual void circle(float x, float y, float radius) = 0;
   // A filled disc outlined in `outline`.
   virtual void circle(float x, float y, float radius, Color outline) = 0;
-  // A vertical line across the whole surface at x, one device pixel wide: a wall that moved.
-  virtual void wallLine(float x, Color c) = 0;
+  // A vertical line at x from y = top to y = bottom, one device pixel wide: a wall that moved,
+  // or the divider.
+  virtual void wallLine(float x, float top, float bottom, Color c) = 0;
 };
 
 enum class Readout { Label1, Label2, Label3, Label7 };
@@ -46,7 +47,7 @@ class NoDrawing : public DrawingSurface {
   void setFillColor(Color) override {}
   void circle(float, float, float) override {}
   void circle(float, float, float, Color) override {}
-  void wallLine(float, Color) override {}
+  void wallLine(float, float, float, Color) override {}
 };
 class NoReadouts : public TextDisplay {
  public:

@@ -84,11 +84,52 @@ void Simulation::meetBoundaries(int i) {
     normalCell = normal;
     if (tangential != beforeT) tangentialCell = tangential;
     if (observer_) observer_->wallTurn(i, axis, at, before, normal);
+    // Under a field a disc turned where it stands beyond the floor would keep the height it
+    // lost there: it is taken back out, mirrored in the contact line, as on a real bounce.
+    if (axis == Axis::Y && boundaries_.gravity() != 0) {
+      const double line = side == WallSide::Top ? r : 1000 - r;
+      s_.posY(i) = 2 * line - y;
+    }
   };
   if (x < r) meet(WallSide::Left, Axis::X, x);
   if (x > boundaries_.rightX() - r) meet(WallSide::Right, Axis::X, x);
   if (y < r) meet(WallSide::Top, Axis::Y, y);
   if (y > 1000 - r) meet(WallSide::Bottom, Axis::Y, y);
+  if (boundaries_.divider()) meetDivider(i);
+}
+
+void Simulation::meetDivider(int i) {
+  const double r = s_.partRadius(i).toDouble(), mass = s_.partMass(i).toDouble();
+  const double x = s_.posX(i).toDouble(), y = s_.posY(i).toDouble();
+  const double fromX = s_.prevX.toDouble(), fromY = s_.prevY.toDouble();
+  const double top = boundaries_.openingTop(), bottom = boundaries_.openingBottom();
+  auto against = [&](double at) { return at <= top || at >= bottom; };
+  // The face on the side the disc came from. Unlike the outer walls', this test also takes the
+  // disc back out of the face, mirrored, so that a step longer than the face's width cannot
+  // carry it through.
+  const bool left = fromX < 500;
+  const double face = left ? 500 - r : 500 + r;
+  const bool beyond = left ? x > face : x < face;
+  const bool cameFromFront = left ? fromX <= face : fromX >= face;
+  if (beyond) {
+    const double crossY =
+        cameFromFront && x != fromX ? fromY + (y - fromY) * ((face - fromX) / (x - fromX)) : y;
+    if (against(crossY)) {
+      s_.posX(i) = cameFromFront ? 2 * face - x : face;
+      const double vx = s_.velX(i).toDouble();
+      if (left ? vx > 0 : vx < 0) s_.velX(i) = -vx;
+      return;
+    }
+  }
+  if (!(bottom > top)) return;
+  for (const double endY : {top, bottom}) {
+    const double dx = x - 500, dy = y - endY;
+    if (!(dx * dx + dy * dy < r * r)) continue;
+    double vx = s_.velX(i).toDouble(), vy = s_.velY(i).toDouble();
+    if (!boundaries_.meetEnd(mass, dx, dy, vx, vy)) continue;
+    s_.velX(i) = vx;
+    s_.velY(i) = vy;
+  }
 }
 
 double Simulation::wallRadius() const {
@@ -115,10 +156,15 @@ std::string Simulation::moveRightWall(double target, double speed, long start) {
 void Simulation::moveAndDraw(int i, DrawingSurface& surface) {
   s_.prevX = s_.posX(i);
   s_.prevY = s_.posY(i);
+  // The field's pull in two halves, before and after the move: the step of velocity Verlet,
+  // which keeps the energy with m·g·h to the order of the step's square.
+  const double g = boundaries_.gravity();
+  if (g != 0) s_.velY(i) = s_.velY(i) + Cell(g / 2);
   s_.posX(i) = s_.posX(i) + s_.velX(i);
   s_.posY(i) = s_.posY(i) + s_.velY(i);
   if (boundaries_.active()) {
     meetBoundaries(i);
+    if (g != 0) s_.velY(i) = s_.velY(i) + Cell(g / 2);
   } else {
     // Strict test, and the disc is not moved back: it turns inward and comes back by itself.
     if (abs(s_.posX(i) - 500) > 500 - s_.partRadius(i)) turnAtWall(i, Axis::X);
@@ -149,10 +195,8 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
   if (walls) boundaries_.beginTick(wallRadius(), rule_ == CollisionRule::Exact);
   if (rule_ == CollisionRule::Exact) {
     exactTick(last, surface, readouts);
-    if (walls) {
-      boundaries_.endTick();
-      drawWall(surface);
-    }
+    if (walls) boundaries_.endTick();
+    if (walls || wallDrawnAt_ >= 0 || dividerDrawn_) drawWall(surface);
     return;
   }
   Readings readings(readouts);
@@ -170,18 +214,29 @@ void Simulation::Timer1_Timer(DrawingSurface& surface, TextDisplay& readouts) {
     checkPairs(i, laterTame, laterTame ? &sweep_ : nullptr);
     readings.add(s_, i);
   }
-  if (walls) {
-    boundaries_.endTick();
-    drawWall(surface);
-  }
+  if (walls) boundaries_.endTick();
+  if (walls || wallDrawnAt_ >= 0 || dividerDrawn_) drawWall(surface);
+}
+
+void drawDivider(const Boundaries& walls, DrawingSurface& surface) {
+  if (!walls.divider()) return;
+  surface.wallLine(500, 0, static_cast<float>(walls.openingTop()), wallColor);
+  surface.wallLine(500, static_cast<float>(walls.openingBottom()), 1000, wallColor);
 }
 
 void Simulation::drawWall(DrawingSurface& surface) {
   const double x = boundaries_.rightX();
-  if (wallDrawnAt_ >= 0 && wallDrawnAt_ != x) surface.wallLine(static_cast<float>(wallDrawnAt_), 0);
+  if (wallDrawnAt_ >= 0 && wallDrawnAt_ != x)
+    surface.wallLine(static_cast<float>(wallDrawnAt_), 0, 1000, 0);
+  // An opening made wider leaves no line in it.
+  if (dividerDrawn_ && !(boundaries_.divider() && boundaries_.openingTop() == dividerTop_))
+    surface.wallLine(500, 0, 1000, 0);
   wallDrawnAt_ = -1;
+  dividerDrawn_ = boundaries_.divider();
+  dividerTop_ = boundaries_.openingTop();
+  drawDivider(boundaries_, surface);
   if (x >= 1000) return;
-  surface.wallLine(static_cast<float>(x), wallColor);
+  surface.wallLine(static_cast<float>(x), 0, 1000, wallColor);
   wallDrawnAt_ = x;
 }
 

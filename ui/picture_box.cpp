@@ -72,9 +72,10 @@ void PictureBox::circle(float x, float y, float radius, Color outline) {
   drawn();
 }
 
-void PictureBox::wallLine(float x, Color c) {
+void PictureBox::wallLine(float x, float top, float bottom, Color c) {
   fitImage();
-  drawColumn(pixels_, x * image_.width() / 1000.0, toQRgb(c));
+  const double scaleY = image_.height() / 1000.0;
+  drawColumn(pixels_, x * image_.width() / 1000.0, toQRgb(c), top * scaleY, bottom * scaleY);
   drawn();
 }
 

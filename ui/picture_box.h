@@ -24,7 +24,7 @@ class PictureBox : public QWidget, public DrawingSurface {
   void setFillColor(Color c) override;
   void circle(float x, float y, float radius) override;
   void circle(float x, float y, float radius, Color outline) override;
-  void wallLine(float x, Color c) override;
+  void wallLine(float x, float top, float bottom, Color c) override;
 
   // The image in device pixels; its devicePixelRatio() is the screen's.
   const QImage& image() const;

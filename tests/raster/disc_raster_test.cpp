@@ -3,10 +3,13 @@
 // hostile input, and the buffer's own resize.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <tuple>
+#include <vector>
 
 #include "disc_raster.h"
 #include "pixel_buffer.h"
@@ -151,6 +154,19 @@ TEST(DrawColumn, FillsTheColumnXFallsInOpaqueAndNothingOutside) {
     for (int y = 0; y < 4; ++y)
       for (int c = 0; c < 10; ++c)
         EXPECT_EQ(b.pixel(c, y), c == column ? 0xff123456u : 0u) << x << " at " << c << "," << y;
+  }
+  // Only the rows whose centres lie from top to bottom: a piece of the divider.
+  const std::tuple<double, double, std::vector<int>> pieces[] = {
+      {0, 2, {0, 1}}, {1.5, 4, {1, 2, 3}}, {0.6, 1.4, {}}, {3.5, 1e9, {3}}};
+  for (const auto& [top, bottom, rows] : pieces) {
+    PixelBuffer b;
+    b.resize(3, 4, 0);
+    drawColumn(b, 1, 0x00abcdefu, top, bottom);
+    for (int y = 0; y < 4; ++y)
+      for (int c = 0; c < 3; ++c) {
+        const bool on = c == 1 && std::find(rows.begin(), rows.end(), y) != rows.end();
+        EXPECT_EQ(b.pixel(c, y), on ? 0xffabcdefu : 0u) << top << ".." << bottom << " at " << y;
+      }
   }
   for (double outside : {-0.5, 10.0, 1e9, std::nan("")}) {
     PixelBuffer b;

@@ -45,8 +45,9 @@ struct RecordingSurface : DrawingSurface {
   void circle(float x, float y, float r, Color c) override {
     calls.push_back("circle " + num(x) + " " + num(y) + " " + num(r) + " " + std::to_string(c));
   }
-  void wallLine(float x, Color c) override {
-    calls.push_back("wall " + num(x) + " " + std::to_string(c));
+  void wallLine(float x, float top, float bottom, Color c) override {
+    calls.push_back("wall " + num(x) + " " + num(top) + ".." + num(bottom) + " " +
+                    std::to_string(c));
   }
 };
 
