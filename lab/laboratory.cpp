@@ -274,16 +274,6 @@ void Laboratory::afterTick() {
   const bool inWindow = since > settings_.warmup &&
                         (settings_.window == 0 || since <= settings_.warmup + settings_.window);
   walls_.afterTick(sim_.boundaries(), radius_, n_, kT[0], inWindow);
-  const Boundaries& bounds = sim_.boundaries();
-  if (g > 0)
-    atmosphere_.afterTick(y_, vxNow_, vyNow_, mass_, speciesOf_, n_, 1000 - 2 * radius_,
-                          bounds.tally(), inWindow);
-  else
-    atmosphere_.markTally(bounds.tally());
-  if (bounds.divider())
-    effusion_.afterTick(x_, radius_, speciesOf_, n_, inWindow);
-  else
-    effusion_.forgetSides();
   const double side = 1000 - 2 * radius_;
   // Walls that move or hold a temperature: Z over the area the centres reach now. Where the
   // centres have no room between the walls there is no Z to show.
@@ -326,6 +316,17 @@ void Laboratory::afterTick() {
     if (kT_[0].ticks() % WallProfile::everyTicks == 1)
       interior_.add(profile_.add(x_, y_, speciesOf_, n_));
   }
+  // After the averages began this tick, so that their first tick is kept.
+  const Boundaries& bounds = sim_.boundaries();
+  if (g > 0)
+    atmosphere_.afterTick(y_, vxNow_, vyNow_, mass_, speciesOf_, n_, 1000 - 2 * radius_,
+                          bounds.tally(), inWindow);
+  else
+    atmosphere_.markTally(bounds.tally());
+  if (bounds.divider())
+    effusion_.afterTick(x_, radius_, speciesOf_, n_, inWindow);
+  else
+    effusion_.forgetSides();
   impulse_ = 0;
   met_.fill(0);
   gasLaws_.afterTick(*this, sim_, gasNow());

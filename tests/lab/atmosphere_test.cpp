@@ -109,5 +109,81 @@ TEST(ScaleHeight, HeightsDrawnFromTheLawGiveItsScaleDensityAndWeight) {
   EXPECT_NEAR(r.support.value, 500, 1e-9);
 }
 
+// --- A gas of hard discs under the exact rule, once the field moves them ---
+
+// 100 discs each of masses 1 and 2, radius 1.5: η below 0.002 even at the floor, so that the
+// gas is ideal to well within the tests' bounds.
+GasSetup twoSpecies(double g) {
+  GasSetup s = fixture::discGas(200, 1.5);
+  s.rows = {{"100", "100", "0", "0"}, {"1", "2", "1", "1"}};
+  s.walls.gravity = g;
+  s.warmup = 3000;
+  return s;
+}
+
+TEST(Atmosphere, ADiluteGasFallsAsTheBarometricLawAtOneTemperature) {
+  // g 0.12 at kT 68: scale heights 570 and 280, both well inside the box, where the mean height
+  // tells the scale apart from a flat profile.
+  GasSetup s = twoSpecies(0.12);
+  s.ticks = 25000;
+  const Results r = runGas(s).results;
+  const AtmosphereResults& a = r.atmosphere;
+  ASSERT_TRUE(a.active);
+  ASSERT_EQ(a.species.size(), 2u);
+  for (const SpeciesAtmosphere& x : a.species) {
+    ASSERT_TRUE(std::isfinite(x.scaleHeight.error)) << "species " << x.species;
+    EXPECT_NEAR(x.scaleHeight.value / x.scaleHeightTheory, 1, 0.05)
+        << "species " << x.species << ": " << x.scaleHeight.value << " ± " << x.scaleHeight.error
+        << " against " << x.scaleHeightTheory;
+  }
+  ASSERT_TRUE(std::isfinite(a.kTSlopeError));
+  EXPECT_LT(std::fabs(a.kTSlope), 3 * a.kTSlopeError) << a.kTSlope << " ± " << a.kTSlopeError;
+  EXPECT_NEAR(a.kT.front().value, a.kT.back().value,
+              3 * std::hypot(a.kT.front().error, a.kT.back().error));
+  // Kinetic and potential energy together are kept.
+  EXPECT_LT(std::fabs(r.driftPer10k), 1e-9);
+}
+
+TEST(Atmosphere, TheFloorAndCeilingHoldUpTheWeightToTheLastTickOfMomentum) {
+  // Over T ticks the impulses taken up by the walls and the divider's ends are the weight's
+  // T·Σm·g less what the gas's own momentum in y gained: exact, tick by tick.
+  GasSetup s = twoSpecies(0.12);
+  s.walls.divider = 200;
+  s.warmup = 500;
+  s.ticks = 0;
+  HeadlessGas gas(s);
+  fixture::run(gas, 500);
+  const double p0 = gas.laboratory().results().momentumY;
+  fixture::run(gas, 8000);
+  const Results r = gas.laboratory().results();
+  const AtmosphereResults& a = r.atmosphere;
+  ASSERT_EQ(r.measuredTicks, 8000);
+  const double weight = (100 * 1 + 100 * 2) * 0.12;
+  EXPECT_DOUBLE_EQ(a.weight, weight);
+  EXPECT_NEAR(a.support.value * 8000, weight * 8000 - (r.momentumY - p0), 1e-8 * weight * 8000);
+  EXPECT_NEAR(a.support.value, weight, 3 * a.support.error);
+}
+
+TEST(Atmosphere, RowsAppearOnlyWithAField) {
+  GasSetup s = twoSpecies(0.12);
+  s.warmup = 100;
+  s.ticks = 400;
+  std::vector<Row> rows = summarize(runGas(s).results);
+  auto has = [&](const std::string& key) {
+    for (const Row& row : rows)
+      if (row.key == key) return true;
+    return false;
+  };
+  for (const char* key : {"scale_height.species1", "scale_height.species2", "kT_height.bottom",
+                          "kT_height.top", "kT_height_slope", "hydrostatic"})
+    EXPECT_TRUE(has(key)) << key;
+  EXPECT_FALSE(has("scale_height.species3"));
+  EXPECT_FALSE(has("mixing_entropy")) << "no divider";
+  s.walls.gravity.reset();
+  rows = summarize(runGas(s).results);
+  EXPECT_FALSE(has("scale_height.species1"));
+  EXPECT_FALSE(has("hydrostatic"));
+}
+
 }  // namespace
 }  // namespace km::lab

@@ -98,5 +98,66 @@ TEST(Effusion, CrossingsAreCountedFromTheSideEachDiscLeft) {
   EXPECT_FALSE(meter.results(1000, r, 1000, 30, {3, 1, 2, 0, 0}, {0, 1, 4, 0, 0}).active);
 }
 
+// --- A gas of hard discs under the exact rule, once the divider stops them ---
+
+// 200 discs each of masses 1 and 4, radius 2: a free path near 200 u.
+GasSetup divided(double opening) {
+  GasSetup s = fixture::discGas(400, 2);
+  s.rows = {{"200", "200", "0", "0"}, {"1", "4", "1", "1"}};
+  s.velocityRange = "30";
+  s.walls.divider = opening;
+  s.warmup = 1500;
+  return s;
+}
+
+TEST(Effusion, ADiluteGasCrossesAnOpeningAtTheKineticRateAndTheRatioIsGrahams) {
+  // In equilibrium the crossings of any opening are n·√(kT/(2π·m)) per unit width: the width
+  // here buys crossings at no cost in ticks.
+  GasSetup s = divided(250);
+  s.ticks = 12000;
+  const Results r = runGas(s).results;
+  const EffusionResults& e = r.effusion;
+  ASSERT_TRUE(e.active);
+  ASSERT_EQ(e.species.size(), 2u);
+  for (const SpeciesEffusion& x : e.species) {
+    ASSERT_TRUE(std::isfinite(x.fluxBoth.error)) << "species " << x.species;
+    EXPECT_NEAR(x.fluxBoth.value / x.fluxBothTheory, 1, 0.10)
+        << "species " << x.species << ": " << x.fluxBoth.value << " ± " << x.fluxBoth.error
+        << " against " << x.fluxBothTheory;
+  }
+  ASSERT_TRUE(std::isfinite(e.ratio.value));
+  EXPECT_NEAR(e.ratio.value / e.ratioTheory, 1, 0.10) << e.ratio.value << " ± " << e.ratio.error;
+  EXPECT_DOUBLE_EQ(e.ratioTheory, 2);
+  // Mixed from the start, the gas stays mixed: near the most its counts allow.
+  EXPECT_GT(e.entropy, 0.95 * e.entropyMost);
+  EXPECT_LE(e.entropy, e.entropyMost);
+}
+
+TEST(Effusion, AClosedDividerKeepsEachSideToItself) {
+  GasSetup s = divided(0);
+  s.rows = {{"40", "40", "0", "0"}, {"1", "16", "1", "1"}};
+  s.sides = {StartSide::Left, StartSide::Right, StartSide::Both, StartSide::Both};
+  s.warmup = 0;
+  s.ticks = 3000;
+  const Results r = runGas(s).results;
+  const EffusionResults& e = r.effusion;
+  ASSERT_TRUE(e.active);
+  for (const SpeciesEffusion& x : e.species) {
+    EXPECT_EQ(x.crossings[0].value, 0) << "species " << x.species;
+    EXPECT_EQ(x.crossings[1].value, 0) << "species " << x.species;
+  }
+  EXPECT_EQ(e.species[0].onSide[0].value, 40);
+  EXPECT_EQ(e.species[1].onSide[1].value, 40);
+  EXPECT_EQ(e.entropy, 0);
+  EXPECT_FALSE(std::isfinite(e.width));
+  std::vector<Row> rows = summarize(r);
+  bool ratio = false, entropy = false;
+  for (const Row& row : rows) {
+    ratio = ratio || row.key == "effusion_ratio";
+    entropy = entropy || row.key == "mixing_entropy";
+  }
+  EXPECT_TRUE(ratio && entropy);
+}
+
 }  // namespace
 }  // namespace km::lab
