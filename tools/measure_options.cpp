@@ -209,6 +209,12 @@ void sweepOptions(const std::vector<std::string>& args, Parsed& p) {
         p.problems.push_back(std::string(fixed) +
                              " has no place with --sweep: each packing fraction sets the radius, "
                              "the proximity is the diameter and the mass 1");
+  for (const char* fixed : {"--gravity", "--divider", "--sides"})
+    for (const std::string& a : args)
+      if (a == fixed || a.rfind(std::string(fixed) + "=", 0) == 0)
+        p.problems.push_back(std::string(fixed) +
+                             " has no place with --sweep: its runs are the box without a field "
+                             "or a divider, every disc placed anywhere");
   if (!o.ruleGiven) o.rule = "exact";
   if (o.seeds.empty()) o.seeds = {o.seed};
   if (o.countsGiven) {

@@ -62,6 +62,9 @@ TEST(FieldOptions, RefusesWhatTheyDoNotTakeAndSaysWhatTheyTake) {
       {{"--sides", "Left,right,both,both"}, sides + "\"Left,right,both,both\""},
       {{"--sides", "left, right,both,both"}, sides + "\"left, right,both,both\""},
       {{"--sides", "left,,both,both"}, sides + "\"left,,both,both\""},
+      {{"--sweep", "--divider=40"},
+       "--divider has no place with --sweep: its runs are the box without a field or a "
+       "divider, every disc placed anywhere"},
       {{"--gravity"}, "--gravity needs a value"},
       {{"--sides"}, "--sides needs a value"}};
   for (const auto& [args, why] : bad) {
