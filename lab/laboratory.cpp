@@ -430,7 +430,18 @@ std::string Laboratory::setGravity(double g) {
 }
 
 std::string Laboratory::setDivider(double width) {
+  const double before = sim_.boundaries().opening();
   if (std::string why = sim_.boundaries().setDivider(width); !why.empty()) return why;
+  // Exact discs that the new divider cuts are set beside it, as a placement's would be; the
+  // engine predicts no contact for a disc already overlapping it.
+  if (started_ && sim_.collisionRule() == CollisionRule::Exact) {
+    if (std::string why = sim_.separateOverlaps(); !why.empty()) {
+      sim_.boundaries().setDivider(before);
+      return why;
+    }
+    // A disc moved in the field has another potential energy.
+    markEnergy();
+  }
   effusion_.forgetSides();
   effusion_.restartPath(tick_);
   const Boundaries& b = sim_.boundaries();

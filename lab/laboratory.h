@@ -184,7 +184,9 @@ class Laboratory : public GasObserver {
 
   // A uniform field of g u/tick² toward the floor (0 for none), and a divider along x = 500
   // with an opening of `width` centred on y = 500 (0 closed, 1000 or more none): each an
-  // event as the walls' are, "" when done, else why not (and nothing changed).
+  // event as the walls' are, "" when done, else why not (and the setting unchanged). Under
+  // the exact rule the discs a new divider cuts are moved beside it; a gas too dense for that
+  // keeps its old divider, its discs pushed as far as they went.
   std::string setGravity(double g);
   std::string setDivider(double width);
   // Where each species (element k for species k + 1) is placed at the next "Run Simulation";

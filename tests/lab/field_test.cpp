@@ -158,5 +158,27 @@ TEST(FieldSettings, TheSidesPlaceEachSpeciesWhereTheySay) {
       EXPECT_GE(xy[2 * k], 500) << "disc " << k + 1;
 }
 
+TEST(FieldSettings, ADividerClosedDuringAnExactRunLetsNoDiscThrough) {
+  // 200 discs of radius 12: some stand across x = 500 when the divider closes.
+  lab::GasSetup s = lab::fixture::discGas(200, 12);
+  s.velocityRange = "30";
+  lab::HeadlessGas gas(s);
+  lab::fixture::run(gas, 50);
+  ASSERT_EQ(gas.laboratory().setDivider(0), "");
+  std::vector<double> xy(400);
+  gas.positions(xy);
+  std::vector<bool> left(200);
+  for (std::size_t k = 0; k < 200; ++k)
+    left[k] = xy[2 * k] < 500;
+  for (int t = 0; t < 2000; ++t) {
+    gas.step();
+    gas.positions(xy);
+    for (std::size_t k = 0; k < 200; ++k) {
+      ASSERT_EQ(xy[2 * k] < 500, left[k]) << "disc " << k + 1 << " crossed at tick " << t;
+      ASSERT_GE(std::fabs(xy[2 * k] - 500), 12 * (1 - 1e-9)) << "disc " << k + 1;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace km
