@@ -250,6 +250,8 @@ std::vector<Row> summarize(const Results& r) {
     Row& kappa = out.add("kappa", "thermal conductivity, −heat_flux / kT_gradient", "1/tick",
                          h.kappa, h.kappaError);
     theory(kappa, h.kappaDilute, "Chapman-Enskog dilute");
+    kappa.theory2 = h.kappaEnskog;
+    kappa.theory2Name = "Enskog";
     Row& path =
         out.add("mean_free_path", "mean free path: mean speed / collisions per disc per tick", "u",
                 h.meanFreePath);
