@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure_run.h"
 
+#include <algorithm>
+
 namespace km::measure {
 
 lab::GasSetup setupOf(const Options& o) {
@@ -37,7 +39,8 @@ Outcome run(const Options& o, const Control& control) {
     return true;
   };
   out.total = 0;
-  while (gas.ticks() < o.warmup)
+  // With no warm-up, after the first tick: before it the laboratory knows no kT to start from.
+  while (gas.ticks() < std::max(o.warmup, 1L))
     if (!stepped()) break;
   if (!out.stopped) {
     if (std::string why = lab.startGasLaw(o.gasLaw); !why.empty()) throw Refused(why);
