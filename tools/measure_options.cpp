@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure_options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
 #include "conversions.h"
+#include "gas_laws.h"
 #include "run_limits.h"
 
 namespace km::measure {
@@ -32,6 +34,10 @@ Runs a gas of hard discs without a window and prints its measurements beside kin
                        tick START of the run, warm-up included (default 0)
   --piston P,M         the right wall a piston of mass M amu pushed in by the outside
                        pressure P (amu/tick^2)
+  --gas-law NAME       when the warm-up ends, starts a gas law as a process on the gas, as
+                       the laboratory's buttons do: "Boyle", "Charles", "Gay-Lussac",
+                       "adiabat" or "free expansion"; the run goes on until the process leaves
+                       its row (its section "gas laws"), so it takes no --ticks
   --format table|json|csv                                  (default table)
   --help               this text
 
@@ -219,7 +225,7 @@ Parsed parseOptions(const std::vector<std::string>& args) {
         "--counts",    "--masses", "--radius", "--proximity", "--vel-range",
         "--rule",      "--warmup", "--ticks",  "--seed",      "--draws",
         "--format",    "--etas",   "--seeds",  "--jobs",      "--wall-temperature",
-        "--move-wall", "--piston"};
+        "--move-wall", "--piston", "--gas-law"};
     bool known = false;
     for (const char* w : withValue)
       known = known || name == w;
@@ -300,6 +306,17 @@ Parsed parseOptions(const std::vector<std::string>& args) {
           "--piston takes P,M: the outside pressure (0 or more) and the piston's mass "
           "(above 0 amu); not \"" +
           value + "\"");
+    if (name == "--gas-law") {
+      const auto at = std::find(lab::gasLawNames.begin(), lab::gasLawNames.end(), value);
+      if (at == lab::gasLawNames.end()) {
+        std::string names;
+        for (std::size_t k = 0; k < lab::gasLawNames.size(); ++k)
+          names.append(k ? ", \"" : "\"").append(lab::gasLawNames[k]).append("\"");
+        problem("--gas-law must be one of " + names + ", not \"" + value + "\"");
+      } else {
+        o.gasLaw = static_cast<int>(at - lab::gasLawNames.begin());
+      }
+    }
     if (name == "--format") {
       if (value == "table")
         o.format = Format::Table;
@@ -312,10 +329,19 @@ Parsed parseOptions(const std::vector<std::string>& args) {
     }
   }
   if (o.help) return p;
+  auto given = [&](const std::string& option) {
+    return std::any_of(args.begin(), args.end(), [&](const std::string& a) {
+      return a == option || a.rfind(option + "=", 0) == 0;
+    });
+  };
   if (o.sweep) {
+    if (given("--gas-law")) problem("--gas-law has no place with --sweep");
     sweepOptions(args, p);
     return p;
   }
+  if (given("--gas-law") && given("--ticks"))
+    problem(
+        "--ticks has no place with --gas-law: the run goes on until the process leaves its row");
   if (o.walls.target && o.walls.pressure)
     problem("--move-wall and --piston both move the right wall: give one of them");
   for (const char* alone : {"--etas", "--seeds", "--jobs"})
