@@ -158,8 +158,8 @@ LabTab pvTab(const TabSources& v) {
         << "; counted at the moving wall since the last experiment: " << numberText(w.work)
         << "; the gas's energy gained, N·ΔkT: " << numberText(gained)
         << "; heat from the walls: " << numberText(w.heat[0] + w.heat[1] + w.heat[2] + w.heat[3])
-        << ".\nThe irreversible part: kT above the hard-disc adiabat by "
-        << numberText(last.kT - adiabatKT)
+        << ".\nThe irreversible part: kT " << (last.kT >= adiabatKT ? "above" : "below")
+        << " the hard-disc adiabat by " << numberText(std::fabs(last.kT - adiabatKT))
         << " (a sudden move heats more than a slow one; with thermal walls the walls take it).";
   tab.figures = words.str();
   return tab;

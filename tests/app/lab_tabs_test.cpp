@@ -3,6 +3,7 @@
 // draws, each theory line the formula, and an empty chart says why.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -232,6 +233,11 @@ TEST(LabTabs, PVDrawsThePathBesideTheIsothermAndTheAdiabats) {
                 r.walls.pressurePath[k].value * z.x[k] / (r.particles * r.walls.kTPath[k].value),
                 1e-12);
   EXPECT_NE(tab.figures.find("Work done on the gas"), std::string::npos);
+  // The irreversible part reads as a distance above or below the adiabat, never a negative
+  // "above".
+  const std::size_t by = tab.figures.find("the hard-disc adiabat by ");
+  ASSERT_NE(by, std::string::npos) << tab.figures;
+  EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(tab.figures[by + 25]))) << tab.figures;
 }
 
 TEST(LabTabs, HeatFlowDrawsTheProfileItsLineAndTheWallsTemperatures) {
