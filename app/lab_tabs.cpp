@@ -8,6 +8,7 @@
 
 #include "axis_range.h"
 #include "chart_parts.h"
+#include "field_tabs.h"
 #include "gas_laws_tab.h"
 #include "report_json.h"
 #include "summary.h"
@@ -601,6 +602,10 @@ LabTab labTab(int index, int quantity, const lab::Results& r, const lab::Laborat
       return heatFlowTab(v);
     case 10:
       return gasLawsTab(v, lab.gasLaws().running() ? lab.gasLaws().plan() : std::string());
+    case 11:
+      return atmosphereTab(v);
+    case 12:
+      return effusionTab(v);
     default:
       return equationOfStateTab(v, rows);
   }

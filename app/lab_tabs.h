@@ -87,9 +87,10 @@ extern const char* const hCaveat;
 std::string toJson(const LabTab& tab);
 
 // The laboratory's tabs by name, in the order both windows show them.
-inline constexpr std::array<std::string_view, 11> labTabNames = {
-    "Speeds",    "Equipartition",     "Pressure", "Diffusion", "Collisions", "H theorem",
-    "Integrity", "Equation of state", "P–V",      "Heat flow", "Gas laws"};
+inline constexpr std::array<std::string_view, 13> labTabNames = {
+    "Speeds",    "Equipartition", "Pressure",          "Diffusion", "Collisions",
+    "H theorem", "Integrity",     "Equation of state", "P–V",       "Heat flow",
+    "Gas laws",  "Atmosphere",    "Effusion"};
 
 // Tab `index` (labTabNames) of a laboratory measuring `sim`, with the species' colours as
 // they are drawn and its rule; `quantity` is the Speeds tab's 0 speed, 1 vx, 2 vy; `rows` the
