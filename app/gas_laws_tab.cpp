@@ -13,20 +13,12 @@ namespace {
 using Style = ChartSeries::Style;
 using lab::GasLawEnd;
 using lab::GasLawRow;
+using lab::measuredError;
 using lab::numberText;
 using namespace tabs;
 
 std::string fromTo(double a, double b) {
   return numberText(a) + " → " + numberText(b);
-}
-
-// The error of the end value a row predicts: the end's window's, except for the free
-// expansion's kT, which is a single tick's.
-double measuredError(const GasLawRow& r) {
-  if (r.quantity == "P") return r.end.pressure.error;
-  if (r.quantity == "A") return r.end.area.error;
-  if (r.quantity == "kT" && r.process != 4) return r.end.kT.error;
-  return lab::notKnown;
 }
 
 std::vector<std::string> cells(const GasLawRow& r) {

@@ -234,9 +234,8 @@ LabTab heatFlowTab(const TabSources& v) {
         << " per unit; jumps at the walls: left " << numberText(h.jumpLeft) << ", right "
         << numberText(h.jumpRight) << ".\nHeat carried in +x " << measured(h.flux)
         << " per tick and unit length; κ = −q / (dT/dx) = " << measured({h.kappa, h.kappaError})
-        << " against " << numberText(h.kappaDilute)
-        << " for dilute discs (Chapman and Enskog's first approximation, before Enskog's density "
-           "factor).\nMean free path "
+        << " against Enskog's " << numberText(h.kappaEnskog) << " at this density ("
+        << numberText(h.kappaDilute) << " for dilute discs).\nMean free path "
         << measured(h.meanFreePath) << " units (dilute " << numberText(h.meanFreePathDilute)
         << ", Enskog " << numberText(h.meanFreePathEnskog) << "): " << numberText(knudsen)
         << " of the width, so the walls' jumps " << (knudsen > 0.02 ? "are large." : "are small.");

@@ -114,16 +114,24 @@ struct Rig {
   }
 };
 
-// Ticks of the gas under either rule, with fixed reflecting walls or with its left and right
-// walls at the gas's temperature and its right wall moving in slowly all the while. Under the
-// exact rule the first tick (which separates the overlapping discs) is left out of the timing.
-void timeTicks(benchmark::State& st, CollisionRule rule, bool walls) {
+enum class Bounds { Fixed, Walls, Field };
+
+// Ticks of the gas under either rule, with fixed reflecting walls; or with its left and right
+// walls at the gas's temperature and its right wall moving in slowly all the while; or with a
+// field that gives the heaviest species (m = 64, kT about 33) a scale height of a tenth of the
+// box and a divider with an opening of 100. Under the exact rule the first tick (which
+// separates the overlapping discs) is left out of the timing.
+void timeTicks(benchmark::State& st, CollisionRule rule, Bounds bounds) {
   Rig rig(st);
+  if (bounds == Bounds::Field) {
+    rig.sim.boundaries().setGravity(33.0 / (64 * 100));
+    rig.sim.boundaries().setDivider(100);
+  }
   if (rule == CollisionRule::Exact) {
     rig.sim.setCollisionRule(CollisionRule::Exact);
     rig.sim.Timer1_Timer(rig.surface, rig.display);
   }
-  if (walls) {
+  if (bounds == Bounds::Walls) {
     Boundaries& b = rig.sim.boundaries();
     b.setHeat(WallSide::Left, {true, 30});
     b.setHeat(WallSide::Right, {true, 30});
@@ -134,20 +142,29 @@ void timeTicks(benchmark::State& st, CollisionRule rule, bool walls) {
 }
 
 void engineTick(benchmark::State& st) {
-  timeTicks(st, CollisionRule::Specified, false);
+  timeTicks(st, CollisionRule::Specified, Bounds::Fixed);
 }
 
 void exactTick(benchmark::State& st) {
-  timeTicks(st, CollisionRule::Exact, false);
+  timeTicks(st, CollisionRule::Exact, Bounds::Fixed);
 }
 
 // What the walls cost a tick, under each rule.
 void walledTick(benchmark::State& st) {
-  timeTicks(st, CollisionRule::Specified, true);
+  timeTicks(st, CollisionRule::Specified, Bounds::Walls);
 }
 
 void walledExactTick(benchmark::State& st) {
-  timeTicks(st, CollisionRule::Exact, true);
+  timeTicks(st, CollisionRule::Exact, Bounds::Walls);
+}
+
+// What the field and the divider cost a tick, under each rule.
+void fieldTick(benchmark::State& st) {
+  timeTicks(st, CollisionRule::Specified, Bounds::Field);
+}
+
+void fieldExactTick(benchmark::State& st) {
+  timeTicks(st, CollisionRule::Exact, Bounds::Field);
 }
 
 void plainDoubleTick(benchmark::State& st) {
@@ -162,6 +179,8 @@ BENCHMARK(plainDoubleTick)->Apply([](auto* b) { atSizes(b, {43, 100, 500}); });
 BENCHMARK(exactTick)->Apply([](auto* b) { atSizes(b, {43, 100, 500}); });
 BENCHMARK(walledTick)->Apply([](auto* b) { atSizes(b, {500}); });
 BENCHMARK(walledExactTick)->Apply([](auto* b) { atSizes(b, {500}); });
+BENCHMARK(fieldTick)->Apply([](auto* b) { atSizes(b, {500}); });
+BENCHMARK(fieldExactTick)->Apply([](auto* b) { atSizes(b, {500}); });
 
 // Prints the table as usual, then per size the engine's median over the plain-double median and
 // the exact rule's median over the engine's (specified rule).
@@ -177,6 +196,8 @@ class RatioReporter : public PlainConsoleReporter {
        : name == "exactTick"       ? exact_
        : name == "walledTick"      ? walled_
        : name == "walledExactTick" ? walledExact_
+       : name == "fieldTick"       ? field_
+       : name == "fieldExactTick"  ? fieldExact_
                                    : plain_)[size] = r.GetAdjustedRealTime();
     }
   }
@@ -201,10 +222,19 @@ class RatioReporter : public PlainConsoleReporter {
                   "exact: walls/fixed");
       std::printf("%-10d %22.2f %22.2f\n", size, w / e->second, wx->second / x->second);
     }
+    // The field and the divider against fixed reflecting walls, each rule.
+    for (const auto& [size, f] : field_) {
+      auto e = engine_.find(size);
+      auto x = exact_.find(size);
+      auto fx = fieldExact_.find(size);
+      if (e == engine_.end() || x == exact_.end() || fx == fieldExact_.end()) continue;
+      std::printf("\n%-10s %22s %22s\n", "particles", "specified: field/none", "exact: field/none");
+      std::printf("%-10d %22.2f %22.2f\n", size, f / e->second, fx->second / x->second);
+    }
   }
 
  private:
-  std::map<int, double> engine_, plain_, exact_, walled_, walledExact_;
+  std::map<int, double> engine_, plain_, exact_, walled_, walledExact_, field_, fieldExact_;
 };
 
 }  // namespace

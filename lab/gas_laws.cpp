@@ -42,6 +42,13 @@ double totalHeat(const WallTally& t) {
 
 }  // namespace
 
+double measuredError(const GasLawRow& r) {
+  if (r.quantity == "P") return r.end.pressure.error;
+  if (r.quantity == "A") return r.end.area.error;
+  if (r.quantity == "kT" && r.process != FreeExpansion) return r.end.kT.error;
+  return notKnown;
+}
+
 double hendersonAdiabatKT(double kT0, double eta0, double eta1) {
   if (!(eta0 > 0 && eta1 > 0 && eta0 < theory::closePacking && eta1 < theory::closePacking))
     return notKnown;

@@ -66,6 +66,10 @@ struct GasLawRow {
   double work = 0, heat = 0;
 };
 
+// The error of the end value a row predicts: the end's window's, except for the free
+// expansion's kT, which is a single tick's (not known).
+double measuredError(const GasLawRow& r);
+
 // Henderson's Z integrated along a slow compression of reflecting walls, d ln kT = −Z d ln A,
 // with η ∝ 1/A: the gas's kT at packing fraction eta1 after kT0 at eta0. In closed form,
 // kT0·(η1/η0)·exp(F(η1) − F(η0)), F(η) = 9 / 8(1 − η) − (7/8)·ln(1 − η).

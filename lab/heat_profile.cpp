@@ -99,6 +99,8 @@ HeatResults HeatProfile::results(const Estimate& heatLeft, const Estimate& heatR
     r.meanFreePathDilute = 1 / (2 * std::numbers::sqrt2 * density * sigma);
     const double eta = theory::packingFraction(n, sigma, std::sqrt(area));
     r.meanFreePathEnskog = r.meanFreePathDilute / theory::contactValue(eta);
+    if (kT > 0 && mass > 0)
+      r.kappaEnskog = theory::enskogConductivity(eta, theory::contactValue(eta), sigma, kT, mass);
   }
   return r;
 }

@@ -24,6 +24,7 @@ struct HeatResults {
   double jumpLeft = notKnown, jumpRight = notKnown;
   Estimate flux;  // heat per tick per unit length carried in +x: the side walls' mean
   double kappa = notKnown, kappaError = notKnown;  // −flux / slope
+  double kappaEnskog = notKnown;         // Enskog's, at the gas's η with Henderson's contact value
   double kappaDilute = notKnown;         // Chapman–Enskog's first approximation for dilute discs
   Estimate meanFreePath;                 // mean speed over collisions per disc per tick, u
   double meanFreePathDilute = notKnown;  // 1/(2·√2·n·σ)

@@ -250,6 +250,8 @@ std::vector<Row> summarize(const Results& r) {
     Row& kappa = out.add("kappa", "thermal conductivity, −heat_flux / kT_gradient", "1/tick",
                          h.kappa, h.kappaError);
     theory(kappa, h.kappaDilute, "Chapman-Enskog dilute");
+    kappa.theory2 = h.kappaEnskog;
+    kappa.theory2Name = "Enskog";
     Row& path =
         out.add("mean_free_path", "mean free path: mean speed / collisions per disc per tick", "u",
                 h.meanFreePath);
@@ -338,6 +340,51 @@ std::vector<Row> summarize(const Results& r) {
   out.add("seed", "seed of the run", "", static_cast<double>(r.seed.seed));
   out.add("draws", "random numbers drawn from the seed before the run", "",
           static_cast<double>(r.seed.draws));
+  return out.rows;
+}
+
+std::vector<Row> gasLawSummary(const std::vector<GasLawRow>& rows) {
+  Rows out;
+  out.section = "gas laws";
+  // The invariants' units, in the order of gasLawNames.
+  static const char* const invariantUnits[] = {energyUnit, "tick^2/amu", "1/u^2", "amu*u^4/tick^2",
+                                               energyUnit};
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const GasLawRow& g = rows[k];
+    const std::string key = "gas_law" + std::to_string(k + 1) + ".";
+    const std::string name = std::to_string(k + 1) + ": " + g.name;
+    const int p = std::clamp(g.process, 0, 4);
+    out.add(key + "complete", name + ", both ends measured (1 yes, 0 no); ending: " + g.ending, "",
+            g.complete ? 1 : 0);
+    for (const auto& [end, at] : {std::pair{&g.start, "start"}, std::pair{&g.end, "end"}}) {
+      const std::string k2 = key + at + ".", n2 = name + ", " + at + ": ";
+      out.add(k2 + "from_tick", n2 + "first tick of its window", "tick",
+              static_cast<double>(end->fromTick));
+      out.add(k2 + "to_tick", n2 + "last tick of its window", "tick",
+              static_cast<double>(end->toTick));
+      out.add(k2 + "pressure", n2 + "P, all four walls", "amu/tick^2", end->pressure);
+      out.add(k2 + "area", n2 + "A the centres reach", "u^2", end->area);
+      out.add(k2 + "kT", n2 + "kT", energyUnit, end->kT);
+      out.add(k2 + "eta", n2 + "packing fraction at the mean area", "", end->eta);
+      out.add(k2 + "Z", n2 + "Henderson's Z at the mean area", "", end->z);
+      out.add(k2 + "kT_now", n2 + "kT at the window's last tick", energyUnit, end->kTNow);
+      theory(out.add(k2 + "invariant", n2 + "invariant " + g.invariant, invariantUnits[p],
+                     end->invariant),
+             g.expected, "law's value");
+    }
+    const std::string unit = g.quantity == "P"   ? "amu/tick^2"
+                             : g.quantity == "A" ? "u^2"
+                                                 : energyUnit;
+    Row& m = out.add(key + "measured", name + ", end measured: " + g.quantity, unit, g.measured,
+                     measuredError(g));
+    theory(m, g.ideal, "ideal");
+    m.theory2 = g.hardDisc;
+    m.theory2Name = "hard discs";
+    out.add(key + "work", name + ", work the walls did on the gas since the change", energyUnit,
+            g.work);
+    out.add(key + "heat", name + ", heat the walls gave the gas since the change", energyUnit,
+            g.heat);
+  }
   return out.rows;
 }
 

@@ -48,6 +48,13 @@ std::string hWindowText(const Results& r);
 // Every measurement of the results, in the order of a report.
 std::vector<Row> summarize(const Results& r);
 
+// The gas laws' processes, one group of rows each in section "gas laws", keyed
+// "gas_law<k>." with k the process's row of the Gas laws tab (from 1), then the names of
+// Python's gas_laws(): start.pressure … start.invariant, end.…, measured, work, heat, complete.
+// The invariant rows have the law's value beside them, the end measured the ideal gas's and
+// the hard discs' predictions. Not part of summarize(): a run's flat row has fixed columns.
+std::vector<Row> gasLawSummary(const std::vector<GasLawRow>& rows);
+
 // The columns of any run's flat row, in order: KEY, KEY:error where the quantity has an error
 // bar, KEY:NAME for each theory beside it; for four species and both rules, so that rows of
 // different gases line up.

@@ -131,12 +131,24 @@ std::string msdCsv(const Results& r) {
   return out;
 }
 
+namespace {
+
+// The report's rows and, after them, the processes of the gas laws run.
+std::vector<Row> summaryRows(const Results& r) {
+  std::vector<Row> rows = summarize(r);
+  const std::vector<Row> laws = gasLawSummary(r.gasLaws);
+  rows.insert(rows.end(), laws.begin(), laws.end());
+  return rows;
+}
+
+}  // namespace
+
 std::vector<std::pair<std::string, std::string>> exportedFiles(const Results& r, const History& h) {
   return {{"timeseries.csv", timeSeriesCsv(h)},
           {"events.csv", eventsCsv(h)},
           {"histograms.csv", histogramsCsv(r)},
           {"msd.csv", msdCsv(r)},
-          {"summary.csv", summaryCsv(summarize(r))}};
+          {"summary.csv", summaryCsv(summaryRows(r))}};
 }
 
 std::string exportInto(const std::string& folder, const Results& r, const History& h) {

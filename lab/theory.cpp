@@ -135,6 +135,12 @@ double chapmanEnskogConductivity(double sigma, double kT, double mass) {
   return 2 / sigma * std::sqrt(kT / (std::numbers::pi * mass));
 }
 
+double enskogConductivity(double eta, double g, double sigma, double kT, double mass) {
+  const double flights = (1 + 1.5 * eta * g) * (1 + 1.5 * eta * g) / g;
+  return chapmanEnskogConductivity(sigma, kT, mass) *
+         (flights + 4 / std::numbers::pi * eta * eta * g);
+}
+
 double enskogDiffusion(double density, double sigma, double g, double kT, double mass) {
   return std::sqrt(kT / (std::numbers::pi * mass)) / (2 * density * sigma * g);
 }

@@ -55,6 +55,11 @@ double enskogDiffusion(double density, double sigma, double g, double kT, double
 // approximation, (2/σ)·√(kT / π·m) (heat per tick per unit length per unit of kT per unit
 // length, k = 1): 4·n·D of the same approximation.
 double chapmanEnskogConductivity(double sigma, double kT, double mass);
+// Enskog's conductivity of hard discs at packing fraction η with contact value g, in the same
+// first approximation: κ₀·[(1 + 3η·g/2)²/g + (4/π)·η²·g]. The first part is the flights'
+// heat, raised by the energy each collision carries across σ; the second, κ₀·(4/π)·η²·g =
+// n²σ³g·√(π·kT/m)/2, is the collisions' own transfer in a gas at rest with a gradient of T.
+double enskogConductivity(double eta, double g, double sigma, double kT, double mass);
 
 // Boltzmann's H, ∫ f ln f, of the velocity distribution in the reduced velocity
 // u = v·√(m / kT), estimated from the shares p of |u| in rings: Σ p ln(p / ring area).

@@ -51,6 +51,10 @@ std::string Boundaries::moveRightWall(double target, double speed, long start, i
   if (!(speed > 0)) return "The wall's speed must be above 0 units per tick.";
   if (target > 1000) return "The right wall cannot move beyond the box, x = 1000.";
   if (start < 0) return "The wall cannot start moving before the run begins.";
+  if (divider() && !(target - 2 * radius > 500))
+    return "The right wall cannot pass the divider: with the divider at x = 500 it must stay "
+           "beyond x = " +
+           number(500 + 2 * radius) + ".";
   // The discs cover n·π·σ²/4; the box up to the target leaves them (X − 2r + σ)·(1000 − 2r + σ)
   // when the centres keep r from each wall, of which close packing fills at most 0.907.
   const double width = target - 2 * radius, height = 1000 - 2 * radius;
@@ -91,6 +95,8 @@ std::string Boundaries::setDivider(double width) {
   if (!(width >= 0) || std::isnan(width))
     return "The divider's opening must be 0 (closed) or more units wide, not " + number(width) +
            ".";
+  if (width < 1000 && !(x_ > 500))
+    return "The divider at x = 500 needs the right wall beyond it, not at x = " + number(x_) + ".";
   opening_ = std::min(width, 1000.0);
   refresh();
   return "";
@@ -136,8 +142,10 @@ void Boundaries::endTick() {
       v_ += (gathered_ - push_) / motion_.mass;
       x_ += v_;
     }
-    // The box ends at x = 1000: the piston bounces off it, keeping its speed.
+    // The box ends at x = 1000: the piston bounces off it, keeping its speed; and off the
+    // divider, when there is one.
     if (x_ > 1000) x_ = 2000 - x_, v_ = -std::fabs(v_), ++course_;
+    if (divider() && x_ < 500) x_ = 1000 - x_, v_ = std::fabs(v_), ++course_;
     tally_.externalWork -= push_ * (x_ - tickStartX_);
   }
   tRef_ = 0;

@@ -135,9 +135,10 @@ int main(int argc, char** argv) {
     const Outcome outcome = run(o, control);
     line.clear();
     if (outcome.stopped)
-      std::cerr << "kinetic-measure: interrupted after " << outcome.results.ticks << " of "
-                << outcome.total << " ticks; the measurements so far follow\n";
-    const std::vector<km::lab::Row> rows = km::lab::summarize(outcome.results);
+      std::cerr << "kinetic-measure: interrupted after " << outcome.results.ticks
+                << (outcome.total > 0 ? " of " + std::to_string(outcome.total) : std::string())
+                << " ticks; the measurements so far follow\n";
+    const std::vector<km::lab::Row> rows = reportRows(o, outcome);
     switch (o.format) {
       case Format::Table:
         writeTable(std::cout, o, outcome, rows);

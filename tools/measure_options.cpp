@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure_options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
 #include "conversions.h"
+#include "gas_laws.h"
 #include "run_limits.h"
 
 namespace km::measure {
@@ -37,6 +39,10 @@ Runs a gas of hard discs without a window and prints its measurements beside kin
   --divider WIDTH      a thin wall along x = 500 with an opening WIDTH units high centred on
                        y = 500: 0 closes it, 1000 or more leaves no divider
   --sides S1,S2,S3,S4  where species 1..4 are placed: each left, right or both (default both)
+  --gas-law NAME       when the warm-up ends, starts a gas law as a process on the gas, as
+                       the laboratory's buttons do: "Boyle", "Charles", "Gay-Lussac",
+                       "adiabat" or "free expansion"; the run goes on until the process leaves
+                       its row (its section "gas laws"), so it takes no --ticks
   --format table|json|csv                                  (default table)
   --help               this text
 
@@ -262,7 +268,8 @@ Parsed parseOptions(const std::vector<std::string>& args) {
         "--counts",    "--masses", "--radius",  "--proximity", "--vel-range",
         "--rule",      "--warmup", "--ticks",   "--seed",      "--draws",
         "--format",    "--etas",   "--seeds",   "--jobs",      "--wall-temperature",
-        "--move-wall", "--piston", "--gravity", "--divider",   "--sides"};
+        "--move-wall", "--piston", "--gravity", "--divider",   "--sides",
+        "--gas-law"};
     bool known = false;
     for (const char* w : withValue)
       known = known || name == w;
@@ -356,6 +363,17 @@ Parsed parseOptions(const std::vector<std::string>& args) {
           "--sides takes four values separated by commas, one per species, each left, right "
           "or both; not \"" +
           value + "\"");
+    if (name == "--gas-law") {
+      const auto at = std::find(lab::gasLawNames.begin(), lab::gasLawNames.end(), value);
+      if (at == lab::gasLawNames.end()) {
+        std::string names;
+        for (std::size_t k = 0; k < lab::gasLawNames.size(); ++k)
+          names.append(k ? ", \"" : "\"").append(lab::gasLawNames[k]).append("\"");
+        problem("--gas-law must be one of " + names + ", not \"" + value + "\"");
+      } else {
+        o.gasLaw = static_cast<int>(at - lab::gasLawNames.begin());
+      }
+    }
     if (name == "--format") {
       if (value == "table")
         o.format = Format::Table;
@@ -368,10 +386,19 @@ Parsed parseOptions(const std::vector<std::string>& args) {
     }
   }
   if (o.help) return p;
+  auto given = [&](const std::string& option) {
+    return std::any_of(args.begin(), args.end(), [&](const std::string& a) {
+      return a == option || a.rfind(option + "=", 0) == 0;
+    });
+  };
   if (o.sweep) {
+    if (given("--gas-law")) problem("--gas-law has no place with --sweep");
     sweepOptions(args, p);
     return p;
   }
+  if (given("--gas-law") && given("--ticks"))
+    problem(
+        "--ticks has no place with --gas-law: the run goes on until the process leaves its row");
   if (o.walls.target && o.walls.pressure)
     problem("--move-wall and --piston both move the right wall: give one of them");
   for (const char* alone : {"--etas", "--seeds", "--jobs"})

@@ -25,6 +25,9 @@ struct Options {
   std::uint64_t draws = 0;  // random numbers drawn from the seed before the placement
   lab::WallSetup walls;     // --wall-temperature, --move-wall, --piston, --gravity, --divider
   std::array<StartSide, 4> sides{};  // --sides
+  // --gas-law: the process 0..4 (lab::gasLawNames) started when the warm-up ends; the run then
+  // lasts until it leaves its row. -1: none.
+  int gasLaw = -1;
   Format format = Format::Table;
   bool help = false;
 

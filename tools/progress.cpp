@@ -40,11 +40,14 @@ std::string ProgressPacer::update(long done, long total) {
 }
 
 std::string progressText(long done, long total, double elapsed) {
-  // Rounded down, so that 100.0 % waits for the last tick.
-  const double percent = std::floor(1000.0 * static_cast<double>(done) / total) / 10;
-  char share[16];
-  std::snprintf(share, sizeof share, "%.1f", percent);
-  std::string text = grouped(done) + " of " + grouped(total) + " ticks (" + share + " %)";
+  std::string text = grouped(done) + " ticks";
+  if (total > 0) {
+    // Rounded down, so that 100.0 % waits for the last tick.
+    const double percent = std::floor(1000.0 * static_cast<double>(done) / total) / 10;
+    char share[16];
+    std::snprintf(share, sizeof share, "%.1f", percent);
+    text = grouped(done) + " of " + grouped(total) + " ticks (" + share + " %)";
+  }
   if (done <= 0 || !(elapsed > 0)) return text;
   const double rate = static_cast<double>(done) / elapsed;
   if (rate >= 10) {
@@ -54,6 +57,7 @@ std::string progressText(long done, long total, double elapsed) {
     std::snprintf(slow, sizeof slow, "%.2g", rate);
     text += std::string(", ") + slow + " ticks/s";
   }
+  if (total <= 0) return text;
   return text + ", " + duration(static_cast<double>(total - done) / rate) + " left";
 }
 

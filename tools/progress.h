@@ -21,7 +21,7 @@ class ProgressPacer {
 };
 
 // "5,000 of 10,000 ticks (50.0 %), 2,500 ticks/s, 2 s left", from the ticks done in `elapsed`
-// seconds.
+// seconds; "5,000 ticks, 2,500 ticks/s" for a run of no known length (total 0).
 std::string progressText(long done, long total, double elapsed);
 
 }  // namespace km::measure

@@ -23,7 +23,10 @@ std::string settingsLine(const Options& o) {
   return "counts " + c[0] + "," + c[1] + "," + c[2] + "," + c[3] + "  masses " + m[0] + "," + m[1] +
          "," + m[2] + "," + m[3] + "  radius " + o.input.radius + "  proximity " + o.proximity +
          "  vel-range " + o.input.velocityRange + "  rule " + o.rule + "  seed " +
-         std::to_string(o.seed) + (o.draws ? "  draws " + std::to_string(o.draws) : "");
+         std::to_string(o.seed) + (o.draws ? "  draws " + std::to_string(o.draws) : "") +
+         (o.gasLaw >= 0
+              ? "  gas-law " + std::string(lab::gasLawNames[static_cast<std::size_t>(o.gasLaw)])
+              : "");
 }
 
 std::string theoryText(const lab::Row& row) {
@@ -53,14 +56,26 @@ std::string pad(const std::string& s, std::size_t width) {
 
 }  // namespace
 
+std::vector<lab::Row> reportRows(const Options& o, const Outcome& run) {
+  std::vector<lab::Row> rows = lab::summarize(run.results);
+  if (o.gasLaw >= 0) {
+    const std::vector<lab::Row> laws = lab::gasLawSummary(run.results.gasLaws);
+    rows.insert(rows.end(), laws.begin(), laws.end());
+  }
+  return rows;
+}
+
 void writeTable(std::ostream& out, const Options& o, const Outcome& run,
                 const std::vector<lab::Row>& rows) {
   const lab::Results& r = run.results;
   out << "Kinetic Model measurements\n";
   out << settingsLine(o) << "\n";
-  if (run.stopped)
+  if (run.stopped && run.total > 0)
     out << "Interrupted after " << r.ticks << " of " << run.total
         << " ticks: the measurements so far\n";
+  else if (run.stopped)
+    out << "Interrupted after " << r.ticks
+        << " ticks, before the process left its row: the measurements so far\n";
   out << r.particles << " discs, " << r.warmup << " ticks of warm-up, then " << r.measuredTicks
       << " ticks averaged; errors are standard errors from block averages\n";
   auto quantityText = [](const lab::Row& row) {

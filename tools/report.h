@@ -12,6 +12,9 @@
 
 namespace km::measure {
 
+// The rows a run reports: the laboratory's summary, then, with --gas-law, the process's row.
+std::vector<lab::Row> reportRows(const Options& o, const Outcome& run);
+
 // A run stopped early says after how many ticks: a line of the table, "interrupted_after" in
 // the JSON settings (null for a whole run).
 void writeTable(std::ostream& out, const Options& o, const Outcome& run,

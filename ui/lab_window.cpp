@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <cmath>
@@ -25,6 +26,18 @@ namespace {
 QString captionOf(const char* id) {
   return QString::fromStdString(LabRules::caption(id));
 }
+
+// The tab bar's style with two thirds of its space beside each tab's name, so that all eleven
+// names fit the bar at the window's default size rather than behind scroll arrows. The names
+// are laid out within the same space, so each stays whole.
+class CompactTabs : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    const int value = QProxyStyle::pixelMetric(metric, option, widget);
+    return metric == PM_TabBarTabHSpace ? value * 2 / 3 : value;
+  }
+};
 
 }  // namespace
 
@@ -94,12 +107,15 @@ void LabWindow::createControls() {
   equalEnergies->setObjectName("equalEnergies");
   equalEnergies->setToolTip(captionOf("equalEnergiesTip"));
   auto* experimentLayout = new QFormLayout(experimentBox);
-  // Labels above their fields leave the species list the box's whole width.
-  experimentLayout->setRowWrapPolicy(QFormLayout::WrapAllRows);
+  // Labels beside their fields and the two buttons side by side: the column's height is what
+  // keeps it in view at the window's default size. A label too long for the row goes above.
+  experimentLayout->setRowWrapPolicy(QFormLayout::WrapLongRows);
   experimentLayout->addRow(captionOf("heatSpeciesLabel"), heatSpecies);
   experimentLayout->addRow(captionOf("heatFactorLabel"), heatFactor);
-  experimentLayout->addRow(heat);
-  experimentLayout->addRow(equalEnergies);
+  auto* experimentButtons = new QHBoxLayout;
+  experimentButtons->addWidget(heat);
+  experimentButtons->addWidget(equalEnergies);
+  experimentLayout->addRow(experimentButtons);
 
   auto* averageBox = new QGroupBox(captionOf("averageBox"));
   warmup = new QSpinBox;
@@ -120,13 +136,23 @@ void LabWindow::createControls() {
   note->setObjectName("note");
   note->setWordWrap(true);
 
+  auto* exports = new QWidget;
+  auto* exportsLayout = new QHBoxLayout(exports);
+  exportsLayout->setContentsMargins(0, 0, 0, 0);
+  exportsLayout->addWidget(exportButton);
+  exportsLayout->addWidget(saveChartsButton);
+
   auto* side = new QVBoxLayout;
-  // The walls and the gas laws beneath the exports, so that every earlier control keeps its
-  // place.
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{paceBox, ruleBox, experimentBox, averageBox, exportButton,
-                                       saveChartsButton, wallsBox, gasLawBox, note})
+  // Close together, so that the whole column fits the window's default height; below it the
+  // column scrolls, following the keyboard's focus. The walls and the gas laws beneath the
+  // exports, so that every earlier control keeps its place.
+  side->setSpacing(4);
+  side->setContentsMargins(9, 4, 9, 4);
+  for (QWidget* w : std::initializer_list<QWidget*>{paceBox, ruleBox, experimentBox, averageBox,
+                                                    exports, wallsBox, gasLawBox, note}) {
     side->addWidget(w);
+    if (w->layout() && w != exports) w->layout()->setContentsMargins(6, 2, 6, 4);
+  }
   side->addStretch(1);
   // Below the size at which every chart and control reads whole, the window scrolls rather
   // than squeezing them.
@@ -169,6 +195,9 @@ void LabWindow::createControls() {
 void LabWindow::createTabs() {
   tabs = new QTabWidget(this);
   tabs->setObjectName("labTabs");
+  auto* compact = new CompactTabs;
+  compact->setParent(tabs->tabBar());
+  tabs->tabBar()->setStyle(compact);
   speedQuantity = new QComboBox;
   speedQuantity->setObjectName("speedQuantity");
   speedQuantity->addItems({"speed", "velocity component x", "velocity component y"});

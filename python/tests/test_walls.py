@@ -198,3 +198,44 @@ def run_gas_law_end(gas: km.Gas) -> dict:
             break
         gas.step(500)
     return gas.gas_laws()[-1]
+
+
+def test_a_gas_law_s_row_is_kinetic_measure_s_over_the_same_ticks(measure):
+    gas = km.Gas(counts=(300, 0, 0, 0), masses=(1, 1, 1, 1), radius=3, proximity=6, rule="exact",
+                 seed=2, warmup=500)
+    gas.step(500)
+    gas.start_gas_law("adiabat")
+    while not gas.gas_laws():
+        gas.step(1)
+    report = measure("--counts", "300,0,0,0", "--masses", "1,1,1,1", "--radius", "3",
+                     "--proximity", "6", "--rule", "exact", "--seed", "2", "--warmup", "500",
+                     "--gas-law", "adiabat")
+    row = gas.gas_laws()[0]
+    laws = {m["key"]: m for m in report["measurements"] if m["section"] == "gas laws"}
+    # Both stop on the tick the row comes, so the rest of the report is the same too.
+    assert laws["gas_law1.end.to_tick"]["value"] == row["end"]["to_tick"] == gas.ticks
+    rest = [m for m in report["measurements"] if m["section"] != "gas laws"]
+    assert same(gas.results()["measurements"], rest)
+
+    def number(v):
+        """JSON writes a whole number without its point: as Python's float."""
+        return None if v is None else float(v)
+
+    def value(key):
+        return number(laws["gas_law1." + key]["value"])
+
+    assert row["complete"] and value("complete") == 1
+    assert row["ending"] in laws["gas_law1.complete"]["quantity"]
+    for at in ("start", "end"):
+        for name in ("pressure", "area", "kT", "invariant"):
+            assert same(row[at][name], value(f"{at}.{name}")), (at, name)
+            assert same(row[at][name + "_error"], number(laws[f"gas_law1.{at}.{name}"]["error"]))
+        for name in ("eta", "Z", "kT_now", "from_tick", "to_tick"):
+            assert same(float(row[at][name]), value(f"{at}.{name}")), (at, name)
+        law = laws[f"gas_law1.{at}.invariant"]["theory"]["law's value"]
+        assert same(row["expected"], number(law))
+    measured = laws["gas_law1.measured"]
+    assert same(row["measured"], number(measured["value"]))
+    assert same(row["ideal"], number(measured["theory"]["ideal"]))
+    assert same(row["hard_disc"], number(measured["theory"]["hard discs"]))
+    assert same(row["work"], value("work")) and same(row["heat"], value("heat"))

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <set>
 #include <sstream>
 
@@ -78,6 +79,34 @@ TEST(MeasureOptions, RefusesWhatRunSimulationRefusesAndMore) {
   }
   // Every problem is told, not only the first.
   EXPECT_EQ(parse({"--radius", "-5", "--ticks", "0", "--format", "xml"}).problems.size(), 3u);
+}
+
+TEST(MeasureOptions, AGasLawIsOneOfTheFiveByTheNamesPythonTakes) {
+  for (std::size_t k = 0; k < lab::gasLawNames.size(); ++k) {
+    const Parsed p = parse({"--gas-law", std::string(lab::gasLawNames[k])});
+    ASSERT_TRUE(p.problems.empty()) << p.problems.front();
+    EXPECT_EQ(p.options.gasLaw, static_cast<int>(k));
+  }
+  EXPECT_EQ(parse({}).options.gasLaw, -1);
+  const std::string names =
+      "\"Boyle\", \"Charles\", \"Gay-Lussac\", \"adiabat\", \"free expansion\"";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {{"--gas-law", "boyle"}, "--gas-law must be one of " + names + ", not \"boyle\""},
+      {{"--gas-law", "Adiabat"}, "--gas-law must be one of " + names + ", not \"Adiabat\""},
+      {{"--gas-law="}, "--gas-law must be one of " + names + ", not \"\""},
+      {{"--gas-law", "free"}, "--gas-law must be one of " + names + ", not \"free\""},
+      {{"--gas-law"}, "--gas-law needs a value"},
+      {{"--gas-law", "Boyle", "--ticks", "5000"},
+       "--ticks has no place with --gas-law: the run goes on until the process leaves its row"},
+      {{"--ticks=5000", "--gas-law=Charles"},
+       "--ticks has no place with --gas-law: the run goes on until the process leaves its row"},
+      {{"--sweep", "--gas-law", "adiabat"}, "--gas-law has no place with --sweep"}};
+  for (const auto& [args, message] : refused) {
+    const Parsed p = parse(args);
+    ASSERT_EQ(p.problems.size(), 1u) << args.back();
+    EXPECT_EQ(p.problems[0], message);
+  }
+  EXPECT_NE(std::string(usage).find("--gas-law NAME"), std::string::npos);
 }
 
 TEST(Report, MeasuredTextShowsTheErrorsDigits) {
@@ -303,6 +332,101 @@ TEST(MeasureRun, StopEndsTheRunAndTheReportsSaySo) {
   writeTable(wholeTable, o, whole, rows);
   EXPECT_NE(wholeJson.str().find("\"interrupted_after\": null,"), std::string::npos);
   EXPECT_EQ(wholeTable.str().find("Interrupted"), std::string::npos);
+}
+
+// The value of the row of this key.
+const lab::Row& rowOf(const std::vector<lab::Row>& rows, const std::string& key) {
+  static const lab::Row none;
+  const auto at =
+      std::find_if(rows.begin(), rows.end(), [&](const lab::Row& r) { return r.key == key; });
+  EXPECT_NE(at, rows.end()) << key;
+  return at == rows.end() ? none : *at;
+}
+
+TEST(MeasureRun, ASlowAdiabatOfADiluteGasDoublesKTAtHalfTheArea) {
+  Parsed p =
+      parse({"--counts", "300,0,0,0", "--masses", "1,1,1,1", "--radius", "3", "--proximity", "6",
+             "--rule", "exact", "--warmup", "500", "--seed", "2", "--gas-law", "adiabat"});
+  ASSERT_TRUE(p.problems.empty()) << p.problems.front();
+  const Outcome done = run(p.options);
+  ASSERT_FALSE(done.stopped);
+  ASSERT_EQ(done.results.gasLaws.size(), 1u);
+  const lab::GasLawRow& g = done.results.gasLaws[0];
+  ASSERT_TRUE(g.complete) << g.ending;
+  // The process starts as the warm-up ends, and the run ends on the tick its row comes.
+  EXPECT_EQ(done.total, done.results.ticks);
+  EXPECT_EQ(g.end.toTick, done.results.ticks);
+  EXPECT_EQ(g.start.fromTick, p.options.warmup);
+
+  const std::vector<lab::Row> rows = reportRows(p.options, done);
+  auto value = [&](const std::string& key) { return rowOf(rows, key).value; };
+  const double a0 = value("gas_law1.start.area"), a1 = value("gas_law1.end.area");
+  const double kT0 = value("gas_law1.start.kT"), kT1 = value("gas_law1.end.kT");
+  EXPECT_NEAR(a1 / a0, 0.5, 1e-3);
+  // Reflecting walls and a wall slow beside the discs (η 0.009 → 0.017): kT·A is kept by an
+  // ideal gas, so kT doubles; the discs' own area N·B₂, B₂ = π·σ²/2, raises the end's by
+  // (A0 − N·B₂)/(A1 − N·B₂) · A1/A0, 1.8 % here.
+  const double nB2 = 300 * std::numbers::pi * 36 / 2;
+  const double firstOrder = (a0 - nB2) / (a1 - nB2) * a1 / a0;
+  EXPECT_NEAR(kT1 / kT0, 2, 0.06);
+  EXPECT_NEAR(kT1 * a1 / (kT0 * a0), firstOrder, 0.01);
+  const lab::Row& start = rowOf(rows, "gas_law1.start.invariant");
+  const lab::Row& end = rowOf(rows, "gas_law1.end.invariant");
+  EXPECT_NEAR(end.value / start.value, 1, 0.01);
+  EXPECT_EQ(end.theory, start.value);
+  EXPECT_EQ(end.theoryName, "law's value");
+  const lab::Row& measured = rowOf(rows, "gas_law1.measured");
+  EXPECT_EQ(measured.value, kT1);
+  EXPECT_EQ(measured.theoryName, "ideal");
+  EXPECT_NEAR(measured.theory, 2 * kT0, 2e-3 * kT0);
+  EXPECT_NEAR(measured.theory2, kT1, 0.01 * kT1);
+  EXPECT_EQ(measured.theory2Name, "hard discs");
+  EXPECT_EQ(value("gas_law1.complete"), 1);
+  EXPECT_EQ(value("gas_law1.heat"), 0);
+  EXPECT_GT(value("gas_law1.work"), 0);
+
+  // The same row in the table, the JSON and the CSV.
+  std::ostringstream table, json;
+  writeTable(table, p.options, done, rows);
+  writeJson(json, p.options, done, rows);
+  EXPECT_NE(table.str().find("\ngas laws\n  1: adiabat, both ends measured"), std::string::npos);
+  EXPECT_NE(table.str().find("gas-law adiabat"), std::string::npos);
+  EXPECT_NE(json.str().find("\"key\": \"gas_law1.end.invariant\""), std::string::npos);
+  std::ostringstream csv;
+  writeCsv(csv, rows);
+  EXPECT_NE(csv.str().find("\ngas laws,gas_law1.measured,"), std::string::npos);
+}
+
+TEST(MeasureRun, AGasLawTheLaboratoryRefusesIsRefusedInput) {
+  // Half the area cannot hold these discs.
+  Parsed p = parse({"--counts", "500,0,0,0", "--radius", "20", "--proximity", "40", "--warmup",
+                    "10", "--gas-law", "Boyle"});
+  ASSERT_TRUE(p.problems.empty()) << p.problems.front();
+  try {
+    run(p.options);
+    ADD_FAILURE() << "not refused";
+  } catch (const Refused& e) {
+    EXPECT_NE(std::string(e.what()).find("The gas cannot fit"), std::string::npos) << e.what();
+  }
+  // Stopped before the row comes: no row, and the report says the run has no known length.
+  // With no warm-up the process starts after the first tick, when the gas has a kT.
+  p = parse({"--warmup", "0", "--gas-law", "adiabat"});
+  Control control;
+  long calls = 0, lastTotal = -1;
+  control.stop = [&] { return calls == 50; };
+  control.progress = [&](long, long total) {
+    ++calls;
+    lastTotal = total;
+  };
+  const Outcome stopped = run(p.options, control);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_EQ(stopped.results.ticks, 50);
+  EXPECT_EQ(lastTotal, 0);
+  EXPECT_TRUE(stopped.results.gasLaws.empty());
+  std::ostringstream table;
+  writeTable(table, p.options, stopped, reportRows(p.options, stopped));
+  EXPECT_NE(table.str().find("Interrupted after 50 ticks, before the process left its row"),
+            std::string::npos);
 }
 
 TEST(MeasureRun, AGasTooDenseForExactDiscsIsRefused) {

@@ -64,6 +64,9 @@ TEST(ProgressText, TellsTicksPerSecondAndTimeLeft) {
       {3, 10, 4, "3 of 10 ticks (30.0 %), 0.75 ticks/s, 9 s left"},
       {10000, 10000, 2, "10,000 of 10,000 ticks (100.0 %), 5,000 ticks/s, 0 s left"},
       {0, 10, 1, "0 of 10 ticks (0.0 %)"},
+      // A run of no known length (a gas law's): no share and no time left.
+      {7000, 0, 2, "7,000 ticks, 3,500 ticks/s"},
+      {0, 0, 1, "0 ticks"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(progressText(c.done, c.total, c.elapsed), c.text);

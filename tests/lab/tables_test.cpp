@@ -47,6 +47,59 @@ TEST(Summary, TheFluidHexaticRegionIsSaidAndRepeatsNamedByRule) {
 
 // Every text a user can type reaches the JSON as a string that reads back to it: quotes,
 // backslashes and control characters escaped, everything else (UTF-8 included) as it is.
+// The export's summary ends with a group of rows for each process run, numbered as the Gas
+// laws tab's rows; a process that did not reach its end leaves its end's values not known.
+TEST(Summary, TheExportEndsWithEachGasLawsRows) {
+  Results r;
+  r.running = true;
+  auto summary = [&] {
+    for (const auto& [name, text] : exportedFiles(r, History{}))
+      if (name == "summary.csv") return text;
+    return std::string();
+  };
+  EXPECT_EQ(summary().find("gas law"), std::string::npos);
+  GasLawRow boyle;
+  boyle.process = 0;
+  boyle.name = "Boyle";
+  boyle.invariant = "P·A/(N·Z)";
+  boyle.quantity = "P";
+  boyle.ending = "the wall arrived";
+  boyle.complete = true;
+  boyle.start.pressure = {0.02, 0.001, 10, 20};
+  boyle.end.pressure = {0.043, 0.002, 10, 20};
+  boyle.expected = 30;
+  boyle.end.invariant = {30.5, 0.4, 10, 20};
+  boyle.measured = 0.043;
+  boyle.ideal = 0.04;
+  boyle.hardDisc = 0.0428;
+  GasLawRow stopped;
+  stopped.process = 4;
+  stopped.name = "free expansion";
+  stopped.quantity = "kT";
+  stopped.ending = "ended early: heat species 1 × 2";
+  r.gasLaws = {boyle, stopped};
+  const std::string csv = summary();
+  const std::size_t first = csv.find("\ngas laws,gas_law1.complete,");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(csv.find("\ngas laws,"), first) << "after every other row";
+  EXPECT_NE(csv.find("gas laws,gas_law1.end.pressure,\"1: Boyle, end: P, all four walls\","
+                     "amu/tick^2,0.043,0.002,"),
+            std::string::npos);
+  EXPECT_NE(csv.find("gas laws,gas_law1.end.invariant,\"1: Boyle, end: invariant P·A/(N·Z)\","
+                     "amu*u^2/tick^2,30.5,0.4,30,law's value,,"),
+            std::string::npos);
+  EXPECT_NE(csv.find("gas laws,gas_law1.measured,\"1: Boyle, end measured: P\",amu/tick^2,0.043,"
+                     "0.002,0.04,ideal,0.0428,hard discs\n"),
+            std::string::npos);
+  // The free expansion's end value is a single tick's kT: no error, here not known at all.
+  EXPECT_NE(csv.find("gas laws,gas_law2.measured,\"2: free expansion, end measured: kT\","
+                     "amu*u^2/tick^2,,,,ideal,,hard discs\n"),
+            std::string::npos);
+  EXPECT_NE(csv.find("gas_law2.complete,\"2: free expansion, both ends measured (1 yes, 0 no); "
+                     "ending: ended early: heat species 1 × 2\",,0,"),
+            std::string::npos);
+}
+
 TEST(JsonString, EscapesWhatJsonMust) {
   const struct {
     std::string text, json;
@@ -135,6 +188,13 @@ TEST(Units, OneAsciiFormInEveryTable) {
   for (const Row& row : summarize(r)) {
     EXPECT_TRUE(ascii(row.unit)) << row.key << " [" << row.unit << "]";
     unitOf[row.key] = row.unit;
+  }
+  for (int process = 0; process < 5; ++process) {
+    GasLawRow g;
+    g.process = process;
+    g.quantity = process == 1 ? "A" : process == 3 || process == 4 ? "kT" : "P";
+    for (const Row& row : gasLawSummary({g}))
+      EXPECT_TRUE(ascii(row.unit)) << row.key << " [" << row.unit << "]";
   }
   int columns = 0;
   for (const std::string& csv : {timeSeriesCsv(History{}), histogramsCsv(r), msdCsv(r)}) {

@@ -39,6 +39,23 @@ TEST(Theory, FormulasAgainstValuesWorkedByHand) {
   EXPECT_NEAR(chapmanEnskogConductivity(20, std::numbers::pi, 1), 0.1, 1e-15);
   EXPECT_NEAR(chapmanEnskogConductivity(24, 50, 4),
               4 * 0.002 * enskogDiffusion(0.002, 24, 1, 50, 4), 1e-15);
+  // Enskog's dense discs: the dilute value in the dilute limit; at finite η the collisions'
+  // own transfer is n²σ³g·√(π·kT/m)/2 beside the flights' (1 + 3ηg/2)²/g, and the whole rises
+  // with density once past the minimum the falling 1/g makes near η = 0.
+  EXPECT_NEAR(enskogConductivity(1e-9, 1, 24, 50, 4) / chapmanEnskogConductivity(24, 50, 4), 1,
+              1e-8);
+  for (double eta : {0.05, 0.2, 0.4}) {
+    const double g = contactValue(eta), sigma = 24, kT = 50, m = 4;
+    const double n = 4 * eta / (std::numbers::pi * sigma * sigma);
+    const double flights =
+        chapmanEnskogConductivity(sigma, kT, m) * (1 + 1.5 * eta * g) * (1 + 1.5 * eta * g) / g;
+    EXPECT_NEAR(enskogConductivity(eta, g, sigma, kT, m) - flights,
+                0.5 * n * n * sigma * sigma * sigma * g * std::sqrt(std::numbers::pi * kT / m),
+                1e-14)
+        << eta;
+  }
+  EXPECT_GT(enskogConductivity(0.4, contactValue(0.4), 24, 50, 4),
+            2 * enskogConductivity(0.1, contactValue(0.1), 24, 50, 4));
   EXPECT_NEAR(maxwellianHExact(), -std::log(2 * std::numbers::pi) - 1, 1e-15);
 }
 

@@ -238,6 +238,21 @@ TEST(FieldAndDivider, SettingsAreRefusedInWordsAndOffLeavesTheWallsInactive) {
   EXPECT_TRUE(b.active());
   EXPECT_EQ(b.setGravity(0), "");
   EXPECT_FALSE(b.active());
+  // The right wall and the divider keep out of each other's way.
+  EXPECT_EQ(b.setDivider(60), "");
+  EXPECT_EQ(b.moveRightWall(520, 1, 0, 10, 24, 12),
+            "The right wall cannot pass the divider: with the divider at x = 500 it must stay "
+            "beyond x = 524.");
+  EXPECT_EQ(b.moveRightWall(530, 1, 0, 10, 24, 12), "");
+  EXPECT_EQ(b.setDivider(1000), "");
+  EXPECT_EQ(b.moveRightWall(400, 1, 0, 10, 24, 12), "");
+  for (int t = 0; t < 600; ++t) {
+    b.beginTick(12, true);
+    b.endTick();
+  }
+  EXPECT_EQ(b.rightX(), 400);
+  EXPECT_EQ(b.setDivider(60),
+            "The divider at x = 500 needs the right wall beyond it, not at x = 400.");
 }
 
 TEST(StartSides, EachSpeciesIsPlacedOnItsSideAndTheTracerInTheMiddleOfItsOwn) {

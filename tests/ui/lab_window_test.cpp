@@ -8,8 +8,10 @@
 #include <QGraphicsSimpleTextItem>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QToolButton>
 #include <QtTest>
 #include <cmath>
 
@@ -684,6 +686,42 @@ class LabWindowTest : public QObject {
       }
       QCOMPARE(lab->sideScroll->horizontalScrollBar()->maximum(), 0);
     }
+  }
+
+  // At the default size every tab's name is whole in the tab bar, with no scroll arrows, and
+  // the whole column of controls is in view without scrolling; the column still scrolls in a
+  // shorter window.
+  void everyTabAndControlIsInViewAtTheDefaultSize() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    t.ticks(100);
+    QCOMPARE(lab->size(), QSize(1180, 760));
+    QApplication::processEvents();
+    const QTabBar* bar = lab->tabs->tabBar();
+    QCOMPARE(bar->count(), static_cast<int>(km::labTabNames.size()));
+    for (int current : {0, bar->count() - 1}) {
+      lab->tabs->setCurrentIndex(current);
+      QApplication::processEvents();
+      for (int k = 0; k < bar->count(); ++k) {
+        const QRect r = bar->tabRect(k);
+        QVERIFY2(bar->rect().contains(r), qPrintable(bar->tabText(k)));
+        // The name's own width fits inside its tab.
+        QVERIFY2(r.width() > bar->fontMetrics().horizontalAdvance(bar->tabText(k)),
+                 qPrintable(bar->tabText(k)));
+      }
+      for (QToolButton* arrow : bar->findChildren<QToolButton*>())
+        QVERIFY(!arrow->isVisible());
+    }
+    QCOMPARE(lab->sideScroll->verticalScrollBar()->maximum(), 0);
+    for (QWidget* w : {static_cast<QWidget*>(lab->pace), static_cast<QWidget*>(lab->note),
+                       static_cast<QWidget*>(lab->gasLaw[4])}) {
+      const QRect at(w->mapTo(lab->sideScroll->viewport(), QPoint(0, 0)), w->size());
+      QVERIFY2(lab->sideScroll->viewport()->rect().contains(at), qPrintable(w->objectName()));
+    }
+    lab->resize(1180, 500);
+    QApplication::processEvents();
+    QVERIFY(lab->sideScroll->verticalScrollBar()->maximum() > 0);
   }
 
   void legendsReadWholeAndSmallWindowsScroll() {

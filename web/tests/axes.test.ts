@@ -118,4 +118,40 @@ describe('the charts\' axes', () => {
       await page.close();
     });
   }
+
+  test('a range narrower than its values\' last digits, or reversed, is drawn and the page goes on', async () => {
+    const { page, problems } = await openPage(session);
+    await page.click('#openLab');
+    await page.waitForSelector('#lab:not([hidden])');
+    await page.evaluate(async () => {
+      const km = (window as unknown as { KineticModel: { setup(o: object): void; step(n: number): Promise<number> } }).KineticModel;
+      km.setup({ warmup: 0 });
+      await km.step(200);
+    });
+    for (const [low, high] of [[952576, 952576 + 1e-10], [3e12, 3e12 * (1 + 1e-15)], [5, -5]]) {
+      await page.evaluate((lo, hi) => {
+        const w = window as unknown as { kineticPage: { tabJson(t: number, q: number): string } };
+        const real = w.kineticPage.tabJson.bind(w.kineticPage);
+        w.kineticPage.tabJson = (t: number, q: number) => {
+          const tab = JSON.parse(real(t, q)) as { charts: { xMin: number | null; xMax: number | null; series: { x: number[] }[] }[] };
+          for (const c of tab.charts) {
+            c.xMin = lo;
+            c.xMax = hi;
+            for (const s of c.series) s.x = s.x.map((_, k) => lo + ((hi - lo) * k) / Math.max(1, s.x.length - 1));
+          }
+          return JSON.stringify(tab);
+        };
+      }, low as number, high as number);
+      await page.click('#labTab1');
+      await page.click('#labTab0');
+      const answered = await Promise.race([
+        page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(() => done('drawn'))))),
+        new Promise((done) => setTimeout(() => done('hung'), 10000)),
+      ]);
+      assert.equal(answered, 'drawn', `x from ${low} to ${high}`);
+      assert.ok((await page.$$('#charts .uplot canvas')).length > 0);
+    }
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
 });

@@ -16,12 +16,23 @@ function finite(v: number | null | undefined): v is number {
   return typeof v === 'number' && Number.isFinite(v);
 }
 
-// The range to show: the engine's where it gave one, else the points' own.
+// The range to show: the engine's where it gave one, else the points' own. A range the axis
+// cannot divide (reversed, empty, or narrower than the last digits of its values, where a
+// tick's step would not move from one value to the next) is widened around its middle.
 function range(low: number | null, high: number | null, values: number[], log: boolean): [number, number] {
   let a = finite(low) ? low : Math.min(...values);
   let b = finite(high) ? high : Math.max(...values);
   if (!finite(a) || !finite(b)) [a, b] = log ? [1, 10] : [0, 1];
-  if (a === b) [a, b] = log ? [a / 10, b * 10] : [a - 1, b + 1];
+  if (a > b) [a, b] = [b, a];
+  if (log) {
+    if (!(a > 0)) [a, b] = b > 0 ? [b / 10, b] : [1, 10];
+    if (!(b > a * (1 + 1e-9))) [a, b] = [a / 10, a * 10];
+    return [a, b];
+  }
+  if (!(b - a > 1e-9 * Math.max(Math.abs(a), Math.abs(b)))) {
+    const mid = a / 2 + b / 2, half = Math.max(1, Math.abs(mid) * 1e-6);
+    [a, b] = [mid - half, mid + half];
+  }
   return [a, b];
 }
 
