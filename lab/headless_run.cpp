@@ -45,6 +45,11 @@ HeadlessGas::HeadlessGas(const GasSetup& setup)
   sim.takeProximity(setup.proximity);
   sim.takeVelocityScale(setup.velocityRange);
   sim.SetUpSpecies(setup.rows);
+  // The divider and the sides decide where the discs are placed.
+  sim.setStartSides(setup.sides);
+  if (setup.walls.divider)
+    if (std::string why = sim.boundaries().setDivider(*setup.walls.divider); !why.empty())
+      throw Refused(why);
   sim.PlaceParticles(p_->surface);
   if (setup.rule == CollisionRule::Exact) {
     sim.setCollisionRule(CollisionRule::Exact);
@@ -72,6 +77,13 @@ void setWalls(Simulation& sim, const WallSetup& walls) {
   if (walls.pressure)
     if (std::string why = b.setPiston(*walls.pressure, walls.mass); !why.empty())
       throw Refused(why);
+  if (walls.gravity) {
+    std::string why = fieldLimit(*walls.gravity);
+    if (why.empty()) why = b.setGravity(*walls.gravity);
+    if (!why.empty()) throw Refused(why);
+  }
+  if (walls.divider)
+    if (std::string why = b.setDivider(*walls.divider); !why.empty()) throw Refused(why);
 }
 
 void HeadlessGas::step() {
@@ -141,7 +153,14 @@ void HeadlessGas::setWarmup(long ticks) {
 }
 
 void HeadlessGas::setWalls(const WallSetup& walls, const std::string& what) {
-  lab::setWalls(p_->sim, walls);
+  WallSetup rest = walls;
+  rest.gravity.reset();
+  rest.divider.reset();
+  if (walls.gravity)
+    if (std::string why = p_->lab.setGravity(*walls.gravity); !why.empty()) throw Refused(why);
+  if (walls.divider)
+    if (std::string why = p_->lab.setDivider(*walls.divider); !why.empty()) throw Refused(why);
+  lab::setWalls(p_->sim, rest);
   p_->lab.restartAverages(what);
 }
 

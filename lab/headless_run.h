@@ -25,6 +25,8 @@ struct WallSetup {
   // Or a piston of mass amu under the outside pressure.
   std::optional<double> pressure;
   double mass = 0;
+  // A field toward the floor, u/tick²; a divider along x = 500 with an opening this wide.
+  std::optional<double> gravity, divider;
 };
 
 // A gas to run without a window: the texts of the window's fields, the rule, the seed of the
@@ -37,6 +39,7 @@ struct GasSetup {
   std::uint64_t draws = 0;  // random numbers drawn and dropped before the placement
   long warmup = 1000, ticks = 10000;
   WallSetup walls;
+  std::array<StartSide, 4> sides{};  // where each species is placed
 };
 
 // Sets the walls of a placed gas; Refused with the reason where they cannot be set.
@@ -94,7 +97,8 @@ class HeadlessGas {
   // A new warm-up after which the averages begin again, an event like the window's.
   void setWarmup(long ticks);
   // The walls given in `walls` set anew (a wall not named keeps what it does), an event that
-  // restarts the averages, named `what`. Refused with the reason where they cannot be set.
+  // restarts the averages, named `what`; a field or a divider is an event of its own, as the
+  // laboratory's. Refused with the reason where they cannot be set.
   void setWalls(const WallSetup& walls, const std::string& what);
 
   Laboratory& laboratory();

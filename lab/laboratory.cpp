@@ -99,6 +99,8 @@ void Laboratory::runStarted(RunSeed seed) {
   impulse_ = 0;
   contacts_.reset();
   gasLaws_.clear();
+  effusion_.forgetSides();
+  effusion_.restartPath(0);
   clearAverages();
 }
 
@@ -111,10 +113,12 @@ void Laboratory::countSpecies() {
 
 double Laboratory::totalEnergy() const {
   const State& s = sim_.state();
+  const double g = sim_.boundaries().gravity();
   double e = 0;
   for (int i = 1; i <= n_; ++i) {
     const double vx = numberOf(s.velX(i)), vy = numberOf(s.velY(i));
     e += 0.5 * mass_[static_cast<std::size_t>(i)] * (vx * vx + vy * vy);
+    if (g != 0) e += mass_[static_cast<std::size_t>(i)] * g * (1000 - numberOf(s.posY(i)));
   }
   return e;
 }
@@ -123,6 +127,7 @@ void Laboratory::markEnergy() {
   energyAtStart_ = totalEnergy();
   energyTick_ = tick_;
   walls_.markEnergy(sim_.boundaries(), tick_);
+  atmosphere_.markTally(sim_.boundaries().tally());
 }
 
 void Laboratory::restartAverages(const std::string& why) {
@@ -152,6 +157,8 @@ void Laboratory::clearAverages() {
   averaging_ = false;
   walls_.clearAverages();
   heat_.clear();
+  atmosphere_.clearAverages();
+  effusion_.clearAverages();
   for (BinnedSeries& k : kT_)
     k.clear(tick_);
   for (BinnedSeries& k : speciesContacts_)
@@ -217,6 +224,8 @@ void Laboratory::afterTick() {
   }
 
   std::array<double, 5> energy{};
+  const double g = sim_.boundaries().gravity();
+  double potential = 0;  // Σ m·g·(1000 − y)
   const Cell* px = s.posX.data();
   const Cell* py = s.posY.data();
   const Cell* vxs = s.velX.data();
@@ -230,6 +239,7 @@ void Laboratory::afterTick() {
     energy[static_cast<std::size_t>(speciesOf_[k])] += e;
     energy[0] += e;
     const double x = numberOf(px[k]), y = numberOf(py[k]);
+    if (g != 0) potential += mass_[k] * g * (1000 - y);
     x_[k] = x - radius_;
     y_[k] = y - radius_;
     const double pastWall =
@@ -280,7 +290,7 @@ void Laboratory::afterTick() {
     heat_.afterTick(x_, vxNow_, vyNow_, mass_, n_, rightX - 2 * radius_, c.exchanges);
   history_.newContacts.add(static_cast<double>(c.newContacts));
   history_.repeats.add(static_cast<double>(c.repeats));
-  history_.energy.add(energy[0]);
+  history_.energy.add(energy[0] + potential);
   history_.h.add(hNow_);
 
   if (inWindow) {
@@ -306,6 +316,17 @@ void Laboratory::afterTick() {
     if (kT_[0].ticks() % WallProfile::everyTicks == 1)
       interior_.add(profile_.add(x_, y_, speciesOf_, n_));
   }
+  // After the averages began this tick, so that their first tick is kept.
+  const Boundaries& bounds = sim_.boundaries();
+  if (g > 0)
+    atmosphere_.afterTick(y_, vxNow_, vyNow_, mass_, speciesOf_, n_, 1000 - 2 * radius_,
+                          bounds.tally(), inWindow);
+  else
+    atmosphere_.markTally(bounds.tally());
+  if (bounds.divider())
+    effusion_.afterTick(x_, radius_, speciesOf_, n_, inWindow);
+  else
+    effusion_.forgetSides();
   impulse_ = 0;
   met_.fill(0);
   gasLaws_.afterTick(*this, sim_, gasNow());
@@ -387,6 +408,65 @@ std::string Laboratory::setPiston(double pressure, double mass) {
   walls_.restartPath(tick_);
   restartAverages("right wall a piston of mass " + shortNumber(mass) + " under pressure " +
                   shortNumber(pressure));
+  return "";
+}
+
+std::string fieldLimit(double g) {
+  // √(2·g·1000) ≤ 10,000.
+  if (std::isfinite(g) && g > 50000)
+    return "The field must be at most 50,000 units per tick², not " + shortNumber(g) +
+           ": a disc falling the box's height would pass 10,000 units per tick.";
+  return "";
+}
+
+std::string Laboratory::setGravity(double g) {
+  if (std::string why = fieldLimit(g); !why.empty()) return why;
+  if (std::string why = sim_.boundaries().setGravity(g); !why.empty()) return why;
+  // The energy counted from here on holds the potential energy in the new field.
+  markEnergy();
+  restartAverages(g > 0 ? "field g = " + shortNumber(g) + " u/tick² toward the floor"
+                        : std::string("field off"));
+  return "";
+}
+
+std::string Laboratory::setDivider(double width) {
+  const double before = sim_.boundaries().opening();
+  if (std::string why = sim_.boundaries().setDivider(width); !why.empty()) return why;
+  // Exact discs that the new divider cuts are set beside it, as a placement's would be; the
+  // engine predicts no contact for a disc already overlapping it.
+  if (started_ && sim_.collisionRule() == CollisionRule::Exact) {
+    if (std::string why = sim_.separateOverlaps(); !why.empty()) {
+      sim_.boundaries().setDivider(before);
+      return why;
+    }
+    // A disc moved in the field has another potential energy.
+    markEnergy();
+  }
+  effusion_.forgetSides();
+  effusion_.restartPath(tick_);
+  const Boundaries& b = sim_.boundaries();
+  restartAverages(!b.divider()       ? std::string("no divider")
+                  : b.opening() == 0 ? std::string("divider closed")
+                                     : "divider, opening " + shortNumber(b.opening()) + " u");
+  return "";
+}
+
+std::string Laboratory::setStartSides(const std::array<StartSide, 4>& sides) {
+  static const char* const names[] = {"both", "left", "right"};
+  std::string what = "start sides:";
+  for (std::size_t k = 0; k < sides.size(); ++k) {
+    const auto side = static_cast<int>(sides[k]);
+    if (side < 0 || side > 2)
+      return "Each species starts on the left, the right or both sides; species " +
+             std::to_string(k + 1) + " has no such side.";
+    what += std::string(k ? ", " : " ") + names[side];
+  }
+  sim_.setStartSides(sides);
+  // Nothing moves differently until the next placement: a mark in the history, no restart.
+  if (started_) {
+    history_.events.push_back({tick_, what});
+    heldKind_ = Change::None;
+  }
   return "";
 }
 
@@ -546,6 +626,7 @@ Results Laboratory::results() const {
   // The state as it stands now.
   const State& s = sim_.state();
   double e = 0, mx = 0, my = 0;
+  const double field = sim_.boundaries().gravity();
   r.worstExcursion = 0;
   for (int i = 1; i <= n_; ++i) {
     const auto k = static_cast<std::size_t>(i);
@@ -554,6 +635,7 @@ Results Laboratory::results() const {
     mx += mass_[k] * vx;
     my += mass_[k] * vy;
     const double x = numberOf(s.posX(i)), y = numberOf(s.posY(i));
+    if (field != 0) e += mass_[k] * field * (1000 - y);
     const double out = std::max({-x, x - sim_.boundaries().rightX(), -y, y - 1000});
     if (out > 0) {
       ++r.outside;
@@ -580,6 +662,13 @@ Results Laboratory::results() const {
                            wallKT(WallSide::Right), b.meetLength(WallSide::Left, radius_), sigma_,
                            r.walls.area, n_, r.kT.value, n_ > 0 ? massSum / n_ : notKnown);
   }
+  const Boundaries& bounds = sim_.boundaries();
+  if (field > 0)
+    r.atmosphere = atmosphere_.results(field, r.kT.value, count_, speciesMass_, radius_,
+                                       bounds.rightX() - 2 * radius_);
+  if (bounds.divider())
+    r.effusion = effusion_.results(bounds.opening(), radius_, bounds.rightX(), r.kT.value, count_,
+                                   speciesMass_);
   // Walls that move or hold a temperature: the pressure over the lengths the discs meet now,
   // Z over the area they reach.
   if (r.walls.active) {

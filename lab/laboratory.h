@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "atmosphere.h"
 #include "boltzmann_h.h"
 #include "contacts.h"
 #include "diffusion.h"
+#include "effusion.h"
 #include "gas_laws.h"
 #include "heat_profile.h"
 #include "histogram.h"
@@ -110,7 +112,8 @@ struct Results {
   long hSpeeds = 0;             // speeds behind hNow
   double hAveraged = notKnown;  // H of every speed of the averages
 
-  // Σ½mv² now, and at the start of the run or the last experiment, which sets it anew.
+  // Σ½mv² now (with Σm·g·(1000 − y) in a field), and at the start of the run or the last
+  // experiment, which sets it anew.
   double energy = notKnown, energyAtStart = notKnown;
   double driftPer10k = notKnown;  // relative change of the energy per 10,000 ticks since then
   double momentumX = notKnown, momentumY = notKnown;
@@ -121,10 +124,12 @@ struct Results {
   // box's edge, u.
   double shareBeyondWall = notKnown;
   double farthestBeyondWall = 0, farthestBeyondEdge = 0;
-  RunSeed seed;               // where the run's random numbers began
-  std::vector<Event> events;  // since the run began, as the history marks them
-  WallResults walls;          // when the walls do more than reflect from fixed places
-  HeatResults heat;           // the temperature across the box, when the walls are active
+  RunSeed seed;                  // where the run's random numbers began
+  std::vector<Event> events;     // since the run began, as the history marks them
+  WallResults walls;             // when the walls do more than reflect from fixed places
+  HeatResults heat;              // the temperature across the box, when the walls are active
+  AtmosphereResults atmosphere;  // the heights in a field toward the floor, when one is on
+  EffusionResults effusion;      // the passage through the divider's opening, when one stands
   // The gas laws' processes run since the run began, in order.
   std::vector<GasLawRow> gasLaws;
 };
@@ -137,6 +142,10 @@ struct History {
   std::vector<Event> events;
   void clear();
 };
+
+// Why a field of g u/tick² is too strong for the discs, "" when it is not: one falling the
+// box's height would pass the 10,000 units per tick that heating is held to.
+std::string fieldLimit(double g);
 
 // Measures a running gas against kinetic theory. Attached to a simulation as its observer, it
 // hears the walls and collisions, reads the state after every tick, and runs experiments.
@@ -173,6 +182,17 @@ class Laboratory : public GasObserver {
   // the right wall a piston of `mass` amu under the outside `pressure`.
   std::string setPiston(double pressure, double mass);
 
+  // A uniform field of g u/tick² toward the floor (0 for none), and a divider along x = 500
+  // with an opening of `width` centred on y = 500 (0 closed, 1000 or more none): each an
+  // event as the walls' are, "" when done, else why not (and the setting unchanged). Under
+  // the exact rule the discs a new divider cuts are moved beside it; a gas too dense for that
+  // keeps its old divider, its discs pushed as far as they went.
+  std::string setGravity(double g);
+  std::string setDivider(double width);
+  // Where each species (element k for species k + 1) is placed at the next "Run Simulation";
+  // the history marks it, the averages go on. "" when done, else why not.
+  std::string setStartSides(const std::array<StartSide, 4>& sides);
+
   // Starts gas-law process 0..4 (gasLawNames) on the gas as it is, an event; "" when started,
   // else why not (and nothing changed). It then runs tick by tick and leaves a row.
   std::string startGasLaw(int process);
@@ -183,7 +203,7 @@ class Laboratory : public GasObserver {
   long ticks() const { return tick_; }
   // The gas's kT at the last tick, 0 before it.
   double kTNow() const { return kTNow_[0]; }
-  // Σ½mv² of the discs measured, now.
+  // Σ½mv² of the discs measured now, with their potential energy Σm·g·(1000 − y) in a field.
   double totalEnergy() const;
   Results results() const;
   const History& history() const { return history_; }
@@ -242,6 +262,8 @@ class Laboratory : public GasObserver {
   WallProfile profile_;
   WallMeter walls_;
   HeatProfile heat_;
+  AtmosphereMeter atmosphere_;
+  EffusionMeter effusion_;
   BinnedSeries interior_;  // centres in the interior, every WallProfile::everyTicks ticks
 
   History history_;

@@ -263,6 +263,65 @@ std::vector<Row> summarize(const Results& r) {
             width > 0 ? h.meanFreePath.value / width : notKnown);
   }
 
+  if (r.atmosphere.active) {
+    const AtmosphereResults& a = r.atmosphere;
+    out.section = "atmosphere";
+    for (const SpeciesAtmosphere& x : a.species) {
+      const std::string who = "species " + std::to_string(x.species);
+      theory(out.add("scale_height.species" + std::to_string(x.species),
+                     "scale height of " + who + ", maximum likelihood over the heights reached",
+                     "u", x.scaleHeight),
+             x.scaleHeightTheory, "barometric");
+    }
+    if (!a.kT.empty()) {
+      theory(out.add("kT_height.bottom", "kT of the discs in the lowest tenth of the heights",
+                     energyUnit, a.kT.front()),
+             r.kT.value, "gas");
+      theory(out.add("kT_height.top", "kT of the discs in the highest tenth of the heights",
+                     energyUnit, a.kT.back()),
+             r.kT.value, "gas");
+    }
+    theory(out.add("kT_height_slope", "slope of kT against height, a weighted line over ten bins",
+                   "amu*u/tick^2", a.kTSlope, a.kTSlopeError),
+           0, "flat");
+    theory(out.add("hydrostatic",
+                   "floor impulse − ceiling impulse + the divider's ends' y impulse, per tick",
+                   "amu*u/tick^2", a.support),
+           a.weight, "weight");
+  }
+
+  if (r.effusion.active) {
+    const EffusionResults& e = r.effusion;
+    out.section = "effusion";
+    const char* const perWidth = "1/(u*tick)";
+    for (const SpeciesEffusion& x : e.species) {
+      const std::string key = "species" + std::to_string(x.species);
+      const std::string who = "species " + std::to_string(x.species);
+      theory(out.add("effusion." + key,
+                     "crossings of x = 500 per tick per unit width passed, both ways, " + who,
+                     perWidth, x.fluxBoth),
+             x.fluxBothTheory, "effusion");
+      theory(out.add("effusion_rightward." + key,
+                     "crossings from the left per tick per unit width passed, " + who, perWidth,
+                     x.flux[0]),
+             x.fluxTheory[0], "effusion");
+      theory(out.add("effusion_leftward." + key,
+                     "crossings from the right per tick per unit width passed, " + who, perWidth,
+                     x.flux[1]),
+             x.fluxTheory[1], "effusion");
+      out.add("on_left." + key, "discs of " + who + " left of x = 500", "", x.onSide[0]);
+    }
+    if (e.ratioOf[1] != 0)
+      theory(out.add("effusion_ratio",
+                     "rate per unit density of species " + std::to_string(e.ratioOf[0]) +
+                         " over species " + std::to_string(e.ratioOf[1]),
+                     "", e.ratio),
+             e.ratioTheory, "Graham");
+    theory(out.add("mixing_entropy", "entropy of mixing now, −Σ N_side·Σ x·ln x (k = 1)", "",
+                   e.entropy),
+           e.entropyMost, "most");
+  }
+
   out.section = "integrity";
   out.add("energy.start", "total energy at the start (or last experiment)", energyUnit,
           r.energyAtStart);

@@ -34,6 +34,11 @@ Runs a gas of hard discs without a window and prints its measurements beside kin
                        tick START of the run, warm-up included (default 0)
   --piston P,M         the right wall a piston of mass M amu pushed in by the outside
                        pressure P (amu/tick^2)
+  --gravity G          a uniform field of G units per tick^2 toward the floor (y = 1000),
+                       0 to 50000 (default 0)
+  --divider WIDTH      a thin wall along x = 500 with an opening WIDTH units high centred on
+                       y = 500: 0 closes it, 1000 or more leaves no divider
+  --sides S1,S2,S3,S4  where species 1..4 are placed: each left, right or both (default both)
   --gas-law NAME       when the warm-up ends, starts a gas law as a process on the gas, as
                        the laboratory's buttons do: "Boyle", "Charles", "Gay-Lussac",
                        "adiabat" or "free expansion"; the run goes on until the process leaves
@@ -168,6 +173,38 @@ bool pistonWall(const std::string& value, lab::WallSetup& walls) {
   return true;
 }
 
+bool fieldStrength(const std::string& value, lab::WallSetup& walls) {
+  double g = 0;
+  if (!numberIn(value, g) || g < 0 || g > 50000) return false;
+  walls.gravity = g;
+  return true;
+}
+
+bool dividerWidth(const std::string& value, lab::WallSetup& walls) {
+  double width = 0;
+  if (!numberIn(value, width) || width < 0) return false;
+  walls.divider = width;
+  return true;
+}
+
+bool startSides(const std::string& value, std::array<StartSide, 4>& sides) {
+  std::array<std::string, 4> parts;
+  if (!fourTexts(value, parts)) return false;
+  std::array<StartSide, 4> read{};
+  for (std::size_t k = 0; k < 4; ++k) {
+    if (parts[k] == "left")
+      read[k] = StartSide::Left;
+    else if (parts[k] == "right")
+      read[k] = StartSide::Right;
+    else if (parts[k] == "both")
+      read[k] = StartSide::Both;
+    else
+      return false;
+  }
+  sides = read;
+  return true;
+}
+
 // With --sweep: the radius and proximity follow from each packing fraction and the mass is 1,
 // so those options have no place; the counts give the number of discs, one species.
 void sweepOptions(const std::vector<std::string>& args, Parsed& p) {
@@ -178,6 +215,12 @@ void sweepOptions(const std::vector<std::string>& args, Parsed& p) {
         p.problems.push_back(std::string(fixed) +
                              " has no place with --sweep: each packing fraction sets the radius, "
                              "the proximity is the diameter and the mass 1");
+  for (const char* fixed : {"--gravity", "--divider", "--sides"})
+    for (const std::string& a : args)
+      if (a == fixed || a.rfind(std::string(fixed) + "=", 0) == 0)
+        p.problems.push_back(std::string(fixed) +
+                             " has no place with --sweep: its runs are the box without a field "
+                             "or a divider, every disc placed anywhere");
   if (!o.ruleGiven) o.rule = "exact";
   if (o.seeds.empty()) o.seeds = {o.seed};
   if (o.countsGiven) {
@@ -222,10 +265,11 @@ Parsed parseOptions(const std::vector<std::string>& args) {
       continue;
     }
     static const char* const withValue[] = {
-        "--counts",    "--masses", "--radius", "--proximity", "--vel-range",
-        "--rule",      "--warmup", "--ticks",  "--seed",      "--draws",
-        "--format",    "--etas",   "--seeds",  "--jobs",      "--wall-temperature",
-        "--move-wall", "--piston", "--gas-law"};
+        "--counts",    "--masses", "--radius",  "--proximity", "--vel-range",
+        "--rule",      "--warmup", "--ticks",   "--seed",      "--draws",
+        "--format",    "--etas",   "--seeds",   "--jobs",      "--wall-temperature",
+        "--move-wall", "--piston", "--gravity", "--divider",   "--sides",
+        "--gas-law"};
     bool known = false;
     for (const char* w : withValue)
       known = known || name == w;
@@ -305,6 +349,19 @@ Parsed parseOptions(const std::vector<std::string>& args) {
       problem(
           "--piston takes P,M: the outside pressure (0 or more) and the piston's mass "
           "(above 0 amu); not \"" +
+          value + "\"");
+    if (name == "--gravity" && !fieldStrength(value, o.walls))
+      problem("--gravity must be a number from 0 to 50,000 units per tick^2, not \"" + value +
+              "\"");
+    if (name == "--divider" && !dividerWidth(value, o.walls))
+      problem(
+          "--divider must be the opening's width, 0 (closed) or more units (1000 or more: no "
+          "divider), not \"" +
+          value + "\"");
+    if (name == "--sides" && !startSides(value, o.sides))
+      problem(
+          "--sides takes four values separated by commas, one per species, each left, right "
+          "or both; not \"" +
           value + "\"");
     if (name == "--gas-law") {
       const auto at = std::find(lab::gasLawNames.begin(), lab::gasLawNames.end(), value);

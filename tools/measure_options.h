@@ -23,7 +23,8 @@ struct Options {
   long ticks = 10000;  // ticks averaged
   std::uint32_t seed = 1;
   std::uint64_t draws = 0;  // random numbers drawn from the seed before the placement
-  lab::WallSetup walls;     // --wall-temperature, --move-wall, --piston
+  lab::WallSetup walls;     // --wall-temperature, --move-wall, --piston, --gravity, --divider
+  std::array<StartSide, 4> sides{};  // --sides
   // --gas-law: the process 0..4 (lab::gasLawNames) started when the warm-up ends; the run then
   // lasts until it leaves its row. -1: none.
   int gasLaw = -1;

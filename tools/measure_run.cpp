@@ -17,6 +17,7 @@ lab::GasSetup setupOf(const Options& o) {
   s.warmup = o.warmup;
   s.ticks = o.ticks;
   s.walls = o.walls;
+  s.sides = o.sides;
   return s;
 }
 
