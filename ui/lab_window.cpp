@@ -62,7 +62,7 @@ LabWindow::LabWindow(KineticModel& main)
 }
 
 void LabWindow::createControls() {
-  resize(1180, 760);
+  resize(1280, 760);
   createTabs();
 
   auto* paceBox = new QGroupBox(captionOf("paceBox"));

@@ -3,6 +3,7 @@
 // draws, each theory line the formula, and an empty chart says why.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <string>
@@ -238,6 +239,81 @@ TEST(LabTabs, PVDrawsThePathBesideTheIsothermAndTheAdiabats) {
   const std::size_t by = tab.figures.find("the hard-disc adiabat by ");
   ASSERT_NE(by, std::string::npos) << tab.figures;
   EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(tab.figures[by + 25]))) << tab.figures;
+}
+
+TEST(LabTabs, AtmosphereDrawsEachSpeciesHeightsOnTheBarometricLawAndAFlatKT) {
+  RunGas run(0, 200);
+  lab::Laboratory& lab = run.gas.laboratory();
+  EXPECT_EQ(run.tab(11).charts.at(0).notice, "No field: give g above 0 in Field.");
+  ASSERT_EQ(lab.setGravity(0.005), "");
+  for (int t = 0; t < 3000; ++t)
+    run.gas.step();
+  const lab::AtmosphereResults a = lab.results().atmosphere;
+  ASSERT_TRUE(a.active);
+  const LabTab tab = run.tab(11);
+  const Chart& density = tab.charts.at(0);
+  EXPECT_EQ(density.notice, "");
+  EXPECT_TRUE(density.logY);
+  for (const lab::SpeciesAtmosphere& sp : a.species) {
+    const ChartSeries& dots = named(density, "species " + std::to_string(sp.species));
+    std::size_t k = 0;
+    for (std::size_t b = 0; b < sp.density.size(); ++b) {
+      if (!(sp.density[b].value > 0)) continue;
+      ASSERT_LT(k, dots.y.size());
+      EXPECT_EQ(dots.x[k], a.height[b]);
+      EXPECT_EQ(dots.y[k], sp.density[b].value);
+      ++k;
+    }
+    EXPECT_EQ(k, dots.y.size());
+    // The law beside them falls by e over each scale height kT/(m·g).
+    const auto law = std::find_if(density.series.begin(), density.series.end(),
+                                  [&](auto& c) { return c.name.empty() && c.color == dots.color; });
+    ASSERT_NE(law, density.series.end());
+    for (std::size_t j = 1; j < law->x.size(); ++j)
+      EXPECT_NEAR(std::log(law->y[j - 1] / law->y[j]),
+                  (law->x[j] - law->x[j - 1]) / sp.scaleHeightTheory, 1e-9);
+    EXPECT_NEAR(sp.scaleHeightTheory, lab.results().kT.value / (sp.mass * 0.005),
+                1e-9 * sp.scaleHeightTheory);
+  }
+  // The heavy sink: species 4's bottom bin is denser than its top.
+  const lab::SpeciesAtmosphere& heavy = a.species.back();
+  EXPECT_GT(heavy.density.front().value, 3 * heavy.density.back().value);
+  const ChartSeries& kT = named(tab.charts.at(1), "kT measured");
+  EXPECT_EQ(kT.y.size(), a.kT.size());
+  EXPECT_NE(tab.figures.find("against the weight"), std::string::npos);
+}
+
+TEST(LabTabs, EffusionDrawsTheSidesCountsAndTheEntropyRisingToItsMost) {
+  RunGas run(0, 200);
+  lab::Laboratory& lab = run.gas.laboratory();
+  EXPECT_EQ(run.tab(12).charts.at(1).notice, "No divider: give the opening's width in Divider.");
+  ASSERT_EQ(lab.setDivider(200), "");
+  for (int t = 0; t < 2000; ++t)
+    run.gas.step();
+  const lab::EffusionResults e = lab.results().effusion;
+  ASSERT_TRUE(e.active);
+  const LabTab tab = run.tab(12);
+  const Chart& sides = tab.charts.at(0);
+  for (const lab::SpeciesEffusion& sp : e.species) {
+    const ChartSeries& left = named(sides, "species " + std::to_string(sp.species) + " left");
+    const ChartSeries& right = named(sides, "species " + std::to_string(sp.species) + " right");
+    ASSERT_FALSE(left.y.empty());
+    ASSERT_EQ(left.y.size(), right.y.size());
+    // Every disc is on one side or the other.
+    for (std::size_t k = 0; k < left.y.size(); ++k)
+      if (std::isfinite(left.y[k])) {
+        EXPECT_NEAR(left.y[k] + right.y[k], sp.count, 1e-9);
+      }
+  }
+  const Chart& entropy = tab.charts.at(1);
+  const ChartSeries& most = named(entropy, "its most, the gases mixed");
+  ASSERT_EQ(most.y.size(), 2u);
+  EXPECT_EQ(most.y[0], e.entropyMost);
+  for (double s : named(entropy, "entropy of mixing").y)
+    if (std::isfinite(s)) {
+      EXPECT_LE(s, e.entropyMost * (1 + 1e-12));
+    }
+  EXPECT_NE(tab.figures.find("Graham"), std::string::npos);
 }
 
 TEST(LabTabs, HeatFlowDrawsTheProfileItsLineAndTheWallsTemperatures) {

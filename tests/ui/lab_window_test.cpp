@@ -674,7 +674,7 @@ class LabWindowTest : public QObject {
         order.push_back(w);
     }
     QCOMPARE(order, expected);
-    for (const QSize size : {QSize(1180, 760), lab->minimumSize()}) {
+    for (const QSize size : {QSize(1280, 760), lab->minimumSize()}) {
       lab->resize(size);
       QApplication::processEvents();
       for (QWidget* w : expected) {
@@ -696,7 +696,7 @@ class LabWindowTest : public QObject {
     t.run();
     LabWindow* lab = t.lab();
     t.ticks(100);
-    QCOMPARE(lab->size(), QSize(1180, 760));
+    QCOMPARE(lab->size(), QSize(1280, 760));
     QApplication::processEvents();
     const QTabBar* bar = lab->tabs->tabBar();
     QCOMPARE(bar->count(), static_cast<int>(km::labTabNames.size()));
@@ -719,7 +719,7 @@ class LabWindowTest : public QObject {
       const QRect at(w->mapTo(lab->sideScroll->viewport(), QPoint(0, 0)), w->size());
       QVERIFY2(lab->sideScroll->viewport()->rect().contains(at), qPrintable(w->objectName()));
     }
-    lab->resize(1180, 500);
+    lab->resize(1280, 500);
     QApplication::processEvents();
     QVERIFY(lab->sideScroll->verticalScrollBar()->maximum() > 0);
   }
@@ -730,7 +730,7 @@ class LabWindowTest : public QObject {
     LabWindow* lab = t.lab();
     lab->warmup->setValue(10);
     t.ticks(400);
-    for (const QSize size : {QSize(1180, 760), LabWindow::minimumContent}) {
+    for (const QSize size : {QSize(1280, 760), LabWindow::minimumContent}) {
       lab->resize(size);
       for (int tab = 0; tab < lab->tabs->count(); ++tab) {
         lab->tabs->setCurrentIndex(tab);
@@ -790,7 +790,7 @@ class LabWindowTest : public QObject {
     rows[1].eta = 0.1;
     rows[1].runs = 2;
     lab->equationOfState->showRows(rows);
-    for (const QSize size : {QSize(1180, 760), LabWindow::minimumContent}) {
+    for (const QSize size : {QSize(1280, 760), LabWindow::minimumContent}) {
       lab->resize(size);
       QCOMPARE(lab->scroll->horizontalScrollBar()->maximum(), 0);
       QCOMPARE(lab->scroll->verticalScrollBar()->maximum(), 0);
@@ -847,7 +847,7 @@ class LabWindowTest : public QObject {
     Rig t;
     t.run();
     LabWindow* lab = t.lab();
-    lab->resize(1180, 760);
+    lab->resize(1280, 760);
     lab->tabs->setCurrentIndex(2);
     t.ticks(500);
     for (int k = 0; k < 6; ++k) {
@@ -1021,7 +1021,7 @@ class LabWindowTest : public QObject {
     QCOMPARE(eos->rows().size(), std::size_t{9});
     QCOMPARE(drawnAt("sweep, over the nominal"), 9);
     QCOMPARE(drawnAt("sweep, over the interior"), 9);
-    lab->resize(1180, 760);
+    lab->resize(1280, 760);
     lab->refresh();
     lab->grab().save(
         QDir(QCoreApplication::applicationDirPath()).filePath("equation-of-state.png"));
