@@ -5,6 +5,7 @@ does."""
 from __future__ import annotations
 
 import functools
+import math
 import numbers
 from collections.abc import Iterable, Mapping, Sequence
 from typing import Any, Optional, Union
@@ -179,6 +180,28 @@ def piston(name: str, value: Any) -> tuple[float, float]:
     """(pressure, mass) of a piston."""
     values = several(value, f"{name} must be (pressure, mass)", (2,))
     return number(f"{name}: pressure", values[0]), number(f"{name}: mass", values[1])
+
+
+SIDES = ("left", "right", "both")
+
+
+def field_arguments(gravity: Any, divider: Any, sides: Any) -> dict[str, Any]:
+    """The field, the divider's opening and each species' side, each checked."""
+    values = several(sides, "sides must be four values, one per species, each 'left', 'right' "
+                            "or 'both'", (4,))
+    for k, side in enumerate(values):
+        if not isinstance(side, str):
+            raise TypeError(f"sides[{k}] must be 'left', 'right' or 'both', not {shown(side)}")
+        if side not in SIDES:
+            raise ValueError(f"sides[{k}] must be 'left', 'right' or 'both', not {side!r}")
+    g = number("gravity", gravity)
+    if not g >= 0 or math.isinf(g):
+        raise ValueError(f"gravity must be 0 or more units per tick^2, toward the floor, not {g}")
+    width = None if divider is None else number("divider", divider)
+    if width is not None and (math.isnan(width) or width < 0):
+        raise ValueError(f"divider must be the opening's width, 0 (closed) or more units "
+                         f"(1000 or more: no divider), not {width}")
+    return {"gravity": g, "divider": width, "sides": values}
 
 
 def wall_arguments(wall_temperature: Any, move_wall: Any, piston_: Any) -> dict[str, Any]:

@@ -39,6 +39,12 @@ class Gas(_core.Engine):
     move_wall   (x, u) or (x, u, start): the right wall moves toward x at u units per tick
                 from tick start (0); see move_wall()
     piston      (pressure, mass): the right wall a piston; see set_piston()
+    gravity     a uniform field toward the floor (y = 1000), units per tick^2, 0 or more;
+                see set_gravity()
+    divider     a thin wall along x = 500 with an opening this wide centred on y = 500, or
+                None for no divider: 0 closes it, 1000 or more takes it away; see
+                open_divider() and close_divider()
+    sides       where each species is placed: four of 'left', 'right' or 'both'
 
     Particle 1 (species 1's first disc) starts at rest in the centre of the box, as the tracer
     the window draws a trail behind; so a gas of one disc never moves.
@@ -76,13 +82,21 @@ class Gas(_core.Engine):
                  rule: str = "specified", warmup: int = 1000, draws: int = 0,
                  wall_temperature: Optional[Sequence[Optional[float]]] = None,
                  move_wall: Optional[Sequence[float]] = None,
-                 piston: Optional[Sequence[float]] = None) -> None:
+                 piston: Optional[Sequence[float]] = None, gravity: float = 0,
+                 divider: Optional[float] = None,
+                 sides: Sequence[str] = ("both", "both", "both", "both")) -> None:
         """Places the gas as "Run Simulation" would, from the seed; see the class."""
         a = _checks.gas_arguments(counts, masses, radius, proximity, vel_range, seed, draws,
                                   rule, warmup)
         walls = _checks.wall_arguments(wall_temperature, move_wall, piston)
+        field = _checks.field_arguments(gravity, divider, sides)
+        # The divider and the sides place the discs, as kinetic-measure's options do.
         super().__init__(a["counts"], a["masses"], a["radius"], a["proximity"], a["vel_range"],
-                         a["seed"], a["draws"], a["rule"], a["warmup"])
+                         a["seed"], a["draws"], a["rule"], a["warmup"],
+                         field["gravity"] or None, field["divider"], field["sides"])
+        if field["gravity"] or field["divider"] is not None or field["sides"] != list(
+                ("both",) * 4):
+            a = {**a, **field}
         self._arguments = a
         # The walls are experiments from tick 0, replayed as the others are.
         if walls["wall_temperature"] is not None:
@@ -173,6 +187,28 @@ class Gas(_core.Engine):
         (0 or more, amu/tick^2): the gas settles where it pushes back as hard. An event that
         restarts the averages."""
         super().set_piston(*_checks.piston("piston", (pressure, mass)))
+
+    def set_gravity(self, g: float) -> None:
+        """A uniform field of g units per tick^2 (0 or more; 0 for none) toward the floor: each
+        species thins out with height on its own scale kT/(m*g). Under the exact rule the discs
+        fly on parabolas. An event that restarts the averages; results() then has the
+        atmosphere's rows (scale_height.speciesS against the barometric kT/(m*g), kT_height.*,
+        hydrostatic against the weight)."""
+        field = _checks.field_arguments(g, None, ("both",) * 4)
+        super().set_gravity(field["gravity"])
+
+    def open_divider(self, width: float) -> None:
+        """A divider along x = 500 with an opening `width` units high centred on y = 500 (0
+        closes it, 1000 or more takes the divider away). An event that restarts the averages;
+        results() then has the effusion's rows (effusion.speciesS per unit width against
+        n*sqrt(kT/(2*pi*m)), effusion_ratio against Graham's sqrt(m2/m1), mixing_entropy).
+        Refused (a ValueError) where the right wall stands at or left of the divider."""
+        field = _checks.field_arguments(0, width, ("both",) * 4)
+        super().set_divider(field["divider"])
+
+    def close_divider(self) -> None:
+        """Closes the divider's opening (a divider with no opening, put up if there was none)."""
+        super().set_divider(0)
 
     def start_gas_law(self, name: str) -> None:
         """Starts one of the five gas laws as a process on the gas as it is: "Boyle",
@@ -338,6 +374,10 @@ def _replayed(cls: type, arguments: dict[str, Any], operations: list[Sequence[An
             gas.set_piston(*args)
         elif kind == "gas_law":
             gas.start_gas_law(*args)
+        elif kind == "gravity":
+            gas.set_gravity(*args)
+        elif kind == "divider":
+            gas.open_divider(*args)
         else:
             raise ValueError(f"an experiment this version does not know: {kind!r}")
     gas.step(ticks - gas.ticks)

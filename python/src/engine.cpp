@@ -231,6 +231,18 @@ void Engine::setPiston(double pressure, double mass) {
   operations_.push_back({gas_.ticks(), "piston", {pressure, mass}, {}});
 }
 
+void Engine::setGravity(double g) {
+  const auto lock = hold();
+  if (std::string why = gas_.laboratory().setGravity(g); !why.empty()) throw lab::Refused(why);
+  operations_.push_back({gas_.ticks(), "gravity", {g}, {}});
+}
+
+void Engine::setDivider(double width) {
+  const auto lock = hold();
+  if (std::string why = gas_.laboratory().setDivider(width); !why.empty()) throw lab::Refused(why);
+  operations_.push_back({gas_.ticks(), "divider", {width}, {}});
+}
+
 void Engine::startGasLaw(const std::string& name) {
   const auto at = std::find(lab::gasLawNames.begin(), lab::gasLawNames.end(), name);
   if (at == lab::gasLawNames.end()) throw std::invalid_argument("no gas law named " + name);
@@ -341,7 +353,8 @@ void bindEngine(py::module_& m) {
          Given velRange, long long seed, long long draws, std::string rule, long long warmup) {
         gasSetup(GasArguments{std::move(counts), std::move(masses), std::move(radius),
                               std::move(proximity), std::move(velRange), seed, draws,
-                              std::move(rule), warmup});
+                              std::move(rule), warmup, std::nullopt, std::nullopt,
+                              std::vector<std::string>{"both", "both", "both", "both"}});
       },
       py::arg("counts"), py::arg("masses"), py::arg("radius"), py::arg("proximity"),
       py::arg("vel_range"), py::arg("seed"), py::arg("draws"), py::arg("rule"), py::arg("warmup"),
@@ -349,14 +362,17 @@ void bindEngine(py::module_& m) {
   py::class_<Engine>(m, "Engine", "The engine and its laboratory; see kinetic_model.Gas.")
       .def(py::init([](std::vector<Given> counts, std::vector<Given> masses, Given radius,
                        Given proximity, Given velRange, long long seed, long long draws,
-                       std::string rule, long long warmup) {
+                       std::string rule, long long warmup, std::optional<double> gravity,
+                       std::optional<double> divider, std::vector<std::string> sides) {
              return new Engine(GasArguments{std::move(counts), std::move(masses), std::move(radius),
                                             std::move(proximity), std::move(velRange), seed, draws,
-                                            std::move(rule), warmup});
+                                            std::move(rule), warmup, gravity, divider,
+                                            std::move(sides)});
            }),
            py::arg("counts"), py::arg("masses"), py::arg("radius"), py::arg("proximity"),
            py::arg("vel_range"), py::arg("seed"), py::arg("draws"), py::arg("rule"),
-           py::arg("warmup"))
+           py::arg("warmup"), py::arg("gravity") = py::none(), py::arg("divider") = py::none(),
+           py::arg("sides") = std::vector<std::string>{"both", "both", "both", "both"})
       .def("step", &Engine::step, py::arg("n") = 1,
            "Runs n ticks (n >= 0) without holding the interpreter's lock. Ctrl+C stops it\n"
            "within about 20 ms with KeyboardInterrupt; the gas stays usable, after its last\n"
@@ -408,6 +424,8 @@ void bindEngine(py::module_& m) {
       .def("move_wall", &Engine::moveWall, py::arg("target"), py::arg("speed"),
            py::arg("start") = py::none())
       .def("set_piston", &Engine::setPiston, py::arg("pressure"), py::arg("mass"))
+      .def("set_gravity", &Engine::setGravity, py::arg("g"))
+      .def("set_divider", &Engine::setDivider, py::arg("width"))
       .def("start_gas_law", &Engine::startGasLaw, py::arg("name"))
       .def("gas_laws",
            [](const Engine& e) {

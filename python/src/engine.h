@@ -62,6 +62,10 @@ class Engine {
   // when none); Refused where the gas cannot fit.
   void moveWall(double target, double speed, std::optional<long long> start);
   void setPiston(double pressure, double mass);
+  // The field toward the floor, and the divider's opening (0 closes it, 1000 or more takes it
+  // away): events, as the walls' are.
+  void setGravity(double g);
+  void setDivider(double width);
   // Starts the gas-law process of this name (lab::gasLawNames); Refused with the laboratory's
   // reason where it cannot start.
   void startGasLaw(const std::string& name);

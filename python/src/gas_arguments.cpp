@@ -91,6 +91,23 @@ lab::GasSetup gasSetup(const GasArguments& a) {
   keep([&] { s.seed = static_cast<std::uint32_t>(wholeIn("seed", a.seed, 0, seedLimit)); });
   keep([&] { s.draws = static_cast<std::uint64_t>(wholeIn("draws", a.draws, 0, drawsLimit)); });
   keep([&] { s.warmup = static_cast<long>(wholeIn("warmup", a.warmup, 0, warmupLimit)); });
+  s.walls.gravity = a.gravity;
+  s.walls.divider = a.divider;
+  if (a.sides.size() != 4) {
+    problems.push_back("sides: four values, one per species, not " +
+                       std::to_string(a.sides.size()));
+  } else {
+    for (std::size_t k = 0; k < 4; ++k) {
+      const std::string& side = a.sides[k];
+      if (side == "both" || side == "left" || side == "right")
+        s.sides[k] = side == "both"   ? StartSide::Both
+                     : side == "left" ? StartSide::Left
+                                      : StartSide::Right;
+      else
+        problems.push_back("sides[" + std::to_string(k) + "]: 'left', 'right' or 'both', not '" +
+                           side + "'");
+    }
+  }
   s.ticks = 0;
   refuseIfAny(problems);
   return s;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -30,6 +31,10 @@ struct GasArguments {
   long long draws = 0;  // random numbers drawn from the seed before placing
   std::string rule;
   long long warmup = 1000;
+  // The field toward the floor and the divider's opening, none when not given; each
+  // species' side of the divider at placement: "left", "right" or "both".
+  std::optional<double> gravity, divider;
+  std::vector<std::string> sides{"both", "both", "both", "both"};
 };
 
 // The setup the arguments describe (0 ticks: averages over every tick after the warm-up).

@@ -30,7 +30,7 @@ def plots(figure):
 def test_every_tab_draws_each_chart_under_the_windows_titles_and_axes(gas):
     assert gas.tabs() == ("Speeds", "Equipartition", "Pressure", "Diffusion", "Collisions",
                           "H theorem", "Integrity", "Equation of state", "P–V", "Heat flow",
-                          "Gas laws")
+                          "Gas laws", "Atmosphere", "Effusion")
     for index, name in enumerate(gas.tabs()):
         description = json.loads(gas._tab_json(index, 0))
         figure = gas.figure(name)
