@@ -106,6 +106,26 @@ std::string LabRules::caption(const std::string& id) {
       {"pistonTip",
        "The right wall a piston of this mass in amu, pushed in by this pressure: the gas settles "
        "where it pushes back as hard."},
+      {"fieldBox", "Field"},
+      {"gravityLabel", "g"},
+      {"gravity", "0.005"},
+      {"gravityTip",
+       "A uniform field toward the floor, in units per tick²: each species thins out with height "
+       "on its own scale kT/(m·g). 0 for none."},
+      {"setField", "Set field"},
+      {"dividerBox", "Divider"},
+      {"openingLabel", "opening"},
+      {"opening", "40"},
+      {"openingTip",
+       "A wall down the middle of the box (x = 500) with an opening this many units high at its "
+       "centre: the light species go through faster, as √(m₂/m₁)."},
+      {"openDivider", "Open"},
+      {"closeDivider", "Close"},
+      {"closeDividerTip", "Closes the opening; Open with 1000 takes the divider away."},
+      {"sidesLabel", "start"},
+      {"sidesTip",
+       "Where each species is placed at the next Run Simulation: on both sides, or on "
+       "one side of the divider."},
       {"gasLawBox", "Gas laws"},
       {"gasLaw0", "Boyle"},
       {"gasLaw0Tip",
@@ -191,6 +211,7 @@ LabRules::~LabRules() {
   // The walls are the laboratory's experiments: closed, the box has its four fixed reflecting
   // walls again.
   page_.model().boundaries().reset();
+  page_.model().setStartSides({});
 }
 
 void LabRules::runStarted(RunSeed seed) {
@@ -356,6 +377,73 @@ std::array<std::string, 4> LabRules::wallTexts() const {
     const WallHeat& h = b.heat(static_cast<WallSide>(w));
     if (h.thermal) out[w] = lab::numberText(h.kT);
   }
+  return out;
+}
+
+void LabRules::setField(const std::string& gText) {
+  double g = 0;
+  if (!gText.empty() && !typedNumber(gText, g)) {
+    note_ = "The field must be a number of units per tick².";
+    return;
+  }
+  const std::string why = lab_.setGravity(g);
+  note_ = !why.empty() ? why
+          : g > 0      ? "A field of " + lab::numberText(g) + " units per tick² toward the floor."
+                       : std::string("No field.");
+}
+
+void LabRules::openDivider(const std::string& widthText) {
+  double width = 0;
+  if (!typedNumber(widthText, width)) {
+    note_ = "The divider's opening must be a number of units.";
+    return;
+  }
+  const std::string why = lab_.setDivider(width);
+  note_ = !why.empty()    ? why
+          : width >= 1000 ? std::string("No divider.")
+          : !(width > 0)  ? std::string("The divider is closed.")
+                          : "The divider's opening is " + lab::numberText(width) + " units high.";
+}
+
+void LabRules::closeDivider() {
+  openDivider("0");
+}
+
+const std::array<std::string, 3> LabRules::sideNames = {"both sides", "left", "right"};
+
+void LabRules::setSides(const std::array<int, 4>& sides) {
+  std::array<StartSide, 4> s{};
+  for (std::size_t k = 0; k < 4; ++k)
+    s[k] = sides[k] == 1 ? StartSide::Left : sides[k] == 2 ? StartSide::Right : StartSide::Both;
+  const std::string why = lab_.setStartSides(s);
+  if (!why.empty()) {
+    note_ = why;
+    return;
+  }
+  note_ = "At the next Run Simulation:";
+  for (std::size_t k = 0; k < 4; ++k)
+    note_ += (k ? ", species " : " species ") + std::to_string(k + 1) +
+             (s[k] == StartSide::Left    ? " on the left"
+              : s[k] == StartSide::Right ? " on the right"
+                                         : " on both sides");
+  note_ += ".";
+}
+
+std::string LabRules::fieldText() const {
+  const double g = page_.model().boundaries().gravity();
+  return g > 0 ? lab::numberText(g) : std::string();
+}
+
+std::string LabRules::dividerText() const {
+  const Boundaries& b = page_.model().boundaries();
+  return b.divider() ? lab::numberText(b.opening()) : std::string();
+}
+
+std::array<int, 4> LabRules::sides() const {
+  std::array<int, 4> out{};
+  const std::array<StartSide, 4>& s = page_.model().startSides();
+  for (std::size_t k = 0; k < 4; ++k)
+    out[k] = s[k] == StartSide::Left ? 1 : s[k] == StartSide::Right ? 2 : 0;
   return out;
 }
 

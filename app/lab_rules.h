@@ -76,6 +76,21 @@ class LabRules {
   // What each wall does now, as its text: "" for a wall that reflects, else its kT.
   std::array<std::string, 4> wallTexts() const;
 
+  // The field toward the floor, g as typed (units per tick²; "" or 0 for none).
+  void setField(const std::string& gText);
+  // The divider's opening as typed (units; 0 closes it, 1000 or more takes the divider away),
+  // and closed.
+  void openDivider(const std::string& widthText);
+  void closeDivider();
+  // Where species 1..4 (element k for species k + 1) start at the next "Run Simulation":
+  // 0 both sides, 1 left, 2 right, as sideNames.
+  static const std::array<std::string, 3> sideNames;
+  void setSides(const std::array<int, 4>& sides);
+  // What the field and the divider are now, as their texts: "" for none.
+  std::string fieldText() const;
+  std::string dividerText() const;
+  std::array<int, 4> sides() const;
+
   // The gas laws as processes, 0..4 in the order of gasLawNames; the note says what started or
   // why not. Their rows are the laboratory's results' gasLaws.
   static const std::array<std::string, 5> gasLawNames;

@@ -146,6 +146,65 @@ TEST(LabRulesWalls, ANewRunFillsTheWholeBoxAndClosingEndsTheWalls) {
   EXPECT_FALSE(b.heat(WallSide::Left).thermal);
 }
 
+TEST(LabRulesField, TheFieldAndTheDividerAreTypedSetAndRefusedInWords) {
+  Lab t;
+  LabRules& lab = *t.lab;
+  const Boundaries& b = t.page.model().boundaries();
+  lab.setField("0.01");
+  EXPECT_EQ(lab.note(), "A field of 0.01 units per tick² toward the floor.");
+  EXPECT_EQ(b.gravity(), 0.01);
+  EXPECT_EQ(lab.fieldText(), "0.01");
+  lab.setField("x");
+  EXPECT_EQ(lab.note(), "The field must be a number of units per tick².");
+  lab.setField("-1");
+  EXPECT_NE(lab.note().find("must be"), std::string::npos) << lab.note();
+  EXPECT_EQ(b.gravity(), 0.01);
+  lab.setField("");
+  EXPECT_EQ(lab.note(), "No field.");
+  EXPECT_EQ(lab.fieldText(), "");
+
+  lab.openDivider("40");
+  EXPECT_EQ(lab.note(), "The divider's opening is 40 units high.");
+  EXPECT_EQ(lab.dividerText(), "40");
+  EXPECT_EQ(b.openingTop(), 480);
+  lab.closeDivider();
+  EXPECT_EQ(lab.note(), "The divider is closed.");
+  EXPECT_EQ(lab.dividerText(), "0");
+  lab.openDivider("-5");
+  EXPECT_NE(lab.note().find("0 (closed) or more"), std::string::npos) << lab.note();
+  EXPECT_EQ(b.opening(), 0);
+  lab.openDivider("1000");
+  EXPECT_EQ(lab.note(), "No divider.");
+  EXPECT_EQ(lab.dividerText(), "");
+  // Each change is an event of the laboratory's history.
+  std::size_t fields = 0;
+  for (const lab::Event& e : lab.laboratory().history().events)
+    fields +=
+        e.what.find("field") != std::string::npos || e.what.find("divider") != std::string::npos;
+  EXPECT_GE(fields, 5u);
+}
+
+TEST(LabRulesField, SidesPlaceTheNextRunAndClosingTheLaboratoryForgetsThem) {
+  Lab t;
+  LabRules& lab = *t.lab;
+  lab.openDivider("0");
+  lab.setSides({1, 2, 0, 0});
+  EXPECT_EQ(lab.note(),
+            "At the next Run Simulation: species 1 on the left, species 2 on the right, species 3 "
+            "on both sides, species 4 on both sides.");
+  EXPECT_EQ(lab.sides(), (std::array<int, 4>{1, 2, 0, 0}));
+  t.page.runSimulation();
+  const Simulation& sim = t.page.model();
+  for (int i = 2; i <= sim.lastParticle(); ++i) {
+    const double x = sim.state().posX(i).toDouble();
+    const int sp = sim.particleSpecies(i);
+    EXPECT_TRUE(sp == 1 ? x < 500 : sp == 2 ? x >= 500 : true) << i << " at " << x;
+  }
+  t.lab.reset();
+  EXPECT_EQ(t.page.model().startSides(), (std::array<StartSide, 4>{}));
+  EXPECT_FALSE(t.page.model().boundaries().divider());
+}
+
 TEST(LabRulesGasLaws, EachProcessHasItsButtonAndTheNoteSaysWhatStartedOrWhyNot) {
   for (int k = 0; k < 5; ++k) {
     const std::string id = "gasLaw" + std::to_string(k);
