@@ -409,7 +409,7 @@ void LabRules::closeDivider() {
   openDivider("0");
 }
 
-const std::array<std::string, 3> LabRules::sideNames = {"both sides", "left", "right"};
+const std::array<std::string, 3> LabRules::sideNames = {"both", "left", "right"};
 
 void LabRules::setSides(const std::array<int, 4>& sides) {
   std::array<StartSide, 4> s{};

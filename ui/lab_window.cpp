@@ -62,7 +62,7 @@ LabWindow::LabWindow(KineticModel& main)
 }
 
 void LabWindow::createControls() {
-  resize(1280, 760);
+  resize(1280, 900);
   createTabs();
 
   auto* paceBox = new QGroupBox(captionOf("paceBox"));
@@ -127,6 +127,7 @@ void LabWindow::createControls() {
   averageLayout->addRow(captionOf("warmupLabel"), warmup);
   QWidget* wallsBox = createWalls();
   QWidget* gasLawBox = createGasLaws();
+  QWidget* fieldBox = createField();
 
   exportButton = new QPushButton(captionOf("exportData"));
   exportButton->setObjectName("exportData");
@@ -149,7 +150,7 @@ void LabWindow::createControls() {
   side->setSpacing(4);
   side->setContentsMargins(9, 4, 9, 4);
   for (QWidget* w : std::initializer_list<QWidget*>{paceBox, ruleBox, experimentBox, averageBox,
-                                                    exports, wallsBox, gasLawBox, note}) {
+                                                    exports, wallsBox, gasLawBox, fieldBox, note}) {
     side->addWidget(w);
     if (w->layout() && w != exports) w->layout()->setContentsMargins(6, 2, 6, 4);
   }
@@ -304,6 +305,66 @@ QWidget* LabWindow::createGasLaws() {
   return box;
 }
 
+// The field and the divider in one group, each a row: the column grows by as little as it can.
+QWidget* LabWindow::createField() {
+  auto* box = new QGroupBox(captionOf("fieldBox") + " · " + captionOf("dividerBox"));
+  box->setObjectName("fieldBox");
+  auto* grid = new QGridLayout(box);
+  grid->setVerticalSpacing(3);
+  grid->setHorizontalSpacing(4);
+  auto field = [](const char* name, const char* tip) {
+    auto* f = new QLineEdit(captionOf(name));
+    f->setObjectName(name);
+    f->setToolTip(captionOf(tip));
+    return f;
+  };
+  auto button = [](const char* name, const char* tip) {
+    auto* b = new QPushButton(captionOf(name));
+    b->setObjectName(name);
+    b->setToolTip(captionOf(tip));
+    return b;
+  };
+  auto label = [](const char* caption, QWidget* buddy) {
+    auto* l = new QLabel(captionOf(caption));
+    l->setBuddy(buddy);
+    return l;
+  };
+  gravity = field("gravity", "gravityTip");
+  setField = button("setField", "gravityTip");
+  grid->addWidget(label("gravityLabel", gravity), 0, 0);
+  grid->addWidget(gravity, 0, 1);
+  grid->addWidget(setField, 0, 2, 1, 2);
+  opening = field("opening", "openingTip");
+  openDivider = button("openDivider", "openingTip");
+  closeDivider = button("closeDivider", "closeDividerTip");
+  // Narrower than the style's least for a button: the two share what the column leaves.
+  for (QPushButton* b : {openDivider, closeDivider})
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 20);
+  grid->addWidget(label("openingLabel", opening), 1, 0);
+  grid->addWidget(opening, 1, 1);
+  grid->addWidget(openDivider, 1, 2);
+  grid->addWidget(closeDivider, 1, 3);
+  // Two a row: four would not fit the column.
+  for (std::size_t k = 0; k < 4; ++k) {
+    side[k] = new QComboBox;
+    side[k]->setObjectName(QString("side%1").arg(k + 1));
+    for (const std::string& name : LabRules::sideNames)
+      side[k]->addItem(QString::fromStdString(name));
+    side[k]->setToolTip(captionOf("sidesTip"));
+    side[k]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    side[k]->setMinimumContentsLength(4);
+    side[k]->setAccessibleName(QString("species %1 starts").arg(k + 1));
+    const int r = 2 + static_cast<int>(k / 2);
+    if (k % 2 == 0)
+      grid->addWidget(side[k], r, 1);
+    else
+      grid->addWidget(side[k], r, 2, 1, 2);
+  }
+  grid->addWidget(label("sidesLabel", side[0]), 2, 0);
+  grid->setColumnStretch(1, 1);
+  return box;
+}
+
 void LabWindow::wireEvents() {
   connect(&main_, &KineticModel::ticked, this, &LabWindow::main_Ticked);
   connect(&main_, &KineticModel::runStarted, this, &LabWindow::main_RunStarted);
@@ -334,6 +395,11 @@ void LabWindow::wireEvents() {
   for (int k = 0; k < 5; ++k)
     connect(gasLaw[static_cast<std::size_t>(k)], &QPushButton::clicked, this,
             [this, k] { gasLaw_Click(k); });
+  connect(setField, &QPushButton::clicked, this, &LabWindow::setField_Click);
+  connect(openDivider, &QPushButton::clicked, this, &LabWindow::openDivider_Click);
+  connect(closeDivider, &QPushButton::clicked, this, &LabWindow::closeDivider_Click);
+  for (QComboBox* s : side)
+    connect(s, &QComboBox::activated, this, &LabWindow::side_Change);
   connect(exportButton, &QPushButton::clicked, this, &LabWindow::exportData_Click);
   connect(saveChartsButton, &QPushButton::clicked, this, &LabWindow::saveCharts_Click);
   connect(speedQuantity, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
@@ -479,6 +545,29 @@ void LabWindow::showWalls() {
   for (std::size_t w = 0; w < 4; ++w)
     if (wallKT[w]->text().toStdString() != texts[w])
       wallKT[w]->setText(QString::fromStdString(texts[w]));
+}
+
+void LabWindow::setField_Click() {
+  rules_.setField(gravity->text().toStdString());
+  wallsActed();
+}
+
+void LabWindow::openDivider_Click() {
+  rules_.openDivider(opening->text().toStdString());
+  wallsActed();
+}
+
+void LabWindow::closeDivider_Click() {
+  rules_.closeDivider();
+  wallsActed();
+}
+
+void LabWindow::side_Change() {
+  std::array<int, 4> sides{};
+  for (std::size_t k = 0; k < 4; ++k)
+    sides[k] = side[k]->currentIndex();
+  rules_.setSides(sides);
+  wallsActed();
 }
 
 void LabWindow::wallsActed() {

@@ -68,6 +68,10 @@ class LabWindow : public QWidget {
   void moveWall_Click();
   void piston_Click();
   void gasLaw_Click(int process);
+  void setField_Click();
+  void openDivider_Click();
+  void closeDivider_Click();
+  void side_Change();
   void exportData_Click();
   void saveCharts_Click();
 
@@ -110,6 +114,13 @@ class LabWindow : public QWidget {
   QPushButton* piston;
   // The gas laws' processes, in the order of LabRules::gasLawNames.
   std::array<QPushButton*, 5> gasLaw;
+  QLineEdit* gravity;  // units per tick², toward the floor
+  QPushButton* setField;
+  QLineEdit* opening;  // the divider's opening, units
+  QPushButton* openDivider;
+  QPushButton* closeDivider;
+  // Where species 1..4 start: LabRules::sideNames.
+  std::array<QComboBox*, 4> side;
   QPushButton* exportButton;
   QPushButton* saveChartsButton;
   QLabel* note;  // what the last experiment or refusal said
@@ -128,6 +139,7 @@ class LabWindow : public QWidget {
   void wireEvents();
   QWidget* createWalls();
   QWidget* createGasLaws();
+  QWidget* createField();
   void fillSpecies(const lab::Results& r);
   // The wall fields as the walls are now.
   void showWalls();

@@ -506,6 +506,40 @@ class LabWindowTest : public QObject {
     QVERIFY(!QImage(dir.filePath("speeds-species-1.png")).isNull());
   }
 
+  // The Field · Divider group: Set field and Open take what is typed, Close closes, a side
+  // chosen places its species at the next run, each saying so in the note.
+  void fieldGroupSetsTheFieldAndTheDivider() {
+    Rig t;
+    t.run();
+    LabWindow* lab = t.lab();
+    t.ticks(20);
+    const km::Boundaries& walls = t.w.model().boundaries();
+    QCOMPARE(lab->gravity->text(), QString("0.005"));
+    lab->setField->click();
+    QCOMPARE(lab->note->text(), QString("A field of 0.005 units per tick² toward the floor."));
+    QCOMPARE(walls.gravity(), 0.005);
+    lab->gravity->setText("heavy");
+    lab->setField->click();
+    QCOMPARE(lab->note->text(), QString("The field must be a number of units per tick²."));
+    QCOMPARE(walls.gravity(), 0.005);
+    lab->opening->setText("100");
+    lab->openDivider->click();
+    QCOMPARE(lab->note->text(), QString("The divider's opening is 100 units high."));
+    QCOMPARE(walls.openingTop(), 450.0);
+    lab->closeDivider->click();
+    QCOMPARE(lab->note->text(), QString("The divider is closed."));
+    QCOMPARE(walls.opening(), 0.0);
+    lab->side[1]->setCurrentIndex(2);
+    emit lab->side[1]->activated(2);
+    QVERIFY(lab->note->text().contains("species 2 on the right"));
+    QCOMPARE(t.w.model().startSides()[1], km::StartSide::Right);
+    t.w.runSImulation->click();
+    t.ticks(2);
+    const km::Simulation& sim = t.w.model();
+    for (int i = 2; i <= sim.lastParticle(); ++i)
+      if (sim.particleSpecies(i) == 2) QVERIFY(sim.state().posX(i).toDouble() >= 500);
+  }
+
   // Every legend shows each name whole at the default size and at the smallest the window
   // lays out; below that the window scrolls instead of squeezing the charts.
   // The Walls group: a kT refused where typed changes nothing, Set walls and Hold temperature
@@ -652,19 +686,21 @@ class LabWindowTest : public QObject {
     QVERIFY(t.messages.isEmpty());
   }
 
-  // Tab goes from the warm-up over the exports through every field and button of the Walls
-  // and the Gas laws groups in order; each fits the column's width at the default and the smallest
-  // size.
+  // Tab goes from the warm-up over the exports through every field and button of the Walls,
+  // the Gas laws and the Field · Divider groups in order; each fits the column's width at the
+  // default and the smallest size.
   void wallsGroupIsReachedByTabAndFitsTheColumn() {
     Rig t;
     LabWindow* lab = t.lab();
     const std::vector<QWidget*> expected = {
-        lab->warmup,    lab->exportButton,    lab->saveChartsButton, lab->wallKT[0],
-        lab->wallKT[1], lab->wallKT[2],       lab->wallKT[3],        lab->setWallsButton,
-        lab->holdKT,    lab->holdTemperature, lab->moveTarget,       lab->moveSpeed,
-        lab->moveWall,  lab->pistonPressure,  lab->pistonMass,       lab->piston,
-        lab->gasLaw[0], lab->gasLaw[1],       lab->gasLaw[2],        lab->gasLaw[3],
-        lab->gasLaw[4]};
+        lab->warmup,      lab->exportButton,    lab->saveChartsButton, lab->wallKT[0],
+        lab->wallKT[1],   lab->wallKT[2],       lab->wallKT[3],        lab->setWallsButton,
+        lab->holdKT,      lab->holdTemperature, lab->moveTarget,       lab->moveSpeed,
+        lab->moveWall,    lab->pistonPressure,  lab->pistonMass,       lab->piston,
+        lab->gasLaw[0],   lab->gasLaw[1],       lab->gasLaw[2],        lab->gasLaw[3],
+        lab->gasLaw[4],   lab->gravity,         lab->setField,         lab->opening,
+        lab->openDivider, lab->closeDivider,    lab->side[0],          lab->side[1],
+        lab->side[2],     lab->side[3]};
     std::vector<QWidget*> order{lab->warmup};
     for (QWidget* w = lab->warmup->nextInFocusChain(); order.size() < expected.size();
          w = w->nextInFocusChain()) {
@@ -674,7 +710,7 @@ class LabWindowTest : public QObject {
         order.push_back(w);
     }
     QCOMPARE(order, expected);
-    for (const QSize size : {QSize(1280, 760), lab->minimumSize()}) {
+    for (const QSize size : {QSize(1280, 900), lab->minimumSize()}) {
       lab->resize(size);
       QApplication::processEvents();
       for (QWidget* w : expected) {
@@ -696,7 +732,7 @@ class LabWindowTest : public QObject {
     t.run();
     LabWindow* lab = t.lab();
     t.ticks(100);
-    QCOMPARE(lab->size(), QSize(1280, 760));
+    QCOMPARE(lab->size(), QSize(1280, 900));
     QApplication::processEvents();
     const QTabBar* bar = lab->tabs->tabBar();
     QCOMPARE(bar->count(), static_cast<int>(km::labTabNames.size()));
@@ -730,7 +766,7 @@ class LabWindowTest : public QObject {
     LabWindow* lab = t.lab();
     lab->warmup->setValue(10);
     t.ticks(400);
-    for (const QSize size : {QSize(1280, 760), LabWindow::minimumContent}) {
+    for (const QSize size : {QSize(1280, 900), LabWindow::minimumContent}) {
       lab->resize(size);
       for (int tab = 0; tab < lab->tabs->count(); ++tab) {
         lab->tabs->setCurrentIndex(tab);
@@ -790,7 +826,7 @@ class LabWindowTest : public QObject {
     rows[1].eta = 0.1;
     rows[1].runs = 2;
     lab->equationOfState->showRows(rows);
-    for (const QSize size : {QSize(1280, 760), LabWindow::minimumContent}) {
+    for (const QSize size : {QSize(1280, 900), LabWindow::minimumContent}) {
       lab->resize(size);
       QCOMPARE(lab->scroll->horizontalScrollBar()->maximum(), 0);
       QCOMPARE(lab->scroll->verticalScrollBar()->maximum(), 0);
@@ -847,7 +883,7 @@ class LabWindowTest : public QObject {
     Rig t;
     t.run();
     LabWindow* lab = t.lab();
-    lab->resize(1280, 760);
+    lab->resize(1280, 900);
     lab->tabs->setCurrentIndex(2);
     t.ticks(500);
     for (int k = 0; k < 6; ++k) {
@@ -1021,7 +1057,7 @@ class LabWindowTest : public QObject {
     QCOMPARE(eos->rows().size(), std::size_t{9});
     QCOMPARE(drawnAt("sweep, over the nominal"), 9);
     QCOMPARE(drawnAt("sweep, over the interior"), 9);
-    lab->resize(1280, 760);
+    lab->resize(1280, 900);
     lab->refresh();
     lab->grab().save(
         QDir(QCoreApplication::applicationDirPath()).filePath("equation-of-state.png"));
