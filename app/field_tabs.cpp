@@ -26,7 +26,6 @@ LabTab atmosphereTab(const TabSources& v) {
   Chart density =
       chartOf("density-against-height", "Each species' density against height",
               "height [units above the lowest the centres reach]", "density [discs/unit²]");
-  density.logY = true;
   Chart kT = chartOf("kT-against-height", "kT against height, all species",
                      "height [units above the lowest the centres reach]", "kT [amu·units²/tick²]");
   LabTab tab;
@@ -71,9 +70,14 @@ LabTab atmosphereTab(const TabSources& v) {
   density.series.push_back(std::move(dashes));
   density.xMin = 0;
   density.xMax = span;
-  if (ds.high > 0) {
+  // A log axis where the densities fall by more than a decade, so that each law is a straight
+  // line; over less, a log axis would show no labelled tick at all.
+  density.logY = ds.high > 10 * ds.low;
+  if (density.logY) {
     density.yMin = std::max(ds.low, ds.high * 1e-6) / 2;
     density.yMax = ds.high * 2;
+  } else {
+    fitY(density, 0, ds.high);
   }
 
   ChartSeries bins = series("kT measured", "#ffc83c", Style::Dots, 9);

@@ -194,15 +194,19 @@ void MainRules::runSimulation() {
     model_.takeVelocityScale(input.velocityRange);
     model_.SetUpSpecies(input.rows);
     // A new run fills the whole box: a right wall moved or made a piston goes back to x = 1000,
-    // fixed, and the walls count their ticks from this run; each wall keeps its kT.
+    // fixed, and the walls count their ticks from this run; each wall keeps its kT, and the
+    // field and the divider stay as they were, for the sides to place the discs by.
     Boundaries& walls = model_.boundaries();
     std::array<WallHeat, wallCount> heat;
     for (int w = 0; w < wallCount; ++w)
       heat[static_cast<std::size_t>(w)] = walls.heat(static_cast<WallSide>(w));
+    const double g = walls.gravity(), opening = walls.opening();
     walls.reset();
     for (int w = 0; w < wallCount; ++w)
       if (heat[static_cast<std::size_t>(w)].thermal)
         walls.setHeat(static_cast<WallSide>(w), heat[static_cast<std::size_t>(w)]);
+    walls.setGravity(g);
+    walls.setDivider(opening);
     if (listener_) listener_->beforePlacing();
     runSeed_ = rnd_.position();
     model_.PlaceParticles(picture_);

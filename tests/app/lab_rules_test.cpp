@@ -193,8 +193,12 @@ TEST(LabRulesField, SidesPlaceTheNextRunAndClosingTheLaboratoryForgetsThem) {
             "At the next Run Simulation: species 1 on the left, species 2 on the right, species 3 "
             "on both sides, species 4 on both sides.");
   EXPECT_EQ(lab.sides(), (std::array<int, 4>{1, 2, 0, 0}));
+  lab.setField("0.01");
   t.page.runSimulation();
   const Simulation& sim = t.page.model();
+  // A new run keeps the field and the divider its sides are placed by.
+  EXPECT_TRUE(sim.boundaries().divider());
+  EXPECT_EQ(sim.boundaries().gravity(), 0.01);
   for (int i = 2; i <= sim.lastParticle(); ++i) {
     const double x = sim.state().posX(i).toDouble();
     const int sp = sim.particleSpecies(i);
