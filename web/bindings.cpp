@@ -168,6 +168,32 @@ class WebPage {
   void setPiston(const std::string& pressure, const std::string& mass) {
     if (app_.lab()) app_.lab()->setPiston(pressure, mass);
   }
+  // The field, the divider and each species' side, as the laboratory window has them.
+  void setField(const std::string& g) {
+    if (app_.lab()) app_.lab()->setField(g);
+  }
+  void openDivider(const std::string& width) {
+    if (app_.lab()) app_.lab()->openDivider(width);
+  }
+  void closeDivider() {
+    if (app_.lab()) app_.lab()->closeDivider();
+  }
+  void setSides(int s1, int s2, int s3, int s4) {
+    if (app_.lab()) app_.lab()->setSides({s1, s2, s3, s4});
+  }
+  // [g, opening, s1, s2, s3, s4]: the field's and the opening's texts ("" for none) and each
+  // species' side, 0 both, 1 left, 2 right.
+  std::string fieldTexts() {
+    if (!app_.lab()) return "[\"\",\"\",0,0,0,0]";
+    std::string out = "[" + lab::jsonString(app_.lab()->fieldText()) + "," +
+                      lab::jsonString(app_.lab()->dividerText());
+    for (int s : app_.lab()->sides())
+      out += "," + std::to_string(s);
+    return out + "]";
+  }
+  std::string sideName(int k) {
+    return k >= 0 && k < 3 ? LabRules::sideNames[static_cast<std::size_t>(k)] : std::string();
+  }
   // The gas laws' processes, 0..4 as LabRules::gasLawNames has them.
   void startGasLaw(int process) {
     if (app_.lab()) app_.lab()->startGasLaw(process);
@@ -313,6 +339,12 @@ EMSCRIPTEN_BINDINGS(kinetic_model) {
       .function("moveWall", &WebPage::moveWall)
       .function("setPiston", &WebPage::setPiston)
       .function("wallTexts", &WebPage::wallTexts)
+      .function("setField", &WebPage::setField)
+      .function("openDivider", &WebPage::openDivider)
+      .function("closeDivider", &WebPage::closeDivider)
+      .function("setSides", &WebPage::setSides)
+      .function("fieldTexts", &WebPage::fieldTexts)
+      .function("sideName", &WebPage::sideName)
       .function("startGasLaw", &WebPage::startGasLaw)
       .function("warmupProblem", &WebPage::warmupProblem)
       .function("setWarmup", &WebPage::setWarmup)

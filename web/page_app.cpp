@@ -14,8 +14,8 @@ namespace {
 
 // The names a setup takes: kinetic-measure's options that describe a gas and its measuring.
 constexpr const char* setupNames[] = {
-    "counts", "masses", "radius", "proximity",        "vel-range", "seed",
-    "draws",  "rule",   "warmup", "wall-temperature", "move-wall", "piston"};
+    "counts", "masses",           "radius",    "proximity", "vel-range", "seed",    "draws", "rule",
+    "warmup", "wall-temperature", "move-wall", "piston",    "gravity",   "divider", "sides"};
 
 // kinetic-measure's words name its options "--name"; here they are the setup's names.
 std::string withoutDashes(std::string text) {
@@ -51,6 +51,20 @@ void wallOptions(const Boundaries& b, std::vector<std::pair<std::string, std::st
                                       std::to_string(m.start));
   if (m.kind == RightWallMotion::Kind::Piston)
     out.emplace_back("piston", lab::jsonNumber(m.pressure) + "," + lab::jsonNumber(m.mass));
+  if (b.gravity() > 0) out.emplace_back("gravity", lab::jsonNumber(b.gravity()));
+  if (b.divider()) out.emplace_back("divider", lab::jsonNumber(b.opening()));
+}
+
+// Each species' side, where one is not placed on both.
+void sideOptions(const std::array<StartSide, 4>& sides,
+                 std::vector<std::pair<std::string, std::string>>& out) {
+  if (sides == std::array<StartSide, 4>{}) return;
+  std::string text;
+  for (std::size_t k = 0; k < 4; ++k)
+    text += std::string(k ? "," : "") + (sides[k] == StartSide::Left    ? "left"
+                                         : sides[k] == StartSide::Right ? "right"
+                                                                        : "both");
+  out.emplace_back("sides", text);
 }
 
 }  // namespace
@@ -129,8 +143,11 @@ std::string PageApp::setup(const std::vector<std::pair<std::string, std::string>
   openLab();
   lab_->takeRule(o.rule == "exact");
   lab_->setWarmup(std::to_string(o.warmup));
-  // The walls are the setup's alone: those of an earlier gas go.
+  // The walls are the setup's alone: those of an earlier gas go. The divider and the sides
+  // place the discs, as kinetic-measure's do.
   page_.model().boundaries().reset();
+  page_.model().setStartSides(o.sides);
+  if (o.walls.divider) page_.model().boundaries().setDivider(*o.walls.divider);
   page_.runSimulation();
   const std::string refused = page_.takeMessage();
   if (!refused.empty()) return refused;
@@ -185,6 +202,7 @@ std::vector<std::pair<std::string, std::string>> PageApp::setupOptions() const {
     out.emplace_back("rule", exact ? "exact" : "specified");
     out.emplace_back("warmup", std::to_string(lab_->warmup()));
     wallOptions(page_.model().boundaries(), out);
+    sideOptions(page_.model().startSides(), out);
   }
   return out;
 }

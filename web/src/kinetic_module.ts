@@ -53,6 +53,12 @@ export interface WebPage {
   moveWall(target: string, speed: string): void;
   setPiston(pressure: string, mass: string): void;
   wallTexts(): string;
+  setField(g: string): void;
+  openDivider(width: string): void;
+  closeDivider(): void;
+  setSides(s1: number, s2: number, s3: number, s4: number): void;
+  fieldTexts(): string;
+  sideName(k: number): string;
   startGasLaw(process: number): void;
   warmupProblem(text: string): string;
   setWarmup(text: string): void;

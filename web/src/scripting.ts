@@ -7,12 +7,12 @@ import type { WebPage } from './kinetic_module';
 // The names a setup takes, as kinetic-measure names its options.
 export const setupNames = [
   'counts', 'masses', 'radius', 'proximity', 'vel-range', 'seed', 'draws', 'rule', 'warmup',
-  'wall-temperature', 'move-wall', 'piston',
+  'wall-temperature', 'move-wall', 'piston', 'gravity', 'divider', 'sides',
 ] as const;
 
 // The laboratory's own settings (its rule, warm-up and walls): a link that names none of them
 // leaves the laboratory closed.
-export const labSetupNames: readonly string[] = ['rule', 'warmup', 'wall-temperature', 'move-wall', 'piston'];
+export const labSetupNames: readonly string[] = ['rule', 'warmup', 'wall-temperature', 'move-wall', 'piston', 'gravity', 'divider', 'sides'];
 
 export type SetupOptions = Partial<Record<(typeof setupNames)[number], string | number | (string | number)[]>>;
 

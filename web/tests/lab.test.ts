@@ -88,6 +88,9 @@ describe('the laboratory in the page', () => {
       { options: { counts: '60,0,0,0', masses: '1,1,1,1', seed: '5', warmup: '100', 'move-wall': '700,0.5,50' }, ticks: 600 },
       { options: { counts: '60,0,0,0', masses: '1,1,1,1', rule: 'exact', seed: '3', warmup: '100', 'wall-temperature': '40,-,-,160' }, ticks: 700 },
       { options: { counts: '80,0,0,0', rule: 'exact', seed: '2', warmup: '50', piston: '0.02,500' }, ticks: 600 },
+      // A field and a divider, each species on its side.
+      { options: { counts: '40,40,0,0', masses: '1,16,1,1', radius: '4', proximity: '8', rule: 'exact', seed: '6', warmup: '100', gravity: '0.01', divider: '60', sides: 'left,right,both,both' }, ticks: 800 },
+      { options: { counts: '60,0,0,0', seed: '7', warmup: '100', gravity: '0.02' }, ticks: 600 },
     ];
     for (const c of cases) {
       const inPage = await measureAfter(page, c.options, Number(c.options.warmup) + c.ticks);
@@ -386,6 +389,34 @@ describe('the laboratory in the page', () => {
     assert.deepEqual(await again.page.$$eval('#wallLeft, #wallRight, #wallBottom, #wallTop', (all) => all.map((e) => (e as HTMLInputElement).value)), ['50', '50', '50', '50']);
     assert.deepEqual([...problems, ...again.problems], []);
     await again.page.close();
+    await page.close();
+  });
+
+  test('the Field · Divider group sets the field, opens and closes the divider and places each species on its side', async () => {
+    const { page, problems } = await openPage(session);
+    await page.click('#openLab');
+    await page.waitForSelector('#lab:not([hidden])');
+    await page.evaluate(async () => {
+      const km = (window as unknown as { KineticModel: { setup(o: object): void; step(n: number): Promise<number> } }).KineticModel;
+      km.setup({ warmup: 0, rule: 'exact' });
+      await km.step(50);
+    });
+    const note = () => text(page, '#note');
+    await page.click('#setField');
+    assert.equal(await note(), 'A field of 0.005 units per tick² toward the floor.');
+    await retype(page, '#opening', '100');
+    await page.click('#openDivider');
+    assert.equal(await note(), "The divider's opening is 100 units high.");
+    await page.click('#closeDivider');
+    assert.equal(await note(), 'The divider is closed.');
+    await page.select('#side2', '2');
+    assert.match(await note(), /species 2 on the right/);
+    // A link carries them.
+    const link = await page.evaluate(() => (window as unknown as { KineticModel: { link(): string } }).KineticModel.link());
+    assert.match(link, /gravity=0\.005/);
+    assert.match(link, /divider=0/);
+    assert.match(link, /sides=both%2Cright%2Cboth%2Cboth|sides=both,right,both,both/);
+    assert.deepEqual(problems, []);
     await page.close();
   });
 

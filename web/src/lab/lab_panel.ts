@@ -83,6 +83,7 @@ export class LabPanel {
       if (e.key === 'Enter') takeWarmup();
     });
     this.buildWalls();
+    this.buildField();
     this.command('exportData', () => this.exportData());
     this.command('saveCharts', () => void this.saveCharts());
     this.command('closeLab', () => this.close());
@@ -280,6 +281,30 @@ export class LabPanel {
     }
   }
 
+  // The field, the divider's opening and each species' side, with their defaults and tips.
+  private buildField(): void {
+    const page = this.page;
+    const value = (id: string) => element<HTMLInputElement>(id).value;
+    for (const id of ['gravity', 'opening']) element<HTMLInputElement>(id).value = page.labCaption(id);
+    for (const id of ['gravity', 'setField']) element(id).title = page.labCaption('gravityTip');
+    for (const id of ['opening', 'openDivider']) element(id).title = page.labCaption('openingTip');
+    element('closeDivider').title = page.labCaption('closeDividerTip');
+    this.command('setField', () => page.setField(value('gravity')));
+    this.command('openDivider', () => page.openDivider(value('opening')));
+    this.command('closeDivider', () => page.closeDivider());
+    const sides = [1, 2, 3, 4].map((k) => element<HTMLSelectElement>(`side${k}`));
+    for (const select of sides) {
+      for (let k = 0; k < 3; ++k) select.add(new Option(page.sideName(k), String(k)));
+      select.title = page.labCaption('sidesTip');
+      select.addEventListener('change', () => {
+        const [a, b, c, d] = sides.map((s) => Number(s.value)) as [number, number, number, number];
+        page.setSides(a, b, c, d);
+        this.afterCommand();
+        this.syncControls();
+      });
+    }
+  }
+
   // The four kT fields as the walls are, whenever the walls have changed (an action, a new run,
   // a setup): what is typed in them otherwise stays, a refused text too, to be put right.
   private showWalls(): void {
@@ -329,6 +354,11 @@ export class LabPanel {
       if ([...select.options].some((o) => o.value === chosen)) select.value = chosen;
     }
     this.showWalls();
+    const [, , ...sides] = JSON.parse(this.page.fieldTexts()) as [string, string, number, number, number, number];
+    sides.forEach((s, k) => {
+      const select = element<HTMLSelectElement>(`side${k + 1}`);
+      if (select.value !== String(s)) select.value = String(s);
+    });
     const note = element('note');
     const text = this.page.note();
     if (note.textContent !== text) note.textContent = text;
