@@ -148,6 +148,8 @@ std::string PageApp::setup(const std::vector<std::pair<std::string, std::string>
   page_.model().boundaries().reset();
   page_.model().setStartSides(o.sides);
   if (o.walls.divider) page_.model().boundaries().setDivider(*o.walls.divider);
+  // The field too, so that the laboratory's starting energy holds its potential part.
+  if (o.walls.gravity) page_.model().boundaries().setGravity(*o.walls.gravity);
   page_.runSimulation();
   const std::string refused = page_.takeMessage();
   if (!refused.empty()) return refused;
