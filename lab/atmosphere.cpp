@@ -159,24 +159,16 @@ AtmosphereResults AtmosphereMeter::results(double g, double kT, const std::array
     r.species.push_back(std::move(a));
   }
   // A weighted straight line of kT against height over every bin that holds discs.
-  double sw = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-  int used = 0;
+  WeightedLine line;
   for (std::size_t b = 0; b < bins; ++b) {
     const Estimate e = ratioEstimate(energy_[b], discs_[b]);
     r.kT.push_back(e);
     if (!std::isfinite(e.value) || !std::isfinite(e.error) || !(e.error > 0)) continue;
-    const double w = 1 / (e.error * e.error), x = r.height[b];
-    sw += w;
-    sx += w * x;
-    sy += w * e.value;
-    sxx += w * x * x;
-    sxy += w * x * e.value;
-    ++used;
+    line.add(r.height[b], e.value, 1 / (e.error * e.error));
   }
-  const double det = sw * sxx - sx * sx;
-  if (used >= 3 && det > 0) {
-    r.kTSlope = (sw * sxy - sx * sy) / det;
-    r.kTSlopeError = std::sqrt(sw / det);
+  if (line.known()) {
+    r.kTSlope = line.slope();
+    r.kTSlopeError = line.slopeError();
   }
   r.support = blockEstimate(support_);
   return r;

@@ -57,25 +57,17 @@ HeatResults HeatProfile::results(const Estimate& heatLeft, const Estimate& heatR
   }
   // A straight line through the bulk, the two bins at each wall left out, weighted by the
   // bins' errors where they are known.
-  double sw = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-  int used = 0;
+  WeightedLine line;
   for (int b = 2; b < HeatResults::bins - 2; ++b) {
     const Estimate& e = r.kT[static_cast<std::size_t>(b)];
     if (!std::isfinite(e.value)) continue;
     const double w = std::isfinite(e.error) && e.error > 0 ? 1 / (e.error * e.error) : 1;
-    const double xb = r.x[static_cast<std::size_t>(b)];
-    sw += w;
-    sx += w * xb;
-    sy += w * e.value;
-    sxx += w * xb * xb;
-    sxy += w * xb * e.value;
-    ++used;
+    line.add(r.x[static_cast<std::size_t>(b)], e.value, w);
   }
-  const double det = sw * sxx - sx * sx;
-  if (used >= 3 && det > 0) {
-    r.slope = (sw * sxy - sx * sy) / det;
-    r.intercept = (sy - r.slope * sx) / sw;
-    r.slopeError = std::sqrt(sw / det);
+  if (line.known()) {
+    r.slope = line.slope();
+    r.intercept = line.intercept();
+    r.slopeError = line.slopeError();
     r.jumpLeft = std::isfinite(kTLeft) ? r.intercept - kTLeft : notKnown;
     r.jumpRight = std::isfinite(kTRight) ? r.intercept + r.slope * width_ - kTRight : notKnown;
   }

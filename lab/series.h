@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <span>
@@ -84,5 +85,28 @@ Estimate blockEstimate(const BinnedSeries& s);
 // The ratio of two series' sums (both fed on the same ticks), with its error from the ratios
 // of their block sums.
 Estimate ratioEstimate(const BinnedSeries& numerator, const BinnedSeries& denominator);
+
+// A straight line y = intercept + slope·x through points of weight w (1/error²), by weighted
+// least squares; known from three points on.
+class WeightedLine {
+ public:
+  void add(double x, double y, double w) {
+    sw_ += w;
+    sx_ += w * x;
+    sy_ += w * y;
+    sxx_ += w * x * x;
+    sxy_ += w * x * y;
+    ++points_;
+  }
+  bool known() const { return points_ >= 3 && determinant() > 0; }
+  double slope() const { return (sw_ * sxy_ - sx_ * sy_) / determinant(); }
+  double intercept() const { return (sy_ - slope() * sx_) / sw_; }
+  double slopeError() const { return std::sqrt(sw_ / determinant()); }
+
+ private:
+  double determinant() const { return sw_ * sxx_ - sx_ * sx_; }
+  double sw_ = 0, sx_ = 0, sy_ = 0, sxx_ = 0, sxy_ = 0;
+  int points_ = 0;
+};
 
 }  // namespace km::lab

@@ -124,5 +124,30 @@ TEST(Thinned, AveragesGroupsOverTheValuesTheyHaveAndLeavesABlankWhereThereAreNon
   }
 }
 
+TEST(WeightedLine, ExactLinesAndTheSlopesErrorAgainstTheClosedForm) {
+  // Points on y = 2 − 0.5x, any weights: the line itself.
+  WeightedLine exact;
+  for (double x : {0.0, 1.0, 4.0, 10.0})
+    exact.add(x, 2 - 0.5 * x, 1 + x);
+  ASSERT_TRUE(exact.known());
+  EXPECT_NEAR(exact.slope(), -0.5, 1e-15);
+  EXPECT_NEAR(exact.intercept(), 2, 1e-14);
+  // Equal weights 1/σ² (σ = 0.5): the slope's error is σ/√Σ(x − x̄)², 0.5/√10 for x = 0..4.
+  WeightedLine equal;
+  for (double x : {0.0, 1.0, 2.0, 3.0, 4.0})
+    equal.add(x, x * x, 4);
+  EXPECT_NEAR(equal.slopeError(), 0.5 / std::sqrt(10.0), 1e-15);
+  EXPECT_NEAR(equal.slope(), 4, 1e-14);  // least squares of x² over 0..4
+  // Fewer than three points, or all at one x, give no line.
+  WeightedLine two;
+  two.add(0, 0, 1);
+  two.add(1, 1, 1);
+  EXPECT_FALSE(two.known());
+  WeightedLine stacked;
+  for (int k = 0; k < 3; ++k)
+    stacked.add(5, k, 1);
+  EXPECT_FALSE(stacked.known());
+}
+
 }  // namespace
 }  // namespace km::lab
