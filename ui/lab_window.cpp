@@ -27,9 +27,27 @@ QString captionOf(const char* id) {
   return QString::fromStdString(LabRules::caption(id));
 }
 
-// The tab bar's style with two thirds of its space beside each tab's name, so that all eleven
-// names fit the bar at the window's default size rather than behind scroll arrows. The names
-// are laid out within the same space, so each stays whole.
+// A field or button named by its id, its text and tip the laboratory's captions; a label
+// for a field.
+template <class Field>
+Field* captioned(Field* field, const char* name, const char* tip) {
+  field->setObjectName(name);
+  field->setText(captionOf(name));
+  if (*tip) field->setToolTip(captionOf(tip));
+  return field;
+}
+QPushButton* captionedButton(const char* name, const char* tip) {
+  return captioned(new QPushButton, name, tip);
+}
+QLabel* buddyLabel(const char* caption, QWidget* buddy) {
+  auto* l = new QLabel(captionOf(caption));
+  l->setBuddy(buddy);
+  return l;
+}
+
+// The tab bar's style with two thirds of its space beside each tab's name, so that all
+// thirteen names fit the bar at the window's default size rather than behind scroll arrows. The
+// names are laid out within the same space, so each stays whole.
 class CompactTabs : public QProxyStyle {
  public:
   int pixelMetric(PixelMetric metric, const QStyleOption* option,
@@ -221,22 +239,10 @@ QWidget* LabWindow::createWalls() {
   // Rows close together, so that the column grows by as little as it can.
   layout->setSpacing(3);
   auto edit = [](auto* field, const char* name, const char* tip) {
-    field->setObjectName(name);
-    field->setText(captionOf(name));
-    field->setToolTip(captionOf(tip));
-    return field;
+    return captioned(field, name, tip);
   };
-  auto label = [](const char* caption, QWidget* buddy) {
-    auto* l = new QLabel(captionOf(caption));
-    l->setBuddy(buddy);
-    return l;
-  };
-  auto button = [](const char* name, const char* tip) {
-    auto* b = new QPushButton(captionOf(name));
-    b->setObjectName(name);
-    if (*tip) b->setToolTip(captionOf(tip));
-    return b;
-  };
+  const auto label = buddyLabel;
+  const auto button = captionedButton;
   // Each row's two fields share the width its captions leave.
   auto row = [&](std::initializer_list<std::pair<QWidget*, int>> widgets) {
     auto* r = new QHBoxLayout;
@@ -313,22 +319,10 @@ QWidget* LabWindow::createField() {
   grid->setVerticalSpacing(3);
   grid->setHorizontalSpacing(4);
   auto field = [](const char* name, const char* tip) {
-    auto* f = new QLineEdit(captionOf(name));
-    f->setObjectName(name);
-    f->setToolTip(captionOf(tip));
-    return f;
+    return captioned(new QLineEdit, name, tip);
   };
-  auto button = [](const char* name, const char* tip) {
-    auto* b = new QPushButton(captionOf(name));
-    b->setObjectName(name);
-    b->setToolTip(captionOf(tip));
-    return b;
-  };
-  auto label = [](const char* caption, QWidget* buddy) {
-    auto* l = new QLabel(captionOf(caption));
-    l->setBuddy(buddy);
-    return l;
-  };
+  const auto label = buddyLabel;
+  const auto button = captionedButton;
   gravity = field("gravity", "gravityTip");
   setField = button("setField", "gravityTip");
   grid->addWidget(label("gravityLabel", gravity), 0, 0);
