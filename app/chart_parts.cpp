@@ -33,6 +33,25 @@ std::string noHistory(const lab::Results& r) {
   return r.running && r.particles > 0 ? std::string() : waiting(r);
 }
 
+ChartSeries kTBins(Chart& chart, const std::vector<double>& x, const std::vector<lab::Estimate>& kT,
+                   Span& span) {
+  const std::string color = "#ffc83c";
+  ChartSeries bins = series("kT measured", color, ChartSeries::Style::Dots, 9);
+  for (std::size_t b = 0; b < kT.size() && b < x.size(); ++b) {
+    const lab::Estimate& e = kT[b];
+    if (!std::isfinite(e.value)) continue;
+    bins.x.push_back(x[b]);
+    bins.y.push_back(e.value);
+    span.add(e.value);
+    if (std::isfinite(e.error)) {
+      chart.bars.push_back({x[b], e.value - e.error, e.value + e.error, color});
+      span.add(e.value + e.error);
+      span.add(e.value - e.error);
+    }
+  }
+  return bins;
+}
+
 ChartSeries series(std::string name, std::string color, ChartSeries::Style style, double width) {
   ChartSeries s;
   s.name = std::move(name);

@@ -36,6 +36,10 @@ struct Span : lab::ValueSpan {
 
 ChartSeries series(std::string name, std::string color,
                    ChartSeries::Style style = ChartSeries::Style::Line, double width = 2);
+// kT measured in bins: a dot at each bin's x where its value is known, with its error bar on
+// `chart`, every end added to `span`.
+ChartSeries kTBins(Chart& chart, const std::vector<double>& x, const std::vector<lab::Estimate>& kT,
+                   Span& span);
 // A horizontal line from x0 to x1 at y, or none where y is not known.
 void horizontal(ChartSeries& s, double x0, double x1, double y);
 // At most `most` points of a time series: neighbours averaged in equal groups. A group with no

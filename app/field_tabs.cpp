@@ -80,20 +80,8 @@ LabTab atmosphereTab(const TabSources& v) {
     fitY(density, 0, ds.high);
   }
 
-  ChartSeries bins = series("kT measured", "#ffc83c", Style::Dots, 9);
   Span ks;
-  for (std::size_t b = 0; b < a.kT.size() && b < a.height.size(); ++b) {
-    const lab::Estimate& e = a.kT[b];
-    if (!std::isfinite(e.value)) continue;
-    bins.x.push_back(a.height[b]);
-    bins.y.push_back(e.value);
-    ks.add(e.value);
-    if (std::isfinite(e.error)) {
-      kT.bars.push_back({a.height[b], e.value - e.error, e.value + e.error, "#ffc83c"});
-      ks.add(e.value + e.error);
-      ks.add(e.value - e.error);
-    }
-  }
+  const ChartSeries bins = kTBins(kT, a.height, a.kT, ks);
   ChartSeries gas = series("the gas's kT", gasColor, Style::Dashed);
   horizontal(gas, 0, span, r.kT.value);
   ks.add(gas);

@@ -192,20 +192,8 @@ LabTab heatFlowTab(const TabSources& v) {
     tab.charts = {profile, flows};
     return tab;
   }
-  ChartSeries bins = series("kT measured", "#ffc83c", Style::Dots, 9);
   Span ys;
-  for (std::size_t b = 0; b < h.kT.size(); ++b) {
-    const lab::Estimate& e = h.kT[b];
-    if (!std::isfinite(e.value)) continue;
-    bins.x.push_back(h.x[b]);
-    bins.y.push_back(e.value);
-    ys.add(e.value);
-    if (std::isfinite(e.error)) {
-      profile.bars.push_back({h.x[b], e.value - e.error, e.value + e.error, "#ffc83c"});
-      ys.add(e.value + e.error);
-      ys.add(e.value - e.error);
-    }
-  }
+  const ChartSeries bins = kTBins(profile, h.x, h.kT, ys);
   const double width = h.width;
   ChartSeries line = series("the bulk's straight line", "#ebebeb", Style::Dashed);
   if (std::isfinite(h.slope)) {
