@@ -31,10 +31,7 @@ double gainOf(const WallTally& t) {
 // first tick: it leaves at 2u − v = −4, and the wall's work is exactly its energy gain.
 void oneDiscAgainstMovingWall(CollisionRule rule) {
   test::Rig rig;
-  rig.place(1);
-  rig.s.posX(1) = 900.0;
-  rig.s.posY(1) = 500.0;
-  rig.s.velX(1) = 3.0;
+  rig.placeOne(900, 500, 3);
   rig.sim.setCollisionRule(rule);
   ASSERT_EQ(rig.sim.moveRightWall(600, 0.5, 0), "");
   const double before = energyOf(rig.s, 1);
@@ -57,10 +54,7 @@ TEST(MovingWall, OneDiscLeavesAtTwiceTheWallSpeedLessItsOwnAndTheWorkIsItsGain) 
 
 TEST(MovingWall, ExactContactIsOnTheWallWhereverItHasMoved) {
   test::Rig rig;
-  rig.place(1);
-  rig.s.posX(1) = 900.0;
-  rig.s.posY(1) = 500.0;
-  rig.s.velX(1) = 3.0;
+  rig.placeOne(900, 500, 3);
   rig.sim.setCollisionRule(CollisionRule::Exact);
   ASSERT_EQ(rig.sim.moveRightWall(600, 0.5, 0), "");
   struct At : GasObserver {

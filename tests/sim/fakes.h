@@ -91,6 +91,13 @@ struct Rig {
       s.velY(i) = 0.0;
     }
   }
+  // One disc, as place(1) puts it, at (x, y) moving at vx along x: every value a Double.
+  void placeOne(double x, double y, double vx = 0) {
+    place(1);
+    s.posX(1) = x;
+    s.posY(1) = y;
+    s.velX(1) = vx;
+  }
 };
 
 }  // namespace km::test

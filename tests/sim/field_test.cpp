@@ -38,9 +38,7 @@ TEST(Field, OneDiscDroppedFromRestMeetsTheFloorWhenAndAsFastAsWorkedOutAndComesB
   // t = √(2·488/g) with speed √(2·g·488), and, elastic, it rises back to y = 500 at 2t.
   const double g = 0.1, drop = 488, t = std::sqrt(2 * drop / g), v = std::sqrt(2 * g * drop);
   test::Rig rig;
-  rig.place(1);
-  rig.s.posX(1) = 300.0;
-  rig.s.posY(1) = 500.0;
+  rig.placeOne(300, 500);
   rig.sim.setCollisionRule(CollisionRule::Exact);
   ASSERT_EQ(rig.sim.boundaries().setGravity(g), "");
   Turns turns;
@@ -71,9 +69,7 @@ TEST(Field, OneDiscDroppedFromRestMeetsTheFloorWhenAndAsFastAsWorkedOutAndComesB
 TEST(Field, TheSpecifiedRuleKeepsTheDroppedDiscsEnergyToTheStepsOrder) {
   const double g = 0.1;
   test::Rig rig;
-  rig.place(1);
-  rig.s.posX(1) = 300.0;
-  rig.s.posY(1) = 500.0;
+  rig.placeOne(300, 500);
   ASSERT_EQ(rig.sim.boundaries().setGravity(g), "");
   const double start = energyWithHeight(rig.s, 1, g);
   double worst = 0, lastTop = 1000;
@@ -132,10 +128,7 @@ TEST(Divider, FacesTurnDiscsBackFromEitherSideUnderBothRulesEvenWhenFast) {
   for (CollisionRule rule : {CollisionRule::Exact, CollisionRule::Specified}) {
     for (double v : {3.0, 30.0, -3.0, -30.0}) {
       test::Rig rig;
-      rig.place(1);
-      rig.s.posX(1) = v > 0 ? 400.0 : 600.0;
-      rig.s.posY(1) = 200.0;
-      rig.s.velX(1) = v;
+      rig.placeOne(v > 0 ? 400.0 : 600.0, 200.0, v);
       rig.sim.setCollisionRule(rule);
       ASSERT_EQ(rig.sim.boundaries().setDivider(100), "");
       for (int k = 0; k < 400; ++k) {
@@ -286,9 +279,7 @@ TEST(StartSides, EachSpeciesIsPlacedOnItsSideAndTheTracerInTheMiddleOfItsOwn) {
 
 TEST(Divider, ThePictureShowsItsTwoPiecesAndAnOpenedGapIsErased) {
   test::Rig rig;
-  rig.place(1);
-  rig.s.posX(1) = 200.0;
-  rig.s.posY(1) = 200.0;
+  rig.placeOne(200, 200);
   ASSERT_EQ(rig.sim.boundaries().setDivider(0), "");
   rig.sim.Timer1_Timer(rig.surface, rig.display);
   auto walls = [&] {
@@ -314,10 +305,7 @@ TEST(Divider, ThePictureShowsItsTwoPiecesAndAnOpenedGapIsErased) {
 
 TEST(ThermalWall, AMovingOneCountsItsPushTimesItsSpeedAsWorkAndTheRestAsHeat) {
   test::Rig rig;
-  rig.place(1);
-  rig.s.posX(1) = 900.0;
-  rig.s.posY(1) = 500.0;
-  rig.s.velX(1) = 3.0;
+  rig.placeOne(900, 500, 3);
   rig.sim.setCollisionRule(CollisionRule::Exact);
   ASSERT_EQ(rig.sim.boundaries().setHeat(WallSide::Right, {true, 8}), "");
   ASSERT_EQ(rig.sim.moveRightWall(600, 0.5, 0), "");
